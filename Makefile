@@ -1,0 +1,47 @@
+# Two commands a newcomer needs: `make run` and `make test`. Each installs what is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build run test unit e2e asan bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The demo runs in the folder where the generator wrote its data files.
+run: build
+	cd $(BUILD)/data && ../app/showroom
+
+unit: build
+	cd $(BUILD) && ctest -L unit -j $(JOBS) --output-on-failure
+
+e2e: build
+	cd $(BUILD) && ctest -L e2e --output-on-failure
+
+# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVTRL_SANITIZE=ON -DVTRL_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
+
+test: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+	$(MAKE) asan
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the benchmarks need.
+# Does nothing when every package is already present.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  libsdl2-dev                      # the platform layer: window, GL context, events, message boxes, BMP decoding
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0  # OpenGL (llvmpipe) and GLU
+  googletest libgtest-dev libgmock-dev  # unit tests
+  libbenchmark-dev                 # benchmarks
+  libstb-dev lib3ds-dev libassimp-dev  # peers measured side by side in the benchmarks
+  nlohmann-json3-dev               # JSON output of the model inspector
+  xvfb xfonts-base xdotool imagemagick x11-utils  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,71 @@
+// Message boxes (OK, Yes/No) on SDL's message box, and the test seam's answerer and record.
+#include <functional>
+
+#include "vitrail/platform/internal.h"
+#include "vitrail/platform/platform_test.h"
+#include "vitrail/platform/text.h"
+
+namespace {
+
+std::function<int32_t(const MessageBoxRecord&)> gAnswer;
+std::vector<MessageBoxRecord> gShown;
+
+int32_t showWithSdl(const MessageBoxRecord& box) {
+    const bool yesNo = (box.type & 0x0F) == MB_YESNO;
+    // SDL has no question icon; the information kind is the nearest.
+    const Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    if (yesNo) {
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+        count = 2;
+    } else {
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+                      "OK"};
+        count = 1;
+    }
+    vtrlplat::Window* owner = vtrlplat::findWindow(box.owner);
+    SDL_MessageBoxData data{};
+    data.flags = kind;
+    data.window = owner ? owner->sdl : nullptr;
+    data.title = box.captionUtf8.c_str();
+    data.message = box.textUtf8.c_str();
+    data.numbuttons = count;
+    data.buttons = buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        SDL_Log("message box could not be shown: %s", SDL_GetError());
+        return 0;
+    }
+    // Closing the box without a button counts as its escape answer.
+    if (pressed < 0) return yesNo ? IDNO : IDOK;
+    return pressed;
+}
+
+}  // namespace
+
+int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+    MessageBoxRecord box{owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text),
+                         Cp1252ToUtf8(caption), type};
+    gShown.push_back(box);
+    if (gAnswer) return gAnswer(box);
+    return showWithSdl(box);
+}
+
+void PlatformTestAnswerMessageBoxes(std::function<int32_t(const MessageBoxRecord&)> answer) {
+    gAnswer = std::move(answer);
+}
+
+const std::vector<MessageBoxRecord>& PlatformTestShownMessageBoxes() { return gShown; }
+
+void PlatformTestClearMessageBoxes() { gShown.clear(); }
+
+void PlatformTestUseVideoDriver(const char* name) {
+    vtrlplat::state().videoDriver = name ? name : "";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, name);
+}
+
+void PlatformTestReset() { vtrlplat::destroyAll(); }
+
+size_t PlatformTestQueuedMessages() { return vtrlplat::state().queue.size(); }

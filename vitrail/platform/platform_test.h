@@ -1,0 +1,33 @@
+// Test seam of the platform layer: tests answer message boxes and read what was shown, choose
+// the SDL video driver (for example "offscreen", a GL context with no X server), and reset the
+// layer between cases. The program itself never calls these.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "vitrail/platform/platform.h"
+
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text;     // as passed, Windows-1252
+    std::string caption;  // as passed, Windows-1252
+    std::string textUtf8; // what the user would read
+    std::string captionUtf8;
+    UINT type;
+};
+
+// From now on message boxes are not shown: each is recorded and answered by `answer`.
+// An empty function restores real boxes.
+void PlatformTestAnswerMessageBoxes(std::function<int32_t(const MessageBoxRecord&)> answer);
+// Every box asked for since the last clear, in order (recorded also when shown for real).
+const std::vector<MessageBoxRecord>& PlatformTestShownMessageBoxes();
+void PlatformTestClearMessageBoxes();
+// Chooses the SDL video driver before the layer starts SDL's video ("offscreen", "x11", ...).
+void PlatformTestUseVideoDriver(const char* name);
+// Destroys every window, context and bitmap, forgets the window classes, empties the queue.
+void PlatformTestReset();
+// Number of messages waiting in the queue (events not yet pumped are not counted).
+size_t PlatformTestQueuedMessages();

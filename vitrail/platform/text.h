@@ -1,0 +1,10 @@
+// Text conversion at the platform boundary: the toolkit's strings are Windows-1252 bytes.
+#pragma once
+
+#include <string>
+
+// Converts Windows-1252 bytes to UTF-8 (bytes 0x80..0x9F by the code page's table; the five
+// unassigned ones become U+FFFD).
+std::string Cp1252ToUtf8(const char* text);
+// Converts UTF-8 to Windows-1252; characters outside the code page become '?'.
+std::string Utf8ToCp1252(const std::string& text);

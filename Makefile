@@ -40,6 +40,14 @@ test: build
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
+# libFuzzer builds of the loaders' fuzz targets (clang), each run for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTRL_FUZZ=ON -DVTRL_BUILD_TESTS=OFF -DVTRL_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz/fuzz_*; do n=$$(basename $$f | sed 's/^fuzz_//'); mkdir -p build-fuzz/corpus-$$n; \
+	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 build-fuzz/corpus-$$n fuzz/corpus/$$n || exit 1; done
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 

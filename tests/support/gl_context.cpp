@@ -1,0 +1,76 @@
+// The unit tests' GL context and pixel helpers (see gl_context.h).
+#include "support/gl_context.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "vitrail/platform/platform_test.h"
+
+void UseHeadlessPlatform(int32_t answer) {
+    PlatformTestUseVideoDriver("offscreen");
+    PlatformTestAnswerMessageBoxes([answer](const MessageBoxRecord&) { return answer; });
+    PlatformTestClearMessageBoxes();
+}
+
+GLTestContext::GLTestContext(int32_t w, int32_t h) : width(w), height(h) {
+    UseHeadlessPlatform();
+    WNDCLASSEXA existing{};
+    if (!GetClassInfoExA(0, "VtrlTestWindow", &existing)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "VtrlTestWindow";
+        RegisterClassA(&wc);
+    }
+    wnd = CreateWindowExA(0, "VtrlTestWindow", "test", WS_CAPTION, 0, 0, w, h, 0, 0, 0, nullptr);
+    if (!wnd) return;
+    dc = GetDC(wnd);
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    pfd.cColorBits = 32;
+    pfd.cAlphaBits = 8;
+    pfd.cDepthBits = 24;
+    pfd.cStencilBits = 8;
+    const int32_t format = ChoosePixelFormat(dc, &pfd);
+    SetPixelFormat(dc, format, &pfd);
+    rc = wglCreateContext(dc);
+    if (rc && !wglMakeCurrent(dc, rc)) {
+        wglDeleteContext(rc);
+        rc = 0;
+    }
+    if (rc) glViewport(0, 0, w, h);
+}
+
+GLTestContext::~GLTestContext() {
+    if (rc) {
+        wglMakeCurrent(dc, 0);
+        wglDeleteContext(rc);
+    }
+    if (wnd) {
+        ReleaseDC(wnd, dc);
+        DestroyWindow(wnd);
+    }
+    PlatformTestReset();
+}
+
+std::vector<uint8_t> ReadPixelsTopDown(int32_t width, int32_t height) {
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    std::vector<uint8_t> flipped(rows.size());
+    const size_t stride = static_cast<size_t>(width) * 4;
+    for (int32_t y = 0; y < height; ++y)
+        std::copy_n(rows.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height - 1 - y) * stride), stride,
+                    flipped.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
+    return flipped;
+}
+
+bool WritePPM(const char* path, const std::vector<uint8_t>& rgba, int32_t width, int32_t height) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    std::fprintf(f, "P6\n%d %d\n255\n", width, height);
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) std::fwrite(&rgba[i], 1, 3, f);
+    return std::fclose(f) == 0;
+}

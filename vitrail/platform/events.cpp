@@ -151,6 +151,7 @@ void pumpEvents() {
 }  // namespace vtrlplat
 
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT lo, UINT hi, UINT remove) {
+    if (state().peekHook) state().peekHook();
     pumpEvents();
     auto& q = state().queue;
     for (auto it = q.begin(); it != q.end(); ++it) {
@@ -257,6 +258,10 @@ HWND GetCapture() { return state().capture; }
 
 BOOL GetCursorPos(POINT* pt) {
     if (!pt) return 0;
+    if (state().cursorRemembered) {
+        *pt = state().cursor;
+        return 1;
+    }
     int x = 0, y = 0;
     if (state().videoStarted) SDL_GetGlobalMouseState(&x, &y);
     *pt = POINT{x, y};
@@ -264,11 +269,18 @@ BOOL GetCursorPos(POINT* pt) {
 }
 
 BOOL SetCursorPos(int32_t x, int32_t y) {
-    if (!state().videoStarted) return 0;
-    return SDL_WarpMouseGlobal(x, y) == 0 ? 1 : 0;
+    if (state().videoStarted && SDL_WarpMouseGlobal(x, y) == 0) {
+        state().cursorRemembered = false;
+        return 1;
+    }
+    // A display without a pointer to move (or no display yet) keeps the position for GetCursorPos.
+    state().cursorRemembered = true;
+    state().cursor = POINT{x, y};
+    return 1;
 }
 
 HWND GetForegroundWindow() {
+    if (state().foregroundOverride) return state().foregroundOverride;
     if (!state().videoStarted) return 0;
     SDL_Window* focus = SDL_GetKeyboardFocus();
     return focus ? windowFromSdlId(SDL_GetWindowID(focus)) : 0;

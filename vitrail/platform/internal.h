@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ struct State {
     HWND capture = 0;
     HGLRC current = 0;
     uint32_t nextHandle = 0x100;
+    std::function<void()> peekHook;
+    HWND foregroundOverride = 0;     // test seam for GetForegroundWindow
+    bool cursorRemembered = false;   // drivers that cannot move the pointer keep it here
+    POINT cursor = {0, 0};  // test seam: runs at the start of PeekMessageA
 };
 
 State& state();

@@ -66,6 +66,15 @@ void PlatformTestUseVideoDriver(const char* name) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, name);
 }
 
-void PlatformTestReset() { vtrlplat::destroyAll(); }
+void PlatformTestReset() {
+    vtrlplat::destroyAll();
+    vtrlplat::state().peekHook = nullptr;
+    vtrlplat::state().foregroundOverride = 0;
+    vtrlplat::state().cursorRemembered = false;
+}
+
+void PlatformTestSetForegroundWindow(HWND wnd) { vtrlplat::state().foregroundOverride = wnd; }
+
+void PlatformTestOnPeek(std::function<void()> hook) { vtrlplat::state().peekHook = std::move(hook); }
 
 size_t PlatformTestQueuedMessages() { return vtrlplat::state().queue.size(); }

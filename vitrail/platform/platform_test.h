@@ -29,5 +29,11 @@ void PlatformTestClearMessageBoxes();
 void PlatformTestUseVideoDriver(const char* name);
 // Destroys every window, context and bitmap, forgets the window classes, empties the queue.
 void PlatformTestReset();
+// Calls `hook` at the start of every PeekMessageA (once per frame in the frame loop), so a test
+// can post messages to a window that exists only once the program has made it. Empty: none.
+void PlatformTestOnPeek(std::function<void()> hook);
+// Makes GetForegroundWindow answer `wnd` (0 restores the platform's answer): drivers without a
+// window manager never give a window the focus.
+void PlatformTestSetForegroundWindow(HWND wnd);
 // Number of messages waiting in the queue (events not yet pumped are not counted).
 size_t PlatformTestQueuedMessages();

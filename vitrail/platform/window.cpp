@@ -141,8 +141,9 @@ HICON LoadIconA(HINSTANCE, uintptr_t id) {
 
 HCURSOR LoadCursorA(HINSTANCE, uintptr_t id) {
     if (!knownCursorId(id) || !ensureVideo()) return 0;
+    // A driver without pointer support (offscreen) makes no SDL cursor; the handle still names
+    // the system cursor, there is just nothing to show.
     SDL_Cursor* c = SDL_CreateSystemCursor(systemCursorFor(id));
-    if (!c) return 0;
     HCURSOR h = newHandle();
     state().cursors[h] = c;
     return h;
@@ -200,8 +201,10 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
     state().windows[h] = std::move(w);
     Window& made = state().windows[h];
     const WindowClass& c = cls->second;
-    if (c.cursor && state().cursors[c.cursor]) SDL_SetCursor(state().cursors[c.cursor]);
-    if (c.icon && state().icons.count(c.icon) && state().icons[c.icon]) SDL_SetWindowIcon(made.sdl, state().icons[c.icon]);
+    auto cursor = state().cursors.find(c.cursor);
+    if (cursor != state().cursors.end() && cursor->second) SDL_SetCursor(cursor->second);
+    auto icon = state().icons.find(c.icon);
+    if (icon != state().icons.end() && icon->second) SDL_SetWindowIcon(made.sdl, icon->second);
     if (style & WS_VISIBLE) {
         SDL_ShowWindow(made.sdl);
         made.visible = true;

@@ -1,0 +1,170 @@
+// Cube-map textures: the BMP depth probe, the per-face decode and upload through the platform's
+// image loader, binding, and the texture-matrix bracket. No globals; a face that cannot be used
+// is left empty without a message, and unreadable BMP headers throw std::ios_base::failure.
+#include "vitrail/cubemap.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <ios>
+#include <string>
+#include <utility>
+
+#include "vitrail/platform/platform.h"
+#include "vitrail/tga.h"
+
+namespace {
+
+constexpr uint16_t bmpSignature = 19778;  // "BM"
+constexpr size_t fileHeaderSize = 14, infoHeaderSize = 40;
+constexpr uint32_t coreHeaderSize = 12;
+
+uint32_t readLE(const unsigned char* p, size_t bytes) {
+    uint32_t v = 0;
+    for (size_t i = bytes; i-- > 0;) v = (v << 8) | p[i];
+    return v;
+}
+
+// Reads up to `size` bytes; a read error (as opposed to the end of the file) throws.
+size_t readSome(std::FILE* f, unsigned char* out, size_t size, const char* file) {
+    const size_t got = std::fread(out, 1, size, f);
+    if (got < size && std::ferror(f)) {
+        std::fclose(f);
+        throw std::ios_base::failure(std::string("GetBMPDepth: cannot read ") + file);
+    }
+    return got;
+}
+
+[[noreturn]] void tooShort(std::FILE* f, const char* file, size_t got) {
+    std::fclose(f);
+    throw std::ios_base::failure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
+                                 std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
+                                 std::to_string(got));
+}
+
+// A decoded bitmap from the platform loader, released when it goes out of scope.
+class DecodedBitmap {
+  public:
+    explicit DecodedBitmap(const char* file)
+        : handle(LoadImageA(GetModuleHandleA(nullptr), file, IMAGE_BITMAP, 0, 0,
+                            LR_LOADFROMFILE | LR_LOADTRANSPARENT | LR_CREATEDIBSECTION)) {
+        if (handle && GetObjectA(handle, sizeof info, &info) != sizeof info) info = BITMAP{};
+    }
+    ~DecodedBitmap() {
+        if (handle) DeleteObject(handle);
+    }
+    DecodedBitmap(const DecodedBitmap&) = delete;
+    DecodedBitmap& operator=(const DecodedBitmap&) = delete;
+    bool usable() const { return info.bmBits && info.bmWidth > 0 && info.bmHeight > 0; }
+    HANDLE handle;
+    BITMAP info{};
+};
+
+// The bitmap's rows are padded to 4 bytes; the swap runs row by row so that the padding of a
+// row whose length is not a multiple of 4 never shifts into the next row's pixels.
+void swapRows(const BITMAP& bmp) {
+    auto* row = static_cast<unsigned char*>(bmp.bmBits);
+    for (LONG y = 0; y < bmp.bmHeight; ++y, row += bmp.bmWidthBytes) SwapRGB(row, bmp.bmWidth);
+}
+
+// The cube map bound to GL_TEXTURE_CUBE_MAP, or a new one bound in its place when none is.
+GLuint boundOrNewCubeMap() {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
+    GLuint name = static_cast<GLuint>(bound);
+    if (name == 0) glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, name);
+    return name;
+}
+
+void setCubeMapState() {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_MIN_FILTER);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_MAG_FILTER);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
+// Uploads one face with its mipmap chain: 24-bit rows already turned to R, G, B; 32-bit rows
+// handed over in their stored B, G, R, A order.
+void uploadFace(uint32_t target, int32_t format, const BITMAP& bmp) {
+    if (format == 24)
+        gluBuild2DMipmaps(target, GL_RGB8, bmp.bmWidth, bmp.bmHeight, GL_RGB, GL_UNSIGNED_BYTE, bmp.bmBits);
+    else if (format == 32)
+        gluBuild2DMipmaps(target, GL_RGBA8, bmp.bmWidth, bmp.bmHeight, GL_BGRA, GL_UNSIGNED_BYTE, bmp.bmBits);
+}
+
+}  // namespace
+
+int32_t GetBMPDepth(const char* BMPFile) {
+    std::error_code ec;
+    if (!BMPFile || !std::filesystem::exists(BMPFile, ec)) return 0;
+    std::FILE* f = std::fopen(BMPFile, "rb");
+    if (!f) throw std::ios_base::failure(std::string("GetBMPDepth: cannot open ") + BMPFile);
+    unsigned char header[fileHeaderSize + infoHeaderSize] = {};
+    size_t got = readSome(f, header, fileHeaderSize, BMPFile);
+    if (got < fileHeaderSize) tooShort(f, BMPFile, got);
+    if (readLE(header, 2) != bmpSignature) return std::fclose(f), 0;
+    got += readSome(f, header + fileHeaderSize, infoHeaderSize, BMPFile);
+    // An old core-header file may be shorter than a 40-byte header would need; it is refused
+    // as soon as its header size is known.
+    if (got >= fileHeaderSize + 4 && readLE(header + 14, 4) == coreHeaderSize) return std::fclose(f), 0;
+    if (got < fileHeaderSize + infoHeaderSize) tooShort(f, BMPFile, got);
+    std::fclose(f);
+    return static_cast<int32_t>(readLE(header + 28, 2));
+}
+
+void SwapRGB(void* Data, int32_t Size) {
+    if (!Data) return;
+    auto* p = static_cast<unsigned char*>(Data);
+    for (int32_t i = 0; i < Size; ++i, p += 3) std::swap(p[0], p[2]);
+}
+
+void CheckCubeMapTex(uint32_t Target, const char* BMPFile, uint32_t& Texture) {
+    const int32_t format = GetBMPDepth(BMPFile);
+    DecodedBitmap bitmap(format == 24 || format == 32 ? BMPFile : nullptr);
+    // The decoder may widen other depths; only a bitmap of the probed depth is uploaded.
+    const bool usable = bitmap.usable() && bitmap.info.bmBitsPixel == format;
+    if (usable && format == 24) swapRows(bitmap.info);
+    Texture = boundOrNewCubeMap();
+    setCubeMapState();
+    if (usable) uploadFace(Target, format, bitmap.info);
+}
+
+void GenCubeMapTex(const char* BMPPosX, const char* BMPNegX, const char* BMPPosY, const char* BMPNegY,
+                   const char* BMPPosZ, const char* BMPNegZ, TGLCubeMap& Texture) {
+    GLuint cube = 0;
+    glGenTextures(1, &cube);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_POSITIVE_X, BMPPosX, Texture.Tex[0]);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_NEGATIVE_X, BMPNegX, Texture.Tex[1]);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_POSITIVE_Y, BMPNegY, Texture.Tex[2]);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, BMPPosY, Texture.Tex[3]);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_POSITIVE_Z, BMPPosZ, Texture.Tex[4]);
+    CheckCubeMapTex(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, BMPNegZ, Texture.Tex[5]);
+}
+
+void BindCubeMapTex(const TGLCubeMap& Texture) {
+    glBindTexture(GL_TEXTURE_CUBE_MAP, Texture.Tex[0]);
+}
+
+void CubeMapBegin(float RotX, float RotY) {
+    glPushMatrix();
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glRotatef(RotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(-180.0f - RotX, 1.0f, 0.0f, 0.0f);
+}
+
+void CubeMapEnd() {
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}

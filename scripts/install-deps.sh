@@ -12,7 +12,7 @@ PACKAGES=(
   libstb-dev lib3ds-dev libassimp-dev  # peers measured side by side in the benchmarks
   nlohmann-json3-dev               # JSON output of the model inspector
   clang                            # `make fuzz`: libFuzzer builds of the loaders
-  xvfb xfonts-base xdotool imagemagick x11-utils  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots
+  xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
 )
 
 missing=()

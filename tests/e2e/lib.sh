@@ -1,0 +1,80 @@
+# Helpers of the end-to-end tests: a private Xvfb, finding windows by caption, pressing the
+# start-up dialog's buttons and waiting for the program's exit code.
+set -u
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Starts Xvfb on a free display with the given screen size; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local size=$1 n
+    for n in $(seq 90 140); do
+        [ -e /tmp/.X${n}-lock ] && continue
+        Xvfb :$n -screen 0 ${size}x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=:$n
+        for _ in $(seq 50); do
+            xwininfo -root >/dev/null 2>&1 && { trap stop_xvfb EXIT; return 0; }
+            kill -0 $XVFB_PID 2>/dev/null || break
+            sleep 0.1
+        done
+    done
+    fail "no Xvfb could be started"
+}
+
+stop_xvfb() {
+    [ -n "${APP_PID:-}" ] && kill $APP_PID 2>/dev/null
+    kill $XVFB_PID 2>/dev/null
+    wait $XVFB_PID 2>/dev/null
+}
+
+# Prints the id of the top-level window whose caption is exactly $1, waiting up to 10 s.
+wait_window() {
+    local name=$1 id
+    for _ in $(seq 100); do
+        id=$(xwininfo -root -children 2>/dev/null | grep -F "\"$name\"" | awk '{print $1}' | head -n 1)
+        if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q "IsViewable"; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Width, height, x and y of a window: "W H X Y".
+window_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print w, h, x, y}'
+}
+
+# Clicks a button of the Yes/No dialog: Yes sits left of centre, No right of it.
+click_dialog() {
+    local id=$1 which=$2 w h x y bx by
+    read -r w h x y <<<"$(window_geometry "$id")"
+    if [ "$which" = yes ]; then bx=$((x + w * 30 / 100)); else bx=$((x + w * 70 / 100)); fi
+    by=$((y + h * 72 / 100))
+    xdotool mousemove $bx $by sleep 0.2 click 1
+}
+
+# Waits up to $1 seconds for APP_PID to end and sets APP_RC to its exit code, or fails.
+# (Runs in the test's own shell: only the parent can collect the exit code.)
+wait_exit() {
+    local seconds=$1
+    for _ in $(seq $((seconds * 10))); do
+        if ! kill -0 $APP_PID 2>/dev/null || [ "$(ps -o stat= -p $APP_PID 2>/dev/null | cut -c1)" = Z ]; then
+            wait $APP_PID
+            APP_RC=$?
+            APP_PID=
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the program did not end within $seconds s"
+}
+
+# Starts the program in folder $2 (its data folder), output to $2/showroom.log.
+start_app() {
+    local prog=$1 dir=$2
+    mkdir -p "$dir"
+    (cd "$dir" && exec "$prog" >"$dir/showroom.log" 2>&1) &
+    APP_PID=$!
+}

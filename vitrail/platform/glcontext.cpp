@@ -2,6 +2,7 @@
 // met with the closest format the platform offers (32 depth bits asked, 24 granted); contexts
 // are compatibility-profile, since all drawing uses the fixed-function pipeline.
 #include "vitrail/platform/internal.h"
+#include "vitrail/platform/platform_test.h"
 #include "vitrail/platform/text.h"
 
 using namespace vtrlplat;
@@ -161,8 +162,16 @@ BOOL wglDeleteContext(HGLRC rc) {
     return 1;
 }
 
+HGLRC wglGetCurrentContext() { return state().current; }
+
+namespace {
+std::string hiddenProcName;  // test seam: the one entry point wglGetProcAddress pretends not to know
+}  // namespace
+
+void PlatformTestHideProcAddress(const char* name) { hiddenProcName = name ? name : ""; }
+
 void* wglGetProcAddress(const char* name) {
-    if (!name || !state().current) return nullptr;
+    if (!name || !state().current || hiddenProcName == name) return nullptr;
     return SDL_GL_GetProcAddress(name);
 }
 

@@ -247,6 +247,7 @@ int32_t DescribePixelFormat(HDC dc, int32_t format, UINT size, PIXELFORMATDESCRI
 HGLRC wglCreateContext(HDC dc);  // a compatibility-profile context; 0 on failure
 BOOL wglMakeCurrent(HDC dc, HGLRC rc);
 BOOL wglDeleteContext(HGLRC rc);
+HGLRC wglGetCurrentContext();  // the context current on this thread, or 0
 void* wglGetProcAddress(const char* name);  // GL entry point by name, or null
 BOOL SwapBuffers(HDC dc);
 

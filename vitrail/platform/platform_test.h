@@ -37,3 +37,6 @@ void PlatformTestOnPeek(std::function<void()> hook);
 void PlatformTestSetForegroundWindow(HWND wnd);
 // Number of messages waiting in the queue (events not yet pumped are not counted).
 size_t PlatformTestQueuedMessages();
+// From now on wglGetProcAddress answers null for `name`, as a driver lacking that entry point
+// would; null shows every name again.
+void PlatformTestHideProcAddress(const char* name);

@@ -1,0 +1,91 @@
+// Geometry capture for the toolkit's drawing tests: runs a drawing routine in GL feedback mode
+// under an orthographic set-up whose window coordinates map straight back to object coordinates,
+// and returns the polygons, lines and points the GL produced with their texture coordinates.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+struct CapturedVertex {
+    float x, y, z;     // object coordinates (model-view identity at the start of the capture)
+    float s, t, r, q;  // texture coordinates after the texture matrix
+};
+
+struct CapturedPrimitive {
+    GLenum token;  // GL_POLYGON_TOKEN, GL_LINE_TOKEN, GL_LINE_RESET_TOKEN or GL_POINT_TOKEN
+    std::vector<CapturedVertex> vertices;
+};
+
+// Runs `draw` in feedback mode; everything within `half` units of the origin is captured
+// (farther geometry is clipped). Culling and lighting are off during the capture. With
+// `normals`, texture-coordinate generation in normal-map mode puts each vertex's normal into
+// its s, t, r (the model-view matrix is the identity, so eye and object normals agree).
+inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()>& draw, float half = 100.0f,
+                                                      bool normals = false) {
+    std::vector<GLfloat> buffer(4 << 20);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    if (normals)
+        for (GLenum c : {GL_S, GL_T, GL_R}) {
+            glTexGeni(c, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
+            glEnable(c == GL_S ? GL_TEXTURE_GEN_S : c == GL_T ? GL_TEXTURE_GEN_T : GL_TEXTURE_GEN_R);
+        }
+    glViewport(0, 0, static_cast<GLint>(2 * half), static_cast<GLint>(2 * half));
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-half, half, -half, half, -half, half);
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+
+    std::vector<CapturedPrimitive> out;
+    auto vertexAt = [&](GLint& i) {
+        const GLfloat* v = &buffer[static_cast<size_t>(i)];
+        i += 11;  // x, y, z, RGBA, STRQ
+        return CapturedVertex{v[0] - half, v[1] - half, (1.0f - 2.0f * v[2]) * half, v[7], v[8], v[9], v[10]};
+    };
+    for (GLint i = 0; i < used;) {
+        const auto token = static_cast<GLenum>(buffer[static_cast<size_t>(i++)]);
+        GLint count = 0;
+        if (token == GL_POLYGON_TOKEN)
+            count = static_cast<GLint>(buffer[static_cast<size_t>(i++)]);
+        else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN)
+            count = 2;
+        else if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+            continue;
+        } else
+            count = 1;
+        CapturedPrimitive p{token, {}};
+        for (GLint k = 0; k < count; ++k) p.vertices.push_back(vertexAt(i));
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+// The normal of a captured triangle by its winding: counter-clockwise seen from where it points.
+inline std::array<float, 3> WindingNormal(const CapturedPrimitive& p) {
+    const CapturedVertex &a = p.vertices[0], &b = p.vertices[1], &c = p.vertices[2];
+    const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+    const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
+    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}

@@ -1,14 +1,25 @@
-// Scene rendering and controls: OpenGL_Draw, its projection set-up and its key bindings.
-// The sky box and the six elements are not drawn yet: the frame shows the clear colour.
+// Scene rendering and controls: OpenGL_Draw draws one frame (projection, key bindings, camera,
+// light, sky box, cube-map set-up and the selected element) in a fixed order. The 3DS model is
+// not drawn yet.
 #include <GL/gl.h>
 
 #include "app/showroom.h"
+#include "vitrail/cubemap.h"
+#include "vitrail/glstate.h"
 #include "vitrail/input.h"
+#include "vitrail/skybox.h"
+#include "vitrail/solids.h"
+#include "vitrail/teapot.h"
+#include "vitrail/water.h"
 #include "vitrail/window.h"
 
 namespace {
 
-void OpenGL_Draw2D() { OpenGL_Init(120, 0, 0, 0, 0); }
+// Re-applies the projection each frame: viewport, perspective, identity modelview.
+void OpenGL_Draw2D() {
+    OpenGL_I2D(0, 0, 0, 0);
+    OpenGL_Init(120, 0, 0, 0, 0);
+}
 
 // An empty hook called once per frame.
 void OpenGL_Mouse2D() {}
@@ -21,6 +32,59 @@ void OpenGL_Keyboard() {
     if (SetGLKey('N')) EnableRefrlect = false;
 }
 
+// Texture coordinates S, T and R generated as reflection or normal vectors for the cube map.
+void cubeMapTexGen() {
+    const float mode = EnableRefrlect ? 34066.0f : 34065.0f;
+    glTexGenf(GL_S, GL_TEXTURE_GEN_MODE, mode);
+    glTexGenf(GL_T, GL_TEXTURE_GEN_MODE, mode);
+    glTexGenf(GL_R, GL_TEXTURE_GEN_MODE, mode);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    glEnable(GL_TEXTURE_GEN_R);
+    glEnable(GL_TEXTURE_CUBE_MAP);
+}
+
+// The elements drawn inside the shared cube-map bracket: cube, sphere, torus, model.
+void drawBracketedElement() {
+    switch (SelObj) {
+        case 0: Cubo(0, 0, 0, -5, -5, -5, 5, 5, 5, 3); break;
+        case 1: Sfera(0, 0, 0, 8, 42, 42, 1); break;
+        case 2: Toroide(0, 0, 0, 2, 6, 32, 32); break;
+        default: break;
+    }
+}
+
+// The teapot stands 4 units down, upright, three times its size, in its own bracket.
+void drawTeapot() {
+    glPushMatrix();
+    glTranslatef(0, -4, 0);
+    glRotatef(90, -1, 0, 0);
+    glScalef(3, 3, 3);
+    CubeMapBegin(XRot, YRot);
+    PutGLTeapot(0, 0, 0, 1, 32);
+    CubeMapEnd();
+    glPopMatrix();
+}
+
+// The water plane 5.5 units down: lit, additively blended without depth writes, in its own
+// bracket, with its grid and wave advanced once per frame.
+void drawWater() {
+    TextureOn();
+    SetGLNewMat(0.25f, 0.25f, 0.25f, 0, 0, 0, 0.125f, 0.125f, 0.125f, 0.25f, 0.25f, 0.25f, 25);
+    glPushMatrix();
+    glTranslatef(0, -5.5f, 0);
+    CubeMapBegin(XRot, YRot);
+    glEnable(GL_LIGHTING);
+    SetGLSprite(false);
+    CreateHighWater(40, 256);
+    CreateWaweHW(2200, 0.006f, 2);
+    SetGLSpriteOff();
+    glDisable(GL_LIGHTING);
+    CubeMapEnd();
+    glPopMatrix();
+    TextureOff();
+}
+
 }  // namespace
 
 void OpenGL_Draw() {
@@ -31,4 +95,19 @@ void OpenGL_Draw() {
     OpenGL_Keyboard();
     glTranslatef(0, 0, -30);
     SetGLMouseMove(GL_M0, 2);
+    PutGLPointLight(GL_LIGHT0, 0, 0, 10, 0, 0.1f);
+    glBindTexture(GL_TEXTURE_2D, TexSkyBox);
+    SkyBox(0, 0, 0, 5);
+    glDisable(GL_LIGHTING);
+    cubeMapTexGen();
+    BindCubeMapTex(CubeMap);
+    CubeMapBegin(XRot, YRot);
+    drawBracketedElement();
+    CubeMapEnd();
+    if (SelObj == 3) drawTeapot();
+    if (SelObj == 5) drawWater();
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
 }

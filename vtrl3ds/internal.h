@@ -1,0 +1,39 @@
+// Helpers the model library's passes and renderer share, so that no index read from a file is
+// followed unchecked. Not part of the library's public surface.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "vtrl3ds/model.h"
+
+namespace vtrl3ds_internal {
+
+// Vertices that exist: FNumVertex, but never more than FVertex holds.
+inline size_t vertexCount(const TGL3dsMesh& mesh) {
+    return std::min(static_cast<size_t>(std::max(mesh.FNumVertex, 0)), mesh.FVertex.size());
+}
+
+// Corners that exist: FNumIndices rounded down to whole triangles, never more than FIndices holds.
+inline size_t cornerCount(const TGL3dsMesh& mesh) {
+    const size_t n = std::min(static_cast<size_t>(std::max(mesh.FNumIndices, 0)), mesh.FIndices.size());
+    return n - n % 3;
+}
+
+// The triangle at corner f names three vertices that exist.
+inline bool faceIsValid(const TGL3dsMesh& mesh, size_t f, size_t vertices) {
+    return mesh.FIndices[f] < vertices && mesh.FIndices[f + 1] < vertices && mesh.FIndices[f + 2] < vertices;
+}
+
+// Meshes the passes walk: FNumMeshes, but never more than FMesh holds.
+inline size_t meshCount(const TGLAll3dsMesh& model) {
+    return std::min(static_cast<size_t>(std::max(model.FNumMeshes, 0)), model.FMesh.size());
+}
+
+// The material a face index names, or null when it names none.
+inline TGL3dsMaterial* materialAt(const TGLAll3dsMesh& model, size_t id) {
+    return id < model.FMaterial.size() ? model.FMaterial[id] : nullptr;
+}
+
+}  // namespace vtrl3ds_internal

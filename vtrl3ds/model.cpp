@@ -1,0 +1,76 @@
+// Life cycle of the model classes (materials, meshes, the model), the model's material lookups
+// and its generic LoadFromFile. Only GetMaterial reports failure (ERangeError); the destructors
+// delete the GL objects their objects own.
+#include "vtrl3ds/model.h"
+
+#include <GL/gl.h>
+
+#include <string>
+
+#include "vtrl3ds/errors.h"
+
+namespace {
+
+// ASCII letters to upper case; other bytes as they are.
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+    return true;
+}
+
+// The last four characters (the whole text when shorter), ASCII letters in lower case.
+std::string extensionOf(const std::string& FileName) {
+    std::string ext = FileName.size() > 4 ? FileName.substr(FileName.size() - 4) : FileName;
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+}  // namespace
+
+TGL3dsMaterial::TGL3dsMaterial(TComponent* AOwner) : TComponent(AOwner) {}
+
+TGL3dsMaterial::~TGL3dsMaterial() {
+    // Only a texture a caller made is deleted: no GL call for name 0, so a model loaded without a
+    // GL context can still be destroyed.
+    if (FHasTextureMap && FTexId > 0) {
+        const GLuint name = static_cast<GLuint>(FTexId);
+        glDeleteTextures(1, &name);
+    }
+}
+
+TGL3dsMesh::~TGL3dsMesh() = default;
+
+TGLAll3dsMesh::TGLAll3dsMesh(TComponent* AOwner) : TComponent(AOwner) {}
+
+TGLAll3dsMesh::~TGLAll3dsMesh() {
+    if (FDisplayList > 0) glDeleteLists(static_cast<GLuint>(FDisplayList), 1);
+    FName.clear();
+    DestroyComponents();
+    FMesh.clear();
+    FMaterial.clear();
+    FSkeleton.clear();
+}
+
+TGL3dsMaterial* TGLAll3dsMesh::GetMaterial(int32_t Index) const {
+    if (Index < 0 || static_cast<size_t>(Index) >= FMaterial.size())
+        throw ERangeError("GetMaterial: index " + std::to_string(Index) + " outside the " +
+                          std::to_string(FMaterial.size()) + " materials");
+    return FMaterial[static_cast<size_t>(Index)];
+}
+
+int32_t TGLAll3dsMesh::GetMaterialIDByName(const std::string& S) const {
+    if (FNumMaterials == 0) return -1;
+    for (size_t i = 0; i < FMaterial.size(); ++i)
+        if (FMaterial[i] && equalIgnoringAsciiCase(FMaterial[i]->FName, S)) return static_cast<int32_t>(i);
+    return -1;
+}
+
+void TGLAll3dsMesh::LoadFromFile(const std::string& FileName) {
+    FName = FileName;
+    // The MilkShape (".txt") and binary (".bin") branches join here with their loaders.
+    if (extensionOf(FileName) == ".3ds") Load3DSFromFile(FileName);
+}

@@ -1,0 +1,146 @@
+// The in-memory model of the model library: materials, meshes, the whole model and the demo's
+// front-end record, with the library switch IgnoreMaterials. Fields are public and read and
+// written by the loaders, the post-processing passes and the renderer directly. Loaders raise
+// EModelError kinds (errors.h); what they built before a failure stays owned by the model.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vtrl3ds/component.h"
+#include "vtrl3ds/types.h"
+
+class TStream;
+class TGLSkeleton;
+
+extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL state
+
+// One material of a model.
+class TGL3dsMaterial : public TComponent {
+public:
+    // Opaque (FTransparency 1), zero colours, no maps.
+    explicit TGL3dsMaterial(TComponent* AOwner);
+    // Deletes the GL texture FTexId when the material has a texture map.
+    ~TGL3dsMaterial() override;
+
+    // Sets colour, blending, 2D texturing and culling for this material (nothing with IgnoreMaterials).
+    void Apply() const;
+    // Texture hook run once per material at the end of every load: resets FDetailTex of textured
+    // materials. Texture images named by model files are not loaded.
+    void UpdateTexture();
+
+    bool FHasTextureMap = false;  // FFileName names a texture map
+    bool FHasBumpMap = false;     // FBumpMapFileName names a bump (or alpha) map
+    bool FHasMaterial = false;    // a colour chunk kind was met while loading
+    bool FIsAmbient = false;      // the ambient colour is the current / last colour kind met
+    bool FIsDiffuse = false;      // the same for the diffuse colour
+    bool FIsSpecular = false;     // the same for the specular colour
+    bool FTwoSided = false;       // draw both faces (no culling)
+    std::string FName;            // material name, looked up ignoring ASCII case
+    std::string FFileName;        // texture map file name as stored in the file
+    std::string FBumpMapFileName;
+    float FUs = 0, FVs = 0;      // texture map U and V scale
+    float FUOff = 0, FVOff = 0;  // texture map U and V offset
+    float FRot = 0;              // texture map rotation as stored
+    float FAmbR = 0, FAmbG = 0, FAmbB = 0;
+    float FDifR = 0, FDifG = 0, FDifB = 0;
+    float FSpcR = 0, FSpcG = 0, FSpcB = 0;
+    float FTransparency = 1.0f;  // opacity used as alpha: 1 opaque, smaller is see-through
+    float FBumpMapStrength = 0;
+    int32_t FTexId = 0;        // GL texture name of the texture map; 0 = none
+    uint32_t FTexture = 0;     // reserved texture handle
+    uint32_t FDetailTex = 0;   // detail texture handle
+    uint32_t Format = 0;       // texture pixel format
+};
+
+// One mesh (named object) of a model. Arrays are per vertex, per face (triangle) or per corner.
+class TGL3dsMesh : public TComponent {
+public:
+    using TComponent::TComponent;
+    // Releases the arrays; the display list is not deleted.
+    ~TGL3dsMesh() override;
+
+    // Draws the mesh: its display list, or its triangles with their materials.
+    void Render();
+    // Bounding box of the vertices that faces use (faces naming a vertex beyond the list are passed over).
+    void CalculateSize();
+
+    std::string FName;                     // object name
+    int32_t FId = 0;                       // 1-based mesh number within the model
+    std::vector<std::string> FMatName;     // material group names in file order
+    int32_t FNumVertex = 0;                // number of vertices
+    int32_t FNumIndices = 0;               // 3 x number of triangles
+    T3dpoint FPivot{};                     // subtracted from every vertex after loading
+    std::vector<int32_t> FBoneID;          // per vertex: bone index, -1 = none
+    std::vector<T3dpoint> FVNormal;        // per vertex: normal
+    std::vector<TGLMap> FMapping;          // per vertex: texture coordinates
+    std::vector<uint16_t> FMatID;          // per face: index into the model's FMaterial
+    std::vector<uint32_t> FSmoothingGroup; // per face: smoothing-group bits as read
+    std::vector<uint16_t> FIndices;        // per corner: vertex index
+    int32_t FDisplayList = 0;              // GL display list drawing the mesh; 0 = none
+    T3dpoint FMinimum{}, FMaximum{};       // bounding box
+    T3dpoint FLocalCoords{};               // origin of the local frame as stored in the file
+    T3dpoint LocalAxis[3]{};               // local X, Y and Z axes as stored in the file
+    std::vector<uint16_t> FNormalIndices;  // per corner: normal index
+    std::vector<T3dpoint> FaceNormal;      // per face: unit normal drawn
+    std::vector<T3dpoint> FVertex;         // per vertex: position
+};
+
+// A whole model: meshes, materials and skeletons it owns, and what the passes derive from them.
+class TGLAll3dsMesh : public TComponent {
+public:
+    explicit TGLAll3dsMesh(TComponent* AOwner = nullptr);
+    // Deletes the display list when set, then destroys every owned mesh, material and skeleton.
+    ~TGLAll3dsMesh() override;
+
+    // FMaterial[Index]; an index outside the array raises ERangeError.
+    TGL3dsMaterial* GetMaterial(int32_t Index) const;
+    // Index of the first material whose name equals S ignoring ASCII case; -1 when none does.
+    int32_t GetMaterialIDByName(const std::string& S) const;
+
+    // Sets FName and loads by the name's extension (".3ds", ignoring case); others load nothing.
+    void LoadFromFile(const std::string& FileName);
+    // Sets FType to Mesh3DS and loads the named 3DS file.
+    void Load3DSFromFile(const std::string& FileName);
+    // Reads 3DS chunks from the stream's position to its end, then post-processes.
+    void Load3DSFromStream(TStream& Stream);
+
+    void MoveToPivot();           // subtracts each mesh's pivot from its vertices
+    void CalculateScale();        // multiplies every vertex coordinate by FMasterScale
+    void CalcVNormals();          // per-vertex normals, normal indices and face normals
+    void CalculateSize();         // every mesh's box and the model's box (which holds the origin)
+    void CalculateRenderOrder();  // moves meshes with a see-through face to the end of FRenderOrder
+
+    // Draws the model: its display list, or its meshes in render order.
+    void Render();
+
+    std::string FName;                     // file name of the last load
+    int32_t FType = 0;                     // model-type constant of the last load
+    float FMasterScale = 0;                // factor for every vertex coordinate; 0 = not set
+    int32_t FDisplayList = 0;              // GL display list drawing the model; 0 = none
+    std::vector<TGL3dsMesh*> FMesh;        // meshes in file order (owned through the component list)
+    std::vector<int32_t> FRenderOrder;     // drawing position -> index into FMesh
+    std::vector<TGL3dsMaterial*> FMaterial;// materials in file order; FMatID values index it
+    std::vector<TGLSkeleton*> FSkeleton;   // skeletons
+    int32_t FNumSkeletons = 0;
+    int32_t FCurrentGLSkeleton = 0;        // skeleton used for skinning
+    bool FLoadSkeleton = false;            // the file declares bones
+    T3dpoint FMinimum{}, FMaximum{};       // bounding box of the model
+    int32_t FVersion = 0;                  // file format version
+    int32_t FSubVersion = 0;               // secondary version
+    int32_t FNumMeshes = 0;                // meshes the passes and the renderer walk (<= FMesh size)
+    int32_t FNumMaterials = 0;
+    std::string FTexturePath;              // directory for texture files (unused)
+};
+
+// The demo's front end: loads a scene with a scale factor and draws it with front-face culling.
+struct TGL3dsModel {
+    TGLAll3dsMesh* Scene = nullptr;  // the loaded scene; not freed by the record
+    std::string FileName;            // the model file last asked for
+
+    // Creates and loads a scene from File3DS scaled by Size, when that file exists.
+    void LoadModel3DS(float Size, const std::string& File3DS);
+    // Draws the scene (while its file exists) between glCullFace(GL_FRONT) and glCullFace(GL_BACK).
+    void PutModel3DS();
+};

@@ -1,0 +1,95 @@
+// Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
+// and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
+// queried. No index is followed unchecked: a face naming a vertex beyond the list is not drawn,
+// a face without a material index is drawn with the state in force, and a face without a face
+// normal gets one computed from its corners.
+#include <GL/gl.h>
+
+#include "vtrl3ds/internal.h"
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/vector.h"
+
+using namespace vtrl3ds_internal;
+
+bool IgnoreMaterials = false;
+
+void TGL3dsMaterial::Apply() const {
+    if (IgnoreMaterials) return;
+    // After a 3DS load FIsAmbient holds only when the ambient chunk was the last colour kind met.
+    const float r = (FIsAmbient ? FAmbR : FDifR) / 2;
+    const float g = (FIsAmbient ? FAmbG : FDifG) / 2;
+    const float b = (FIsAmbient ? FAmbB : FDifB) / 2;
+    glDisable(GL_BLEND);
+    glColor4f(r, g, b, FTransparency);
+    if (FTransparency < 1.0f) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    // Never disabled again here for a later material without a texture map.
+    if (FHasTextureMap) glEnable(GL_TEXTURE_2D);
+    if (FTwoSided)
+        glDisable(GL_CULL_FACE);
+    else
+        glEnable(GL_CULL_FACE);
+}
+
+void TGL3dsMaterial::UpdateTexture() {
+    if (FHasTextureMap) FDetailTex = 0;
+}
+
+namespace {
+
+// One triangle in its own glBegin / glEnd pair.
+void drawTriangle(const TGL3dsMesh& mesh, size_t f) {
+    const size_t face = f / 3;
+    const T3dpoint n = face < mesh.FaceNormal.size()
+                           ? mesh.FaceNormal[face]
+                           : CalcNormalVector(mesh.FVertex[mesh.FIndices[f]], mesh.FVertex[mesh.FIndices[f + 1]],
+                                              mesh.FVertex[mesh.FIndices[f + 2]]);
+    glBegin(GL_TRIANGLES);
+    glNormal3f(n.X, n.Y, n.Z);
+    for (size_t c = 0; c < 3; ++c) {
+        const uint16_t v = mesh.FIndices[f + c];
+        const TGLMap t = v < mesh.FMapping.size() ? mesh.FMapping[v] : TGLMap{0, 0};
+        glTexCoord2f(t.tu, t.tv);
+        glVertex3fv(&mesh.FVertex[v].X);
+    }
+    glEnd();
+}
+
+}  // namespace
+
+void TGL3dsMesh::Render() {
+    if (FDisplayList != 0) {
+        glCallList(static_cast<GLuint>(FDisplayList));
+        return;
+    }
+    const auto* model = dynamic_cast<const TGLAll3dsMesh*>(Owner());
+    const size_t vertices = vertexCount(*this);
+    const size_t corners = cornerCount(*this);
+    // No 16-bit material index equals -1, so the first face with an index always applies it.
+    int32_t MatID = -1;
+    for (size_t f = 0; f < corners; f += 3) {
+        if (!faceIsValid(*this, f, vertices)) continue;
+        const size_t face = f / 3;
+        if (face < FMatID.size() && FMatID[face] != MatID) {
+            MatID = FMatID[face];
+            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
+            if (material) material->Apply();
+        }
+        drawTriangle(*this, f);
+    }
+}
+
+void TGLAll3dsMesh::Render() {
+    if (FDisplayList > 0) {
+        glCallList(static_cast<GLuint>(FDisplayList));
+        return;
+    }
+    const size_t n = std::min(meshCount(*this), FRenderOrder.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t index = FRenderOrder[i];
+        if (index >= 0 && static_cast<size_t>(index) < FMesh.size() && FMesh[static_cast<size_t>(index)])
+            FMesh[static_cast<size_t>(index)]->Render();
+    }
+}

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -29,11 +30,17 @@ inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
-    if (normals)
-        for (GLenum c : {GL_S, GL_T, GL_R}) {
-            glTexGeni(c, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
-            glEnable(c == GL_S ? GL_TEXTURE_GEN_S : c == GL_T ? GL_TEXTURE_GEN_T : GL_TEXTURE_GEN_R);
-        }
+    GLuint texture = 0;
+    if (normals) {
+        // Generated coordinates reach the feedback buffer only while the unit has a texture on.
+        const GLubyte texel[4] = {255, 255, 255, 255};
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        glEnable(GL_TEXTURE_2D);
+        for (GLenum c : {GL_S, GL_T, GL_R}) glTexGeni(c, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
+        for (GLenum c : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R}) glEnable(c);
+    }
     glViewport(0, 0, static_cast<GLint>(2 * half), static_cast<GLint>(2 * half));
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -56,6 +63,7 @@ inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
+    if (texture) glDeleteTextures(1, &texture);
 
     std::vector<CapturedPrimitive> out;
     auto vertexAt = [&](GLint& i) {
@@ -80,6 +88,33 @@ inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()
         out.push_back(std::move(p));
     }
     return out;
+}
+
+// A vertex as a test expects it: position and texture coordinate.
+struct ExpectedVertex {
+    double x, y, z, s, t;
+};
+
+inline bool SameVertex(const CapturedVertex& v, const ExpectedVertex& e, double tol = 1e-3) {
+    return std::abs(v.x - e.x) < tol && std::abs(v.y - e.y) < tol && std::abs(v.z - e.z) < tol &&
+           std::abs(v.s - e.s) < tol && std::abs(v.t - e.t) < tol;
+}
+
+// True when every captured vertex of `prims` is one of `want` and every one of `want` appears:
+// the primitives cover exactly those vertices, in whatever order the GL split them.
+inline bool CoversExactly(const std::vector<const CapturedPrimitive*>& prims,
+                          const std::vector<ExpectedVertex>& want) {
+    std::vector<bool> seen(want.size(), false);
+    for (const CapturedPrimitive* p : prims)
+        for (const CapturedVertex& v : p->vertices) {
+            bool found = false;
+            for (size_t i = 0; i < want.size(); ++i)
+                if (SameVertex(v, want[i])) found = seen[i] = true;
+            if (!found) return false;
+        }
+    for (bool s : seen)
+        if (!s) return false;
+    return true;
 }
 
 // The normal of a captured triangle by its winding: counter-clockwise seen from where it points.

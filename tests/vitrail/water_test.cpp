@@ -504,63 +504,126 @@ TEST_F(WaterGL, mirror_mode_without_an_object_procedure_mirrors_nothing) {
 
 // ---- Picture ---------------------------------------------------------------------------------
 
-TEST(WaterPicture, lit_waving_surface_under_perspective) {
-    resetWater();
-    GLTestContext gl(400, 300);
-    ASSERT_TRUE(gl.ok());
-    TextureHW = makeTexture(
-        [](int x, int y) {
-            const int ripple = static_cast<int>(20 * std::sin(x * 0.4) * std::cos(y * 0.3));
-            return std::array<uint8_t, 3>{static_cast<uint8_t>(30 + ripple),
-                                          static_cast<uint8_t>(90 + ripple),
-                                          static_cast<uint8_t>(160 + ripple)};
-        },
-        32);
-    TextureReflectHW = makeTexture(
-        [](int x, int y) {
-            const double d = std::hypot(x - 20, y - 12);
-            const uint8_t sun = static_cast<uint8_t>(d < 6 ? 255 : 110 + y * 2);
-            return std::array<uint8_t, 3>{sun, sun, static_cast<uint8_t>(std::min(255, 170 + y))};
-        },
-        64);
-    glClearColor(0.05f, 0.05f, 0.1f, 1);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 400.0 / 300.0, 0.1, 120);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);  // the overlay pass lies on the base pass
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
-    glTranslatef(0, 0, -30);
-    glRotatef(30, 1, 0, 0);
-    PutGLPointLight(GL_LIGHT0, 0, 0, 10, 0, 0.1f);
-    TextureOn();
-    SetGLNewMat(0.25f, 0.25f, 0.25f, 0, 0, 0, 0.125f, 0.125f, 0.125f, 0.25f, 0.25f, 0.25f, 25);
-    glTranslatef(0, -5.5f, 0);
-    for (int frame = 0; frame < 40; ++frame) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        CreateHighWater(40, 256);
-        CreateWaweHW(2200, 0.006f, 2);
+namespace {
+
+// A 400 x 300 view of the demonstration's water: textured, lit like the demo, 30 units away and
+// looking down by 30 degrees, the surface 5.5 units below the scene's origin.
+class WaterPicture : public ::testing::Test {
+  protected:
+    static constexpr int width = 400, height = 300;
+
+    void SetUp() override {
+        resetWater();
+        ASSERT_TRUE(gl.ok());
+        TextureHW = makeTexture(waterTexel, 32);
+        TextureReflectHW = makeTexture(skyTexel, 64);
+        glClearColor(0.05f, 0.05f, 0.1f, 1);
+        glMatrixMode(GL_PROJECTION);
+        gluPerspective(45, static_cast<double>(width) / height, 0.1, 120);
+        glMatrixMode(GL_MODELVIEW);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);  // the overlay pass lies on the base pass
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glEnable(GL_NORMALIZE);
+        glTranslatef(0, 0, -30);
+        glRotatef(30, 1, 0, 0);
+        PutGLPointLight(GL_LIGHT0, 0, 0, 10, 0, 0.1f);
+        TextureOn();
+        SetGLNewMat(0.25f, 0.25f, 0.25f, 0, 0, 0, 0.125f, 0.125f, 0.125f, 0.25f, 0.25f, 0.25f, 25);
+        glTranslatef(0, -5.5f, 0);
     }
-    const auto pixels = ReadPixelsTopDown(400, 300);
-    const std::string path = std::string(VTRL_BINARY_DIR) + "/water.ppm";
-    ASSERT_TRUE(WritePPM(path.c_str(), pixels, 400, 300));
-    auto at = [&](int x, int y) { return &pixels[(static_cast<size_t>(y) * 400 + x) * 4]; };
+
+    // Draws `frames` frames as the demonstration does and returns the last one, also written to
+    // `file` in the build folder.
+    std::vector<uint8_t> drawFrames(int frames, const char* file) {
+        for (int frame = 0; frame < frames; ++frame) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            CreateHighWater(40, 256);
+            CreateWaweHW(2200, 0.006f, 2);
+        }
+        auto pixels = ReadPixelsTopDown(width, height);
+        EXPECT_TRUE(WritePPM((std::string(VTRL_BINARY_DIR) + "/" + file).c_str(), pixels, width, height));
+        return pixels;
+    }
+
+    static const uint8_t* at(const std::vector<uint8_t>& pixels, int x, int y) {
+        return &pixels[(static_cast<size_t>(y) * width + x) * 4];
+    }
+
+    static std::array<uint8_t, 3> waterTexel(int x, int y) {
+        const int ripple = static_cast<int>(20 * std::sin(x * 0.4) * std::cos(y * 0.3));
+        return {static_cast<uint8_t>(30 + ripple), static_cast<uint8_t>(90 + ripple),
+                static_cast<uint8_t>(160 + ripple)};
+    }
+    static std::array<uint8_t, 3> skyTexel(int x, int y) {
+        const uint8_t sky = static_cast<uint8_t>(std::hypot(x - 20, y - 12) < 6 ? 255 : 110 + y * 2);
+        return {sky, sky, static_cast<uint8_t>(std::min(255, 170 + y))};
+    }
+
+    GLTestContext gl{width, height};
+};
+
+// The mirrored object: an unlit, untextured red slab standing above the surface, wider than the
+// surface so that its reflection would spill past the surface's edges without the stencil.
+void drawRedSlab() {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 0, 0);
+    glBegin(GL_QUADS);
+    glVertex3f(15, 1, -60);
+    glVertex3f(15, 1, 60);
+    glVertex3f(15, 9, 60);
+    glVertex3f(15, 9, -60);
+    glEnd();
+    glPopAttrib();
+}
+
+}  // namespace
+
+TEST_F(WaterPicture, lit_waving_surface_under_perspective) {
+    const auto pixels = drawFrames(40, "water.ppm");
     // The top corners show the clear colour; the surface fills the lower middle.
-    EXPECT_NEAR(at(5, 5)[2], 26, 1);
-    EXPECT_GE(at(200, 200)[2], 40);
+    EXPECT_NEAR(at(pixels, 5, 5)[2], 26, 1);
+    EXPECT_GE(at(pixels, 200, 200)[2], 40);
     // The wave shades the surface unevenly.
     std::vector<int> column;
-    for (int y = 150; y < 290; y += 4) column.push_back(at(200, y)[0] + at(200, y)[1] + at(200, y)[2]);
-    EXPECT_GE(
-        *std::max_element(column.begin(), column.end()) - *std::min_element(column.begin(), column.end()),
-        20);
+    for (int y = 150; y < 290; y += 4) {
+        const uint8_t* p = at(pixels, 200, y);
+        column.push_back(p[0] + p[1] + p[2]);
+    }
+    EXPECT_GE(std::ranges::max(column) - std::ranges::min(column), 20);
     // The base pass alone never passes red 15 (0.3 x 50); the additive overlay does.
     int reddest = 0;
-    for (int y = 150; y < 300; ++y)
-        for (int x = 0; x < 400; ++x) reddest = std::max<int>(reddest, at(x, y)[0]);
+    for (int y = 150; y < height; ++y)
+        for (int x = 0; x < width; ++x) reddest = std::max<int>(reddest, at(pixels, x, y)[0]);
     EXPECT_GT(reddest, 20);
+}
+
+TEST_F(WaterPicture, mirror_shows_the_object_only_where_the_surface_covers) {
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDepthMask(GL_FALSE);  // as the demonstration draws its water: depth writes off
+    const auto plain = drawFrames(3, "water_plain.ppm");
+    const GLName textures[2] = {TextureHW, TextureReflectHW};
+    resetWater();
+    TextureHW = textures[0];
+    TextureReflectHW = textures[1];
+    MirrorHW = true;
+    MirrorObjHW = drawRedSlab;
+    const auto mirrored = drawFrames(3, "water_mirror.ppm");
+    // Mirror mode advances the wave three times a frame instead of two, so the surface's outline
+    // moves a little between the pictures: a pixel counts as surface within 2 pixels of one.
+    auto nearSurface = [&](int x, int y) {
+        for (int v = std::max(0, y - 2); v <= std::min(height - 1, y + 2); ++v)
+            for (int u = std::max(0, x - 2); u <= std::min(width - 1, x + 2); ++u)
+                if (at(plain, u, v)[2] != 26) return true;  // anything but the clear colour
+        return false;
+    };
+    int inside = 0, outside = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (at(mirrored, x, y)[0] > 150) ++(nearSurface(x, y) ? inside : outside);
+    EXPECT_GT(inside, 10000);
+    EXPECT_EQ(outside, 0);
 }

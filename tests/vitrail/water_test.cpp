@@ -200,16 +200,6 @@ TEST_F(WaterGrid, extreme_neighbour_heights_give_a_normal_without_overflow) {
     EXPECT_LT(NormHW[20][20].Y, 0.0f);
 }
 
-TEST(WaterVector, normalize_scales_to_unit_length_and_keeps_zero) {
-    TGLVector v{3, 0, -4};
-    EXPECT_FLOAT_EQ(VectorLength(v), 5);
-    Normalize(v);
-    expectVector(v, 0.6f, 0, -0.8f);
-    TGLVector zero{0, 0, 0};
-    Normalize(zero);
-    expectVector(zero, 0, 0, 0);
-}
-
 // ---- Wave phase ------------------------------------------------------------------------------
 
 TEST_F(WaterGrid, phase_turns_round_at_the_bounds) {
@@ -219,15 +209,6 @@ TEST_F(WaterGrid, phase_turns_round_at_the_bounds) {
         MuveUV(1, 1, 0.3f);
         EXPECT_NEAR(UVHW, value, 1e-5f);
     }
-}
-
-TEST_F(WaterGrid, create_wave_only_stores_its_settings) {
-    CreateWaweHW(2200, 0.006f, 2);
-    EXPECT_TRUE(WaweOnOffHW);
-    EXPECT_FLOAT_EQ(RWaweHW, 2200);
-    EXPECT_FLOAT_EQ(SWaweHW, 0.006f);
-    EXPECT_FLOAT_EQ(HWaveHW, 2);
-    EXPECT_FLOAT_EQ(UVHW, 0);
 }
 
 // ---- Drawing ---------------------------------------------------------------------------------

@@ -36,11 +36,9 @@ struct TgaFailure {
     const char* caption = "ERROR";
 };
 
-// Read blocks of the run-length decoder; big enough that refills are rare, small beside an image.
-constexpr size_t blockSize = size_t{1} << 18;
-// Uncompressed pixels are read and swapped in slices of this many bytes (a multiple of 3 and 4),
-// so that each slice is swapped while it is still in the cache.
-constexpr size_t sliceBytes = 12 * 87381;
+// The read block: 256 KiB (a whole number of 3- and 4-byte pixels), big enough that reads are
+// few, small enough to stay in the cache while it is decoded.
+constexpr size_t blockSize = 12 * 21846;
 
 struct FreeDeleter {
     void operator()(uint8_t* p) const { std::free(p); }
@@ -73,15 +71,18 @@ public:
         }
     }
     // Bytes not yet consumed.
-    uint64_t left() const { return static_cast<uint64_t>(end_ - pos_) + fileLeft_; }
+    uint64_t left() const { return available() + fileLeft_; }
     // True when at least n (at most blockSize) bytes are in the window, refilling it if needed.
-    bool ensure(size_t n) { return static_cast<size_t>(end_ - pos_) >= n || refill(n); }
+    bool ensure(size_t n) { return available() >= n || refill(n); }
     const uint8_t* data() const { return pos_; }
+    // Bytes in the window.
+    size_t available() const { return static_cast<size_t>(end_ - pos_); }
     void skip(size_t n) { pos_ += n; }
-    // Copies up to n bytes to dst; large requests go straight from the file. Fewer only at the end.
+    // Copies up to n bytes to dst, from the window and then straight from the file; fewer only
+    // at the end.
     size_t readInto(uint8_t* dst, size_t n) {
-        const size_t inWindow = std::min(n, static_cast<size_t>(end_ - pos_));
-        std::memcpy(dst, pos_, inWindow);
+        const size_t inWindow = std::min(n, available());
+        if (inWindow > 0) std::memcpy(dst, pos_, inWindow);
         pos_ += inWindow;
         return inWindow + pull(dst + inWindow, n - inWindow);
     }
@@ -94,10 +95,10 @@ private:
         return got;
     }
     bool refill(size_t n) {
-        const size_t kept = static_cast<size_t>(end_ - pos_);
+        const size_t kept = available();
         if (!file_ || fileLeft_ == 0) return false;
         if (buffer_.empty()) buffer_.resize(blockSize);
-        std::memmove(buffer_.data(), pos_, kept);
+        if (kept > 0) std::memmove(buffer_.data(), pos_, kept);
         const size_t got = pull(buffer_.data() + kept, blockSize - kept);
         pos_ = buffer_.data();
         end_ = pos_ + kept + got;
@@ -157,86 +158,136 @@ ImageBuffer allocateImage(uint64_t size) {
     return ImageBuffer(bytes);
 }
 
-// Turns count pixels of B, G, R (, A) into R, G, B (, A) in place.
-void swapRedBlue(uint8_t* pixels, size_t count, uint32_t bytesPerPixel) {
-    if (bytesPerPixel == 4) {
-        for (size_t i = 0; i < count; ++i) {
+// Pixel conversion and packet decoding, with the pixel size (3 or 4 bytes) known at compile time.
+
+// Stores the stored pixel src (B, G, R (, A)) at dst as R, G, B (, A).
+template <size_t Bpp>
+void putPixel(uint8_t* dst, const uint8_t* src) {
+    const uint8_t b = src[0], g = src[1], r = src[2];
+    dst[0] = r;
+    dst[1] = g;
+    dst[2] = b;
+    if constexpr (Bpp == 4) dst[3] = src[3];
+}
+
+// Copies count stored pixels from src to dst (not overlapping) as R, G, B (, A). Three-byte
+// pixels go two at a time through one 8-byte word; each word's two spare bytes are rewritten by
+// the next, and the last pixels, whose word would reach past the end, go one by one.
+template <size_t Bpp>
+void copySwapped(uint8_t* dst, const uint8_t* src, size_t count) {
+    size_t i = 0;
+    if constexpr (Bpp == 4) {
+        for (; i < count; ++i) {
             uint32_t v;
-            std::memcpy(&v, pixels + 4 * i, 4);
+            std::memcpy(&v, src + 4 * i, 4);
             v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
-            std::memcpy(pixels + 4 * i, &v, 4);
+            std::memcpy(dst + 4 * i, &v, 4);
         }
+    } else {
+        for (; i + 3 <= count; i += 2) {
+            uint64_t v;
+            std::memcpy(&v, src + 3 * i, 8);
+            v = (v & 0x00FF0000FF00ull) | ((v >> 16) & 0x0000FF0000FFull) | ((v << 16) & 0xFF0000FF0000ull);
+            std::memcpy(dst + 3 * i, &v, 8);
+        }
+    }
+    for (; i < count; ++i) putPixel<Bpp>(dst + Bpp * i, src + Bpp * i);
+}
+
+// Stores the stored pixel src count times from dst on, as R, G, B (, A). Long runs are written
+// 48 bytes at a time (a whole number of 3- and of 4-byte pixels), the tail by one last
+// overlapping 48-byte store.
+template <size_t Bpp>
+void fillRun(uint8_t* dst, const uint8_t* src, size_t count) {
+    constexpr size_t wide = 48;
+    const size_t bytes = count * Bpp;
+    uint8_t pattern[wide];
+    putPixel<Bpp>(pattern, src);
+    if (bytes < wide) {
+        for (size_t at = 0; at < bytes; at += Bpp) std::memcpy(dst + at, pattern, Bpp);
         return;
     }
-    for (size_t i = 0; i < count; ++i) std::swap(pixels[3 * i], pixels[3 * i + 2]);
+    for (size_t at = Bpp; at < wide; at *= 2) std::memcpy(pattern + at, pattern, std::min(at, wide - at));
+    for (size_t at = 0; at + wide <= bytes; at += wide) std::memcpy(dst + at, pattern, wide);
+    std::memcpy(dst + bytes - wide, pattern, wide);
 }
 
-// Copies count stored pixels (B, G, R (, A)) to dst as R, G, B (, A).
-void copySwapped(uint8_t* dst, const uint8_t* src, size_t count, uint32_t bytesPerPixel) {
-    if (bytesPerPixel == 4) {
-        std::memcpy(dst, src, count * 4);
-        swapRedBlue(dst, count, 4);
-        return;
+// Decodes the packet at p, whose bytes are all in memory, into image (null: skips it) and
+// returns the byte after it. Refuses a packet that would run past pixelCount.
+template <size_t Bpp>
+const uint8_t* decodePacket(const uint8_t* p, uint8_t* image, uint64_t& current, uint64_t pixelCount) {
+    const uint8_t chunkHeader = *p++;
+    const size_t count = (chunkHeader & 0x7Fu) + 1;
+    if (count > pixelCount - current) throw TgaFailure{"Too many pixels read"};
+    uint8_t* dst = image ? image + current * Bpp : nullptr;
+    current += count;
+    if (chunkHeader >= 128) {
+        if (dst) fillRun<Bpp>(dst, p, count);
+        return p + Bpp;
     }
-    for (size_t i = 0; i < count; ++i) {
-        dst[3 * i] = src[3 * i + 2];
-        dst[3 * i + 1] = src[3 * i + 1];
-        dst[3 * i + 2] = src[3 * i];
-    }
+    if (dst) copySwapped<Bpp>(dst, p, count);
+    return p + count * Bpp;
 }
 
-// Stores the stored pixel src (B, G, R (, A)) count times at dst as R, G, B (, A).
-void fillRun(uint8_t* dst, const uint8_t* src, size_t count, uint32_t bytesPerPixel) {
-    uint8_t pattern[48];  // 16 pixels of 3 bytes, or 12 of 4
-    copySwapped(pattern, src, 1, bytesPerPixel);
-    for (size_t at = bytesPerPixel; at < sizeof pattern; at += bytesPerPixel)
-        std::memcpy(pattern + at, pattern, bytesPerPixel);
-    size_t bytes = count * bytesPerPixel;
-    for (; bytes >= sizeof pattern; bytes -= sizeof pattern, dst += sizeof pattern)
-        std::memcpy(dst, pattern, sizeof pattern);
-    std::memcpy(dst, pattern, bytes);
-}
-
-// Reads size bytes of stored pixels into image and swaps them to R, G, B (, A), slice by slice.
-void readUncompressed(BlockReader& in, uint8_t* image, uint64_t size, uint32_t bytesPerPixel) {
-    for (uint64_t done = 0; done < size;) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(sliceBytes, size - done));
-        const size_t got = in.readInto(image + done, want);
-        if (got < want) throw TgaFailure{"Could not read image data"};
-        swapRedBlue(image + done, got / bytesPerPixel, bytesPerPixel);
-        done += got;
-    }
+// Decodes one packet whose bytes may still be in the file, with the message for each short read.
+template <size_t Bpp>
+void decodeCheckedPacket(BlockReader& in, uint8_t* image, uint64_t& current, uint64_t pixelCount) {
+    if (!in.ensure(1)) throw TgaFailure{"Could not read RLE header"};
+    const uint8_t chunkHeader = *in.data();
+    const size_t count = (chunkHeader & 0x7Fu) + 1;
+    if (count > pixelCount - current) throw TgaFailure{"Too many pixels read"};
+    const bool run = chunkHeader >= 128;
+    const size_t size = 1 + (run ? Bpp : count * Bpp);
+    if (!in.ensure(size)) throw TgaFailure{run ? "Could not read from file" : "Could not read image data"};
+    decodePacket<Bpp>(in.data(), image, current, pixelCount);
+    in.skip(size);
 }
 
 // Decodes packets until pixelCount pixels are stored at image. With image null the packets are
 // only walked, which finds the failure of a file too short to fill the image without allocating.
-void decodeRle(BlockReader& in, uint8_t* image, uint64_t pixelCount, uint32_t bytesPerPixel) {
+// While the window holds a packet of the largest size, packets are decoded without checks.
+template <size_t Bpp>
+void decodeRle(BlockReader& in, uint8_t* image, uint64_t pixelCount) {
+    constexpr size_t largestPacket = 1 + 128 * Bpp;
     for (uint64_t current = 0; current < pixelCount;) {
-        if (!in.ensure(1)) throw TgaFailure{"Could not read RLE header"};
-        const uint8_t chunkHeader = *in.data();
-        in.skip(1);
-        const size_t count = (chunkHeader & 0x7Fu) + 1;
-        if (count > pixelCount - current) throw TgaFailure{"Too many pixels read"};
-        uint8_t* dst = image ? image + current * bytesPerPixel : nullptr;
-        if (chunkHeader < 128) {
-            if (!in.ensure(count * bytesPerPixel)) throw TgaFailure{"Could not read image data"};
-            if (dst) copySwapped(dst, in.data(), count, bytesPerPixel);
-            in.skip(count * bytesPerPixel);
-        } else {
-            if (!in.ensure(bytesPerPixel)) throw TgaFailure{"Could not read from file"};
-            if (dst) fillRun(dst, in.data(), count, bytesPerPixel);
-            in.skip(bytesPerPixel);
-        }
-        current += count;
+        const uint8_t* p = in.data();
+        const uint8_t* const safeEnd = p + (in.available() >= largestPacket ? in.available() - largestPacket : 0);
+        while (p < safeEnd && current < pixelCount) p = decodePacket<Bpp>(p, image, current, pixelCount);
+        in.skip(static_cast<size_t>(p - in.data()));
+        if (current < pixelCount) decodeCheckedPacket<Bpp>(in, image, current, pixelCount);
     }
 }
 
-// The most pixels `bytes` of packets can describe: 128 per packet of one header and one pixel.
-uint64_t fillablePixels(uint64_t bytes, uint32_t bytesPerPixel) { return bytes / (1 + bytesPerPixel) * 128; }
+// Reads pixelCount stored pixels block by block into image as R, G, B (, A).
+template <size_t Bpp>
+void readUncompressed(BlockReader& in, uint8_t* image, uint64_t pixelCount) {
+    for (uint64_t done = 0; done < pixelCount;) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(blockSize / Bpp, pixelCount - done));
+        if (!in.ensure(count * Bpp)) throw TgaFailure{"Could not read image data"};
+        copySwapped<Bpp>(image + done * Bpp, in.data(), count);
+        in.skip(count * Bpp);
+        done += count;
+    }
+}
 
-bool isMipmapFilter(int32_t filter) {
-    return filter == GL_NEAREST_MIPMAP_NEAREST || filter == GL_NEAREST_MIPMAP_LINEAR ||
-           filter == GL_LINEAR_MIPMAP_NEAREST || filter == GL_LINEAR_MIPMAP_LINEAR;
+void readUncompressed(BlockReader& in, uint8_t* image, uint64_t pixelCount, uint32_t bytesPerPixel) {
+    if (bytesPerPixel == 3)
+        readUncompressed<3>(in, image, pixelCount);
+    else
+        readUncompressed<4>(in, image, pixelCount);
+}
+
+void decodeRle(BlockReader& in, uint8_t* image, uint64_t pixelCount, uint32_t bytesPerPixel) {
+    if (bytesPerPixel == 3)
+        decodeRle<3>(in, image, pixelCount);
+    else
+        decodeRle<4>(in, image, pixelCount);
+}
+
+// The most pixels `bytes` of packets can describe: 128 per packet of one header and one pixel.
+uint64_t fillablePixels(uint64_t bytes, uint32_t bytesPerPixel) {
+    const uint64_t packets = bytes / (1 + bytesPerPixel);
+    return packets > std::numeric_limits<uint64_t>::max() / 128 ? std::numeric_limits<uint64_t>::max() : packets * 128;
 }
 
 // Our pixel rows are packed without padding: uploads read them with an unpack alignment of 1,
@@ -278,7 +329,7 @@ bool LoadUncompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
         // A file too short for its header's image fails before anything is allocated.
         if (in.left() < TGA.ImageSize) throw TgaFailure{"Could not read image data"};
         ImageBuffer image = allocateImage(TGA.ImageSize);
-        readUncompressed(in, image.get(), TGA.ImageSize, TGA.BytesPerPixel);
+        readUncompressed(in, image.get(), uint64_t{Texture.Width} * Texture.Height, TGA.BytesPerPixel);
         Texture.ImageData = image.release();
         closeFile();
         return true;
@@ -313,7 +364,7 @@ bool LoadCompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
 bool LoadTGA(TGATexture& Texture, const char* FileName) {
     try {
         std::error_code ec;
-        // A folder opens for reading here but not where the toolkit was born: refuse it at once.
+        // A folder is no texture file, although fopen accepts one for reading: it cannot be opened.
         FTGA = FileName && !std::filesystem::is_directory(FileName, ec) ? std::fopen(FileName, "rb") : nullptr;
         if (!FTGA) throw TgaFailure{"Could not open texture file"};
         FileCloser closer;

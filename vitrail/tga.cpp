@@ -290,6 +290,11 @@ uint64_t fillablePixels(uint64_t bytes, uint32_t bytesPerPixel) {
     return packets > std::numeric_limits<uint64_t>::max() / 128 ? std::numeric_limits<uint64_t>::max() : packets * 128;
 }
 
+bool isMipmapFilter(int32_t filter) {
+    return filter == GL_NEAREST_MIPMAP_NEAREST || filter == GL_NEAREST_MIPMAP_LINEAR ||
+           filter == GL_LINEAR_MIPMAP_NEAREST || filter == GL_LINEAR_MIPMAP_LINEAR;
+}
+
 // Our pixel rows are packed without padding: uploads read them with an unpack alignment of 1,
 // and the caller's alignment is put back afterwards.
 class PackedRows {

@@ -1,0 +1,292 @@
+// Mesh and material rendering on a real GL context: Apply's state read back with glGet, the
+// triangles drawn read back through GL feedback (positions and colours), the display-list paths,
+// and the front end's culling bracket.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "build_model.h"
+#include "support/gl_context.h"
+#include "vtrl3ds/vector.h"
+#include "writer3ds.h"
+
+namespace {
+
+std::array<float, 4> currentColour() {
+    std::array<float, 4> c{};
+    glGetFloatv(GL_CURRENT_COLOR, c.data());
+    return c;
+}
+
+GLint getInt(GLenum what) {
+    GLint v = 0;
+    glGetIntegerv(what, &v);
+    return v;
+}
+
+// One triangle returned by feedback: window x, y and colour of each corner.
+struct FedTriangle {
+    float x[3], y[3];
+    std::array<float, 4> colour[3];
+};
+
+// Draws in feedback mode (GL_3D_COLOR) and returns the triangles; other tokens are counted in `other`.
+std::vector<FedTriangle> feedback(const std::function<void()>& draw, size_t* other = nullptr) {
+    std::vector<GLfloat> buf(1 << 16);
+    glFeedbackBuffer(static_cast<GLsizei>(buf.size()), GL_3D_COLOR, buf.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint n = glRenderMode(GL_RENDER);
+    std::vector<FedTriangle> out;
+    for (GLint i = 0; i < n;) {
+        const GLint token = static_cast<GLint>(buf[static_cast<size_t>(i)]);
+        if (token == GL_POLYGON_TOKEN && static_cast<GLint>(buf[static_cast<size_t>(i) + 1]) == 3) {
+            FedTriangle t{};
+            for (int c = 0; c < 3; ++c) {
+                const float* v = &buf[static_cast<size_t>(i) + 2 + 7 * static_cast<size_t>(c)];
+                t.x[c] = v[0];
+                t.y[c] = v[1];
+                t.colour[c] = {v[3], v[4], v[5], v[6]};
+            }
+            out.push_back(t);
+            i += 2 + 21;
+        } else {
+            if (other) ++*other;
+            i += token == GL_POINT_TOKEN ? 8 : 1;
+        }
+    }
+    return out;
+}
+
+void expectColour(const std::array<float, 4>& c, float r, float g, float b, float a) {
+    EXPECT_NEAR(c[0], r, 1e-3);
+    EXPECT_NEAR(c[1], g, 1e-3);
+    EXPECT_NEAR(c[2], b, 1e-3);
+    EXPECT_NEAR(c[3], a, 1e-3);
+}
+
+// Restores the library switch when a test ends.
+struct IgnoreMaterialsGuard {
+    ~IgnoreMaterialsGuard() { IgnoreMaterials = false; }
+};
+
+class RenderGL : public ::testing::Test {
+protected:
+    GLTestContext gl;
+    void SetUp() override { ASSERT_TRUE(gl.ok()); }
+};
+
+TEST_F(RenderGL, see_through_material_blends_and_next_opaque_one_stops) {
+    TGL3dsMaterial glass(nullptr), wall(nullptr);
+    glass.FTransparency = 0.5f;
+    glass.Apply();
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_NEAR(currentColour()[3], 0.5f, 1e-6);
+    wall.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_NEAR(currentColour()[3], 1.0f, 1e-6);
+}
+
+TEST_F(RenderGL, two_sided_material_disables_culling_one_sided_enables_it) {
+    TGL3dsMaterial twoSided(nullptr), oneSided(nullptr);
+    twoSided.FTwoSided = true;
+    glEnable(GL_CULL_FACE);
+    twoSided.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    oneSided.Apply();
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(RenderGL, current_colour_is_half_the_diffuse_or_half_the_ambient_last_met) {
+    TGL3dsMaterial m(nullptr);
+    m.FDifR = 1, m.FDifG = 0.5f, m.FDifB = 0;
+    m.FAmbR = 0.2f, m.FAmbG = 0.4f, m.FAmbB = 0.6f;
+    m.FTransparency = 0.75f;
+    m.Apply();
+    expectColour(currentColour(), 0.5f, 0.25f, 0, 0.75f);
+    m.FIsAmbient = true;
+    m.Apply();
+    expectColour(currentColour(), 0.1f, 0.2f, 0.3f, 0.75f);
+}
+
+TEST_F(RenderGL, texture_map_enables_2d_texturing_which_stays_on) {
+    TGL3dsMaterial textured(nullptr), plain(nullptr);
+    textured.FHasTextureMap = true;
+    glDisable(GL_TEXTURE_2D);
+    plain.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    textured.Apply();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    plain.Apply();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(RenderGL, ignore_materials_leaves_colour_blend_texture_and_culling) {
+    IgnoreMaterialsGuard guard;
+    TGLAll3dsMesh model;
+    TGL3dsMaterial* m = addMaterial(model, "glass", 0.25f);
+    m->FHasTextureMap = true;
+    m->FTwoSided = true;
+    m->FDifR = 1;
+    addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}}, {0, 1, 2}, {0});
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    IgnoreMaterials = true;
+    m->Apply();
+    model.Render();
+    expectColour(currentColour(), 0.1f, 0.2f, 0.3f, 0.4f);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+}
+
+// Two materials, one mesh alternating between them, and a face without a material index.
+TEST_F(RenderGL, each_triangle_is_drawn_with_its_material_colour) {
+    TGLAll3dsMesh model;
+    addMaterial(model, "unused");
+    addMaterial(model, "red")->FDifR = 1;
+    addMaterial(model, "green")->FDifG = 1;
+    const std::vector<T3dpoint> v = {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}};
+    TGL3dsMesh* mesh = addMesh(model, v, {0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2}, {1, 2, 1});
+    glColor4f(0, 0, 1, 1);
+    const std::vector<FedTriangle> t = feedback([&] { mesh->Render(); });
+    ASSERT_EQ(t.size(), 4u);
+    expectColour(t[0].colour[0], 0.5f, 0, 0, 1);
+    expectColour(t[1].colour[0], 0, 0.5f, 0, 1);
+    expectColour(t[2].colour[2], 0.5f, 0, 0, 1);
+    // The fourth face has no material index: it keeps the state in force.
+    expectColour(t[3].colour[1], 0.5f, 0, 0, 1);
+}
+
+TEST_F(RenderGL, faces_naming_missing_vertices_or_materials_are_passed_over_safely) {
+    TGLAll3dsMesh model;
+    addMaterial(model, "red")->FDifR = 1;
+    TGL3dsMesh* mesh = addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}}, {0, 1, 2, 0, 1, 9, 0, 1, 2, 0, 1},
+                               {0xFFFF, 0, 0});
+    mesh->FNumIndices = 11;  // the last two corners make no triangle
+    mesh->FMapping.clear();  // no texture coordinates at all
+    glColor4f(0, 0, 1, 1);
+    const std::vector<FedTriangle> t = feedback([&] { mesh->Render(); });
+    ASSERT_EQ(t.size(), 2u);
+    expectColour(t[0].colour[0], 0, 0, 1, 1);  // material 0xFFFF names none: state in force
+    expectColour(t[1].colour[0], 0.5f, 0, 0, 1);
+}
+
+TEST_F(RenderGL, meshes_are_drawn_in_render_order) {
+    TGLAll3dsMesh model;
+    addMesh(model, {{-0.5f, 0, 0}, {-0.4f, 0, 0}, {-0.5f, 0.1f, 0}}, {0, 1, 2});
+    addMesh(model, {{0.5f, 0, 0}, {0.6f, 0, 0}, {0.5f, 0.1f, 0}}, {0, 1, 2});
+    model.FRenderOrder = {1, 0};
+    const std::vector<FedTriangle> t = feedback([&] { model.Render(); });
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_NEAR(t[0].x[0], 600, 0.5);
+    EXPECT_NEAR(t[1].x[0], 200, 0.5);
+}
+
+TEST_F(RenderGL, model_with_a_display_list_draws_only_the_list) {
+    TGLAll3dsMesh model;
+    addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}}, {0, 1, 2});
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_POINTS);
+    glVertex3f(0, 0, 0);
+    glEnd();
+    glEndList();
+    model.FDisplayList = static_cast<int32_t>(list);
+    size_t points = 0;
+    const std::vector<FedTriangle> t = feedback([&] { model.Render(); }, &points);
+    EXPECT_TRUE(t.empty());
+    EXPECT_EQ(points, 1u);
+    model.FDisplayList = 0;
+    glDeleteLists(list, 1);
+}
+
+TEST_F(RenderGL, face_without_a_face_normal_is_lit_as_with_the_computed_one) {
+    TGLAll3dsMesh model;
+    TGL3dsMesh* mesh = addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0.2f, 0.5f, 0.4f}}, {0, 1, 2});
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glColor4f(1, 1, 1, 1);
+    model.CalcVNormals();
+    const std::vector<FedTriangle> withNormal = feedback([&] { model.Render(); });
+    mesh->FaceNormal.clear();
+    const std::vector<FedTriangle> computed = feedback([&] { model.Render(); });
+    mesh->FaceNormal = {{0, 0, 1}};
+    const std::vector<FedTriangle> flipped = feedback([&] { model.Render(); });
+    glDisable(GL_LIGHTING);
+    ASSERT_EQ(withNormal.size(), 1u);
+    ASSERT_EQ(computed.size(), 1u);
+    ASSERT_EQ(flipped.size(), 1u);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(computed[0].colour[0][c], withNormal[0].colour[0][c], 1e-5);
+    EXPECT_GT(std::abs(flipped[0].colour[0][0] - withNormal[0].colour[0][0]), 0.1f);
+}
+
+class FrontEndGL : public RenderGL {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "vtrl3ds_render_test";
+    void SetUp() override {
+        RenderGL::SetUp();
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(FrontEndGL, missing_file_leaves_no_scene_and_still_sets_the_culled_face_back) {
+    TGL3dsModel front;
+    front.LoadModel3DS(0.1f, (dir / "absent.3ds").string());
+    EXPECT_EQ(front.Scene, nullptr);
+    EXPECT_EQ(front.FileName, (dir / "absent.3ds").string());
+    glCullFace(GL_FRONT_AND_BACK);
+    const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
+    EXPECT_TRUE(t.empty());
+    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+}
+
+TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
+    // Stored after the Y/Z exchange as (x, y, 0): one triangle counter-clockwise on screen, one clockwise.
+    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+        material(w, "Solid", [&] { colour24(w, MAT_DIFFUSE, 255, 255, 255); });
+        triMesh(w, "M", {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}, {0, 0, -5}, {-5, 0, 0}}, {{0, 1, 2}, {0, 3, 4}},
+                {{"Solid", {0, 1}}});
+    });
+    const std::string path = (dir / "scene.3ds").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                  static_cast<std::streamsize>(bytes.size()));
+    TGL3dsModel front;
+    front.LoadModel3DS(0.1f, path);
+    ASSERT_NE(front.Scene, nullptr);
+    EXPECT_POINT(front.Scene->FMesh[0]->FVertex[1], 0.5f, 0, 0);
+    const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
+    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    // Only the clockwise triangle (0,0), (0,-0.5), (-0.5,0) survives front-face culling.
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_NEAR(t[0].y[1], 300 - 150, 0.5);
+    std::filesystem::remove(path);
+    EXPECT_TRUE(feedback([&] { front.PutModel3DS(); }).empty());  // the file is asked for each call
+    delete front.Scene;
+}
+
+TEST_F(FrontEndGL, scale_zero_loads_at_scale_one) {
+    const std::string path = (dir / "one.3ds").string();
+    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                  static_cast<std::streamsize>(bytes.size()));
+    TGL3dsModel front;
+    front.LoadModel3DS(0, path);
+    ASSERT_NE(front.Scene, nullptr);
+    EXPECT_EQ(front.Scene->FMasterScale, 1.0f);
+    EXPECT_POINT(front.Scene->FMesh[0]->FVertex[0], 1, 3, 2);
+    delete front.Scene;
+}
+
+}  // namespace

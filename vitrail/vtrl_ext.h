@@ -12,7 +12,7 @@
 // the GL library's own declaration, and neither hides the other outside this namespace.
 namespace VTRL_Ext {
 
-// Procedure types, with the signatures the OpenGL 1.3 specification publishes. The system
+// Procedure types, with the signatures OpenGL 1.3 publishes for its functions. The system
 // headers name some of them too, but not all, so the module keeps its own set.
 using PFNGLACTIVETEXTUREPROC = void(APIENTRY*)(GLenum texture);
 using PFNGLCLIENTACTIVETEXTUREPROC = void(APIENTRY*)(GLenum texture);

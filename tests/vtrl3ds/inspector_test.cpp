@@ -1,0 +1,120 @@
+// The model inspector vtrl3ds-info, run as users run it: its JSON for a file built here, and its
+// one-line error and exit status for files that do not load.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "writer3ds.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class Inspector : public ::testing::Test {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "vtrl3ds_inspector_test";
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                      static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    ToolRun run(const std::string& file) {
+        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
+        const std::string cmd = "'" + tool + "' '" + file + "' >'" + (dir / "out").string() + "' 2>'" +
+                                (dir / "err").string() + "'";
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
+    }
+};
+
+TEST_F(Inspector, prints_what_the_loader_saw_as_json) {
+    const std::string path = write("sample.3ds", sampleFile());
+    const ToolRun r = run(path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["file"], path);
+    EXPECT_EQ(j["type"], "3DS");
+    EXPECT_EQ(j["version"], 3);
+    EXPECT_EQ(j["scale"], 1.0);
+    EXPECT_EQ(j["counts"]["meshes"], 3);
+    EXPECT_EQ(j["counts"]["materials"], 2);
+    EXPECT_EQ(j["counts"]["vertices"], 7);
+    EXPECT_EQ(j["counts"]["faces"], 3);
+    EXPECT_EQ(j["counts"]["faces_beyond_vertex_list"], 0);
+    EXPECT_EQ(j["bounding_box"]["max"], nlohmann::json::parse("[2, 5, 1]"));
+    EXPECT_EQ(j["render_order"], nlohmann::json::parse("[0, 2, 1]"));
+    const nlohmann::json& pane = j["meshes"][1];
+    EXPECT_EQ(pane["name"], "Pane");
+    EXPECT_EQ(pane["vertices"], 3);
+    EXPECT_EQ(pane["faces"], 1);
+    EXPECT_EQ(pane["material_groups"], nlohmann::json::parse(R"([{"name": "glass", "id": 1}])"));
+    EXPECT_EQ(pane["face_material_ids"], nlohmann::json::parse("[1]"));
+    EXPECT_EQ(pane["pivot"], nlohmann::json::parse("[0, 0, 1]"));
+    EXPECT_EQ(pane["bounding_box"]["min"], nlohmann::json::parse("[0, 5, -1]"));
+    const nlohmann::json& glass = j["materials"][1];
+    EXPECT_EQ(glass["name"], "Glass");
+    EXPECT_EQ(glass["transparency"], 0.5);
+    EXPECT_EQ(glass["two_sided"], true);
+    EXPECT_EQ(glass["texture_map"], "GLASS.TGA");
+    EXPECT_EQ(glass["bump_map"], "BUMP.TGA");
+    EXPECT_EQ(j["materials"][0]["texture_map"], nullptr);
+    EXPECT_EQ(j["materials"][0]["diffuse"], nlohmann::json::parse("[1, 0, 0]"));
+}
+
+TEST_F(Inspector, counts_faces_naming_vertices_beyond_the_list_and_converts_names) {
+    const std::string path = write("bad.3ds", file3ds([](Writer3ds& w) {
+        material(w, "Caf\xe9 \x80");
+        triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
+    }));
+    const ToolRun r = run(path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["counts"]["faces_beyond_vertex_list"], 2);
+    EXPECT_EQ(j["meshes"][0]["faces_beyond_vertex_list"], 2);
+    EXPECT_EQ(j["meshes"][0]["material_groups"][0]["id"], -1);
+    EXPECT_EQ(j["meshes"][0]["face_material_ids"], nlohmann::json::parse("[-1, 0]"));
+    EXPECT_EQ(j["materials"][0]["name"], "Caf\xc3\xa9 \xe2\x82\xac");
+}
+
+TEST_F(Inspector, broken_file_prints_one_line_naming_file_and_reason_and_exits_1) {
+    std::vector<uint8_t> bytes = sampleFile();
+    bytes.resize(bytes.size() / 2);
+    const std::string path = write("cut.3ds", bytes);
+    const ToolRun r = run(path);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.find("vtrl3ds-info: " + path + ": Load3DSFromStream: "), 0u) << r.err;
+    EXPECT_NE(r.err.find("but the data ends at offset " + std::to_string(bytes.size())), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+}
+
+TEST_F(Inspector, missing_file_and_unknown_extension_fail_with_status_1) {
+    ToolRun r = run((dir / "absent.3ds").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open: No such file or directory"), std::string::npos) << r.err;
+    r = run(write("model.obj", sampleFile()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("model.obj: unsupported file name extension"), std::string::npos) << r.err;
+}
+
+}  // namespace

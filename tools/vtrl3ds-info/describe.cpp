@@ -1,0 +1,128 @@
+// The inspector's JSON description of a model (see describe.h). Reads the model only; faces naming
+// a vertex beyond their mesh's list are counted, never followed. Nothing here fails.
+#include "describe.h"
+
+#include <set>
+
+#include "vtrl3ds/types.h"
+
+using json = ModelJson;
+
+namespace {
+
+// Unicode code points of the bytes 0x80..0x9F in Windows-1252.
+constexpr char32_t cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+json point(const T3dpoint& p) { return json::array({p.X, p.Y, p.Z}); }
+
+json box(const T3dpoint& minimum, const T3dpoint& maximum) {
+    return json{{"min", point(minimum)}, {"max", point(maximum)}};
+}
+
+const char* typeName(int32_t type) {
+    switch (type) {
+        case Mesh3DS: return "3DS";
+        case Mesh3DSA: return "3DS ASCII";
+        case Mesh3DSBVH: return "BVH";
+        case MeshMSA: return "MilkShape ASCII";
+        case MeshMS3D: return "MilkShape";
+        case MeshBIN: return "binary";
+        default: return "none";
+    }
+}
+
+// Faces (whole triangles of FIndices) that name a vertex beyond the mesh's vertex list.
+size_t facesBeyondVertexList(const TGL3dsMesh& m) {
+    const size_t vertices = std::min(static_cast<size_t>(std::max(m.FNumVertex, 0)), m.FVertex.size());
+    const size_t corners = std::min(static_cast<size_t>(std::max(m.FNumIndices, 0)), m.FIndices.size());
+    size_t bad = 0;
+    for (size_t f = 0; f + 2 < corners; f += 3)
+        if (m.FIndices[f] >= vertices || m.FIndices[f + 1] >= vertices || m.FIndices[f + 2] >= vertices) ++bad;
+    return bad;
+}
+
+json describeMesh(const TGLAll3dsMesh& model, const TGL3dsMesh& m, size_t index) {
+    json groups = json::array();
+    for (const std::string& name : m.FMatName)
+        groups.push_back({{"name", Cp1252ToUtf8(name)}, {"id", model.GetMaterialIDByName(name)}});
+    // Face material indices in use; an index naming no material is shown as -1.
+    std::set<int32_t> used;
+    for (uint16_t id : m.FMatID) used.insert(id < model.FMaterial.size() ? id : -1);
+    return {{"index", index},
+            {"name", Cp1252ToUtf8(m.FName)},
+            {"id", m.FId},
+            {"vertices", m.FNumVertex},
+            {"faces", m.FNumIndices / 3},
+            {"faces_beyond_vertex_list", facesBeyondVertexList(m)},
+            {"material_groups", groups},
+            {"face_material_ids", used},
+            {"bounding_box", box(m.FMinimum, m.FMaximum)},
+            {"pivot", point(m.FPivot)}};
+}
+
+json describeMaterial(const TGL3dsMaterial& m, size_t index) {
+    auto mapName = [](bool has, const std::string& name) { return has ? json(Cp1252ToUtf8(name)) : json(nullptr); };
+    return {{"index", index},
+            {"name", Cp1252ToUtf8(m.FName)},
+            {"ambient", json::array({m.FAmbR, m.FAmbG, m.FAmbB})},
+            {"diffuse", json::array({m.FDifR, m.FDifG, m.FDifB})},
+            {"specular", json::array({m.FSpcR, m.FSpcG, m.FSpcB})},
+            {"transparency", m.FTransparency},
+            {"two_sided", m.FTwoSided},
+            {"texture_map", mapName(m.FHasTextureMap, m.FFileName)},
+            {"bump_map", mapName(m.FHasBumpMap, m.FBumpMapFileName)},
+            {"bump_strength", m.FBumpMapStrength}};
+}
+
+}  // namespace
+
+std::string Cp1252ToUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) appendUtf8(out, c >= 0x80 && c < 0xA0 ? cp1252High[c - 0x80] : char32_t{c});
+    return out;
+}
+
+json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
+    json meshes = json::array(), materials = json::array();
+    size_t vertices = 0, faces = 0, beyond = 0;
+    for (size_t i = 0; i < model.FMesh.size(); ++i) {
+        const TGL3dsMesh& m = *model.FMesh[i];
+        meshes.push_back(describeMesh(model, m, i));
+        vertices += static_cast<size_t>(std::max(m.FNumVertex, 0));
+        faces += static_cast<size_t>(std::max(m.FNumIndices, 0) / 3);
+        beyond += facesBeyondVertexList(m);
+    }
+    for (size_t i = 0; i < model.FMaterial.size(); ++i) materials.push_back(describeMaterial(*model.FMaterial[i], i));
+    return {{"file", Cp1252ToUtf8(fileName)},
+            {"type", typeName(model.FType)},
+            {"version", model.FVersion},
+            {"scale", model.FMasterScale},
+            {"counts",
+             {{"meshes", model.FNumMeshes},
+              {"named_objects", model.FMesh.size()},
+              {"materials", model.FNumMaterials},
+              {"vertices", vertices},
+              {"faces", faces},
+              {"faces_beyond_vertex_list", beyond}}},
+            {"bounding_box", box(model.FMinimum, model.FMaximum)},
+            {"render_order", model.FRenderOrder},
+            {"meshes", meshes},
+            {"materials", materials}};
+}

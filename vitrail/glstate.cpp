@@ -15,10 +15,6 @@ float OffY = 0;
 
 namespace {
 
-// The value the higher smoothing mode hands to glShadeModel. The GL knows only GL_FLAT and
-// GL_SMOOTH, so it refuses this one and the shading model is left as it was.
-constexpr GLenum hiSmoothModel = 100000;
-
 // Scales (x, y, z) to unit length; a zero vector stays zero.
 void reduceToUnit(double& x, double& y, double& z) {
     float length = static_cast<float>(std::sqrt(x * x + y * y + z * z));
@@ -78,7 +74,9 @@ void SetGLNewMat(float AmbR, float AmbG, float AmbB, float DifR, float DifG, flo
 
 void SetGLSmooth() { glShadeModel(GL_SMOOTH); }
 
-void SetGLHiSmooth() { glShadeModel(hiSmoothModel); }
+// The GL has no shading model beyond GL_SMOOTH: the higher smoothing mode keeps the model in
+// force, without handing the GL a value it would refuse (and leave a GL error pending for).
+void SetGLHiSmooth() {}
 
 void TwoSideOn() { glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1); }
 

@@ -230,6 +230,13 @@ void CreateHighWater(int32_t Grid, int32_t Density) {
     SetGridHW = Grid;
     MoveWater(Grid, Density);
     InitPlane(Grid);
+    // The surface's own push and pop are on the model-view stack whatever matrix mode the caller
+    // is in: inside a CubeMapBegin bracket the texture matrix is current, and pushing it here
+    // while the passes return to GL_MODELVIEW would leave the texture stack two deeper and pop
+    // the caller's model-view matrices on every call. The caller's mode is restored at the end.
+    GLint callerMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &callerMode);
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     drawBasePass(Grid);
     if (!MirrorHW) {
@@ -240,7 +247,9 @@ void CreateHighWater(int32_t Grid, int32_t Density) {
         Mirror(MirrorObjHW, Grid);
         glPopMatrix();
     }
+    glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    glMatrixMode(static_cast<GLenum>(callerMode));
 }
 
 void CreateWaweHW(float Timer, float Speed, float High) {

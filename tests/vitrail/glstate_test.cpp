@@ -163,8 +163,7 @@ TEST(Switches, smooth_sets_smooth_and_hi_smooth_keeps_the_model) {
     SetGLSmooth();
     SetGLHiSmooth();
     EXPECT_EQ(integer(GL_SHADE_MODEL), GL_SMOOTH);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(Switches, two_side_on_and_off) {

@@ -431,6 +431,23 @@ TEST_F(WaterGL, overlay_mode_restores_stacks_and_leaves_the_reflection_texture_b
     EXPECT_EQ(blend[1], GL_ONE);
 }
 
+// Inside a cube-map bracket the texture matrix is current: the surface must still push and pop
+// the model-view stack, and hand the caller back its texture mode and both stacks unchanged.
+TEST_F(WaterGL, texture_matrix_mode_of_the_caller_leaves_both_stacks_as_found) {
+    enterFrameState(0);
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    for (int frame = 0; frame < 12; ++frame) {
+        GLSnapshot expected = snapshot();
+        CreateHighWater(40, 256);
+        GLSnapshot after = snapshot();
+        expected.texture = after.texture;
+        expected.blend = after.blend;
+        ASSERT_TRUE(after == expected) << "frame " << frame;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(WaterGL, mirror_mode_restores_stacks_and_enables_and_draws_the_object_once_masked_and_clipped) {
     GLuint names[2];
     glGenTextures(2, names);

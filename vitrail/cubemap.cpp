@@ -7,9 +7,9 @@
 #include <GL/glu.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <ios>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -28,21 +28,24 @@ uint32_t readLE(const unsigned char* p, size_t bytes) {
     return v;
 }
 
+// Closes the probed file on every way out of GetBMPDepth.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
 // Reads up to `size` bytes; a read error (as opposed to the end of the file) throws.
 size_t readSome(std::FILE* f, unsigned char* out, size_t size, const char* file) {
     const size_t got = std::fread(out, 1, size, f);
-    if (got < size && std::ferror(f)) {
-        std::fclose(f);
+    if (got < size && std::ferror(f))
         throw std::ios_base::failure(std::string("GetBMPDepth: cannot read ") + file);
-    }
     return got;
 }
 
-[[noreturn]] void tooShort(std::FILE* f, const char* file, size_t got) {
-    std::fclose(f);
-    throw std::ios_base::failure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
-                                 std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
-                                 std::to_string(got));
+std::ios_base::failure tooShort(const char* file, size_t got) {
+    return std::ios_base::failure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
+                                  std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
+                                  std::to_string(got));
 }
 
 // A decoded bitmap from the platform loader, released when it goes out of scope.
@@ -106,18 +109,17 @@ void uploadFace(uint32_t target, int32_t format, const BITMAP& bmp) {
 int32_t GetBMPDepth(const char* BMPFile) {
     std::error_code ec;
     if (!BMPFile || !std::filesystem::exists(BMPFile, ec)) return 0;
-    std::FILE* f = std::fopen(BMPFile, "rb");
+    const File f(std::fopen(BMPFile, "rb"));
     if (!f) throw std::ios_base::failure(std::string("GetBMPDepth: cannot open ") + BMPFile);
     unsigned char header[fileHeaderSize + infoHeaderSize] = {};
-    size_t got = readSome(f, header, fileHeaderSize, BMPFile);
-    if (got < fileHeaderSize) tooShort(f, BMPFile, got);
-    if (readLE(header, 2) != bmpSignature) return std::fclose(f), 0;
-    got += readSome(f, header + fileHeaderSize, infoHeaderSize, BMPFile);
-    // An old core-header file may be shorter than a 40-byte header would need; it is refused
-    // as soon as its header size is known.
-    if (got >= fileHeaderSize + 4 && readLE(header + 14, 4) == coreHeaderSize) return std::fclose(f), 0;
-    if (got < fileHeaderSize + infoHeaderSize) tooShort(f, BMPFile, got);
-    std::fclose(f);
+    size_t got = readSome(f.get(), header, fileHeaderSize, BMPFile);
+    // Files that are no BMP at all, or old core-header BMPs, are refused as soon as the bytes
+    // that tell are in, however short the file is; only a short BMP of the usable kind throws.
+    if (got >= 2 && readLE(header, 2) != bmpSignature) return 0;
+    if (got < fileHeaderSize) throw tooShort(BMPFile, got);
+    got += readSome(f.get(), header + fileHeaderSize, infoHeaderSize, BMPFile);
+    if (got >= fileHeaderSize + 4 && readLE(header + 14, 4) == coreHeaderSize) return 0;
+    if (got < fileHeaderSize + infoHeaderSize) throw tooShort(BMPFile, got);
     return static_cast<int32_t>(readLE(header + 28, 2));
 }
 

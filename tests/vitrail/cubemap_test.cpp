@@ -138,6 +138,7 @@ TEST_F(CubeMapTest, bmp_depth_probe_reads_bit_count_and_refuses_other_files) {
     auto notBmp = makeBmp(4, 4, 24, plain);
     notBmp[0] = 'X';
     EXPECT_EQ(GetBMPDepth(write("x.bmp", notBmp).c_str()), 0);
+    EXPECT_EQ(GetBMPDepth(write("hello.txt", {'h', 'e', 'l', 'l', 'o'}).c_str()), 0);  // short, but no BMP
     EXPECT_EQ(GetBMPDepth(write("core.bmp", makeBmp(4, 4, 24, plain, 12)).c_str()), 0);
     // A tiny core-header file is refused, not reported as a short read.
     auto tinyCore = makeBmp(1, 1, 24, plain, 12);

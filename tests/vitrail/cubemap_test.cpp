@@ -163,15 +163,6 @@ TEST_F(CubeMapTest, bmp_shorter_than_its_headers_throws_io_failure_naming_the_si
     EXPECT_THROW(GetBMPDepth(dir.c_str()), std::ios_base::failure);
 }
 
-TEST_F(CubeMapTest, swap_rgb_turns_packed_pixels_and_stops_at_size) {
-    uint8_t data[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    SwapRGB(data, 2);
-    EXPECT_EQ(std::vector<uint8_t>(data, data + 9), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4, 7, 8, 9}));
-    SwapRGB(data, 0);
-    SwapRGB(nullptr, 3);
-    EXPECT_EQ(data[0], 3);
-}
-
 TEST_F(CubeMapTest, y_faces_go_crosswise_and_texel_0_is_the_bottom_left_pixel_24bit) {
     const auto f = writeSixFaces(24);
     TGLCubeMap cube{};

@@ -83,6 +83,7 @@ GLuint boundOrNewCubeMap() {
     return name;
 }
 
+// Unpack state and cube-map parameters for one face upload.
 void setCubeMapState() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);

@@ -48,7 +48,7 @@ Environment::Environment() : near_(profileSteps), far_(profileSteps) {
         const double crest = ringRidges(a, 3.0, seedNear);
         const double swell = ringNoise(a, 1.2, 3, seedNear + 1);
         const double rough = ringNoise(a, 40.0, 4, seedNear + 2);
-        near_[i] = radians(0.6 + 11.0 * crest * smoothstep(0.3, 0.7, swell) + 2.0 * swell + 1.2 * rough * crest);
+        near_[i] = radians(0.6 + 8.5 * crest * smoothstep(0.3, 0.7, swell) + 2.0 * swell + 1.2 * rough * crest);
         far_[i] = radians(2.5 + 8.0 * ringNoise(a, 2.0, 6, seedFar));
     }
 }
@@ -108,12 +108,14 @@ Rgb Environment::nearHills(double azimuth, double elevation, double footprint) c
     const double slope = (NearRidge(azimuth + step) - NearRidge(azimuth - step)) / (2.0 * step);
     const double sunSide = std::sin(radians(sunAzimuth) - azimuth) >= 0 ? 1.0 : -1.0;
     const double below = clamp01((top - elevation) / std::max(top, 1e-6));  // 0 at the crest, 1 at the foot
-    const double gully = Fbm2(azimuth * 110.0, elevation * 55.0, 5, seedRock, footprint * 110.0);
-    const double grain = Fbm2(azimuth * 400.0, elevation * 400.0, 4, seedRock + 1, footprint * 400.0);
-    const double facing = std::clamp(-slope * sunSide * 1.5 + (gully - 0.5) * 2.0, -1.0, 1.0);
+    // Rock: blotchy weathering, dark cracks where a ridged noise peaks, faint layers.
+    const double weather = Fbm2(azimuth * 120.0, elevation * 120.0, 5, seedRock, footprint * 120.0);
+    const double crackNoise = Fbm2(azimuth * 45.0, elevation * 70.0, 4, seedRock + 1, footprint * 70.0);
+    const double crack = std::pow(1.0 - std::fabs(2.0 * crackNoise - 1.0), 8.0);
+    const double facing = std::clamp(-slope * sunSide * 1.5 + (weather - 0.5) * 1.2, -1.0, 1.0);
     Rgb rock = mix(rockDark, rockLight, clamp01(0.5 + 0.5 * facing));
-    rock = rock * (0.80 + 0.25 * (1.0 - below) + 0.15 * (grain - 0.5));
-    rock = rock * (0.93 + 0.07 * std::sin(elevation * 500.0 + gully * 4.0));  // faint strata
+    rock = rock * (0.85 + 0.25 * (1.0 - below)) * (0.8 + 0.4 * weather) * (1.0 - 0.45 * crack);
+    rock = rock * (0.94 + 0.06 * std::sin(elevation * 380.0 + weather * 3.0));
     const double foot = smoothstep(0.0, radians(1.5), elevation);
     return mix(haze, rock, 0.45 + 0.5 * foot);
 }
@@ -142,7 +144,7 @@ Rgb Environment::ground(Vec3 d, double footprint) const {
     c = c * (1.0 - 0.35 * visible * smoothstep(0.0, 0.5, stoneAt(px + 2 * sx, pz + 2 * sz) - stone));
     const Rgb rock = stone_ * (0.65 + 0.5 * grain) * (0.75 + 0.45 * (stone - lit + 0.5));
     c = mix(c, rock, stone * visible);
-    return mix(c, haze, 1.0 - std::exp(-dist / 90.0));
+    return mix(c, haze, 1.0 - std::exp(-dist / 140.0));
 }
 
 }  // namespace datagen

@@ -38,7 +38,9 @@ uint32_t hash2(uint32_t x, uint32_t y, uint32_t seed) {
     return h ^ (h >> 16);
 }
 
-uint8_t clampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+uint8_t clampByte(int v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 
 // A painted scene: flat sky rows, a ground gradient with short runs and sparse speckle, flat
 // buildings with windows, a noisy grass band (raw packets) and a transparent corner disc.
@@ -98,8 +100,9 @@ void encodeRow(std::vector<uint8_t>& out, const Pixel* row, int bpp) {
 }
 
 std::string writeImage(const std::vector<Pixel>& scene, int bpp, bool rle, const char* name) {
-    std::vector<uint8_t> file{0, 0, uint8_t(rle ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              side & 0xFF, side >> 8, side & 0xFF, side >> 8, uint8_t(bpp), 0};
+    std::vector<uint8_t> file{
+        0,           0,         uint8_t(rle ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0, side & 0xFF, side >> 8,
+        side & 0xFF, side >> 8, uint8_t(bpp),          0};
     for (int y = side - 1; y >= 0; --y) {  // bottom row first
         const Pixel* row = &scene[size_t(y) * side];
         if (rle)
@@ -108,7 +111,8 @@ std::string writeImage(const std::vector<Pixel>& scene, int bpp, bool rle, const
             for (int x = 0; x < side; ++x) putPixel(file, row[x], bpp);
     }
     const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
     return path.string();
 }
 
@@ -159,7 +163,8 @@ void loadStb(const std::string& path) {
     stbi_image_free(pixels);
 }
 
-void decodeBenchmark(benchmark::State& state, const std::string Images::* which, void (*load)(const std::string&)) {
+void decodeBenchmark(benchmark::State& state, const std::string Images::*which,
+                     void (*load)(const std::string&)) {
     const std::string& path = images().*which;
     load(path);  // warm the page cache
     const double peak = extraPeakMiB([&] { load(path); });
@@ -168,12 +173,24 @@ void decodeBenchmark(benchmark::State& state, const std::string Images::* which,
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(path)));
 }
 
-void BM_Ours_Raw24(benchmark::State& s) { decodeBenchmark(s, &Images::raw24, loadOurs); }
-void BM_Stb_Raw24(benchmark::State& s) { decodeBenchmark(s, &Images::raw24, loadStb); }
-void BM_Ours_Rle24(benchmark::State& s) { decodeBenchmark(s, &Images::rle24, loadOurs); }
-void BM_Stb_Rle24(benchmark::State& s) { decodeBenchmark(s, &Images::rle24, loadStb); }
-void BM_Ours_Rle32(benchmark::State& s) { decodeBenchmark(s, &Images::rle32, loadOurs); }
-void BM_Stb_Rle32(benchmark::State& s) { decodeBenchmark(s, &Images::rle32, loadStb); }
+void BM_Ours_Raw24(benchmark::State& s) {
+    decodeBenchmark(s, &Images::raw24, loadOurs);
+}
+void BM_Stb_Raw24(benchmark::State& s) {
+    decodeBenchmark(s, &Images::raw24, loadStb);
+}
+void BM_Ours_Rle24(benchmark::State& s) {
+    decodeBenchmark(s, &Images::rle24, loadOurs);
+}
+void BM_Stb_Rle24(benchmark::State& s) {
+    decodeBenchmark(s, &Images::rle24, loadStb);
+}
+void BM_Ours_Rle32(benchmark::State& s) {
+    decodeBenchmark(s, &Images::rle32, loadOurs);
+}
+void BM_Stb_Rle32(benchmark::State& s) {
+    decodeBenchmark(s, &Images::rle32, loadStb);
+}
 
 // A current GL context on the platform's offscreen driver, made once.
 bool glReady() {
@@ -184,7 +201,8 @@ bool glReady() {
         wc.lpfnWndProc = DefWindowProcA;
         wc.lpszClassName = "VtrlBenchWindow";
         RegisterClassA(&wc);
-        const HWND wnd = CreateWindowExA(0, "VtrlBenchWindow", "bench", WS_CAPTION, 0, 0, 64, 64, 0, 0, 0, nullptr);
+        const HWND wnd =
+            CreateWindowExA(0, "VtrlBenchWindow", "bench", WS_CAPTION, 0, 0, 64, 64, 0, 0, 0, nullptr);
         const HDC dc = GetDC(wnd);
         PIXELFORMATDESCRIPTOR pfd{};
         pfd.nSize = sizeof pfd;
@@ -199,7 +217,7 @@ bool glReady() {
     return ready;
 }
 
-void textureBenchmark(benchmark::State& state, const std::string Images::* which, int32_t minFilter) {
+void textureBenchmark(benchmark::State& state, const std::string Images::*which, int32_t minFilter) {
     if (!glReady()) return state.SkipWithError("no GL context");
     SetQualityTexture2(minFilter, GL_LINEAR);
     for (auto _ : state) {
@@ -212,7 +230,7 @@ void textureBenchmark(benchmark::State& state, const std::string Images::* which
 }
 
 // One part of TextureLoadTGAID on an already decoded image: the level-0 upload or the GLU chain.
-void partBenchmark(benchmark::State& state, const std::string Images::* which, bool mipmaps) {
+void partBenchmark(benchmark::State& state, const std::string Images::*which, bool mipmaps) {
     if (!glReady()) return state.SkipWithError("no GL context");
     TGATexture image{};
     if (!LoadTGA(image, (images().*which).c_str())) return state.SkipWithError("decode failed");
@@ -222,32 +240,44 @@ void partBenchmark(benchmark::State& state, const std::string Images::* which, b
         glGenTextures(1, &name);
         glBindTexture(GL_TEXTURE_2D, name);
         if (mipmaps)
-            AddMipmapsTexture(int32_t(image.Bpp), int32_t(image.Width), int32_t(image.Height), image.ImageData);
+            AddMipmapsTexture(int32_t(image.Bpp), int32_t(image.Width), int32_t(image.Height),
+                              image.ImageData);
         else
-            glTexImage2D(GL_TEXTURE_2D, 0, GLint(image.Bpp / 8), GLsizei(image.Width), GLsizei(image.Height), 0,
-                         image.Typ, GL_UNSIGNED_BYTE, image.ImageData);
+            glTexImage2D(GL_TEXTURE_2D, 0, GLint(image.Bpp / 8), GLsizei(image.Width), GLsizei(image.Height),
+                         0, image.Typ, GL_UNSIGNED_BYTE, image.ImageData);
         glFinish();
         glDeleteTextures(1, &name);
     }
     std::free(image.ImageData);
 }
 
-void BM_TextureLoadTGAID_Rle24_Linear(benchmark::State& s) { textureBenchmark(s, &Images::rle24, GL_LINEAR); }
+void BM_TextureLoadTGAID_Rle24_Linear(benchmark::State& s) {
+    textureBenchmark(s, &Images::rle24, GL_LINEAR);
+}
 void BM_TextureLoadTGAID_Rle24_Mipmapped(benchmark::State& s) {
     textureBenchmark(s, &Images::rle24, GL_LINEAR_MIPMAP_LINEAR);
 }
 void BM_TextureLoadTGAID_Rle32_Mipmapped(benchmark::State& s) {
     textureBenchmark(s, &Images::rle32, GL_LINEAR_MIPMAP_LINEAR);
 }
-void BM_Part_Upload_Rle24(benchmark::State& s) { partBenchmark(s, &Images::rle24, false); }
-void BM_Part_Mipmaps_Rle24(benchmark::State& s) { partBenchmark(s, &Images::rle24, true); }
-void BM_Part_Upload_Rle32(benchmark::State& s) { partBenchmark(s, &Images::rle32, false); }
-void BM_Part_Mipmaps_Rle32(benchmark::State& s) { partBenchmark(s, &Images::rle32, true); }
+void BM_Part_Upload_Rle24(benchmark::State& s) {
+    partBenchmark(s, &Images::rle24, false);
+}
+void BM_Part_Mipmaps_Rle24(benchmark::State& s) {
+    partBenchmark(s, &Images::rle24, true);
+}
+void BM_Part_Upload_Rle32(benchmark::State& s) {
+    partBenchmark(s, &Images::rle32, false);
+}
+void BM_Part_Mipmaps_Rle32(benchmark::State& s) {
+    partBenchmark(s, &Images::rle32, true);
+}
 
 }  // namespace
 
 // Decoding: ours and stb_image side by side, each file in turn, 5 rounds each (median reported).
-#define DECODE(name) BENCHMARK(name)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)
+#define DECODE(name) \
+    BENCHMARK(name)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)
 DECODE(BM_Ours_Raw24);
 DECODE(BM_Stb_Raw24);
 DECODE(BM_Ours_Rle24);

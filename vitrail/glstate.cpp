@@ -72,15 +72,21 @@ void SetGLNewMat(float AmbR, float AmbG, float AmbB, float DifR, float DifG, flo
     setMaterial(GL_SHININESS, Shine, Shine, Shine);
 }
 
-void SetGLSmooth() { glShadeModel(GL_SMOOTH); }
+void SetGLSmooth() {
+    glShadeModel(GL_SMOOTH);
+}
 
 // The GL has no shading model beyond GL_SMOOTH: the higher smoothing mode keeps the model in
 // force, without handing the GL a value it would refuse (and leave a GL error pending for).
 void SetGLHiSmooth() {}
 
-void TwoSideOn() { glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1); }
+void TwoSideOn() {
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+}
 
-void TwoSideOff() { glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0); }
+void TwoSideOff() {
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+}
 
 void SetGLSprite(bool Light) {
     if (Light) glBlendFunc(GL_ONE, GL_ONE);
@@ -94,9 +100,13 @@ void SetGLSpriteOff() {
     glDisable(GL_ALPHA_TEST);
 }
 
-void TextureOn() { glEnable(GL_TEXTURE_2D); }
+void TextureOn() {
+    glEnable(GL_TEXTURE_2D);
+}
 
-void TextureOff() { glDisable(GL_TEXTURE_2D); }
+void TextureOff() {
+    glDisable(GL_TEXTURE_2D);
+}
 
 void FindNormal(double V1X, double V1Y, double V1Z, double V2X, double V2Y, double V2Z, double V3X,
                 double V3Y, double V3Z) {

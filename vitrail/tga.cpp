@@ -45,7 +45,9 @@ struct FreeDeleter {
 };
 using ImageBuffer = std::unique_ptr<uint8_t, FreeDeleter>;
 
-void showFailure(const TgaFailure& failure) { MessageBoxA(0, failure.text, failure.caption, MB_OK); }
+void showFailure(const TgaFailure& failure) {
+    MessageBoxA(0, failure.text, failure.caption, MB_OK);
+}
 
 // Reads up to n bytes of FTGA; a short count means the end of the file, a read error throws.
 size_t readFile(std::FILE* file, void* dst, size_t n) {
@@ -59,7 +61,7 @@ size_t readFile(std::FILE* file, void* dst, size_t n) {
 // bytes are left, so a header can be checked against the file before anything is allocated. A
 // stream that cannot be measured (a pipe) is read whole into the buffer first.
 class BlockReader {
-public:
+  public:
     explicit BlockReader(std::FILE* file) : file_(file) {
         const long at = std::ftell(file);
         if (at >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
@@ -87,7 +89,7 @@ public:
         return inWindow + pull(dst + inWindow, n - inWindow);
     }
 
-private:
+  private:
     size_t pull(uint8_t* dst, size_t n) {
         if (!file_ || n == 0) return 0;
         const size_t got = readFile(file_, dst, static_cast<size_t>(std::min<uint64_t>(n, fileLeft_)));
@@ -251,7 +253,8 @@ void decodeRle(BlockReader& in, uint8_t* image, uint64_t pixelCount) {
     constexpr size_t largestPacket = 1 + 128 * Bpp;
     for (uint64_t current = 0; current < pixelCount;) {
         const uint8_t* p = in.data();
-        const uint8_t* const safeEnd = p + (in.available() >= largestPacket ? in.available() - largestPacket : 0);
+        const uint8_t* const safeEnd =
+            p + (in.available() >= largestPacket ? in.available() - largestPacket : 0);
         while (p < safeEnd && current < pixelCount) p = decodePacket<Bpp>(p, image, current, pixelCount);
         in.skip(static_cast<size_t>(p - in.data()));
         if (current < pixelCount) decodeCheckedPacket<Bpp>(in, image, current, pixelCount);
@@ -287,7 +290,8 @@ void decodeRle(BlockReader& in, uint8_t* image, uint64_t pixelCount, uint32_t by
 // The most pixels `bytes` of packets can describe: 128 per packet of one header and one pixel.
 uint64_t fillablePixels(uint64_t bytes, uint32_t bytesPerPixel) {
     const uint64_t packets = bytes / (1 + bytesPerPixel);
-    return packets > std::numeric_limits<uint64_t>::max() / 128 ? std::numeric_limits<uint64_t>::max() : packets * 128;
+    return packets > std::numeric_limits<uint64_t>::max() / 128 ? std::numeric_limits<uint64_t>::max()
+                                                                : packets * 128;
 }
 
 bool isMipmapFilter(int32_t filter) {
@@ -298,7 +302,7 @@ bool isMipmapFilter(int32_t filter) {
 // Our pixel rows are packed without padding: uploads read them with an unpack alignment of 1,
 // and the caller's alignment is put back afterwards.
 class PackedRows {
-public:
+  public:
     PackedRows() {
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved_);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -307,7 +311,7 @@ public:
     PackedRows(const PackedRows&) = delete;
     PackedRows& operator=(const PackedRows&) = delete;
 
-private:
+  private:
     GLint saved_ = 4;
 };
 
@@ -370,13 +374,15 @@ bool LoadTGA(TGATexture& Texture, const char* FileName) {
     try {
         std::error_code ec;
         // A folder is no texture file, although fopen accepts one for reading: it cannot be opened.
-        FTGA = FileName && !std::filesystem::is_directory(FileName, ec) ? std::fopen(FileName, "rb") : nullptr;
+        FTGA =
+            FileName && !std::filesystem::is_directory(FileName, ec) ? std::fopen(FileName, "rb") : nullptr;
         if (!FTGA) throw TgaFailure{"Could not open texture file"};
         FileCloser closer;
         // Unbuffered: every read goes straight into the loader's own block or the image.
         std::setvbuf(FTGA, nullptr, _IONBF, 0);
         if (readFile(FTGA, TGAHeader.Header, 12) < 12) throw TgaFailure{"Could not read file header"};
-        if (std::memcmp(TGAHeader.Header, UTGACompare, 12) == 0) return LoadUncompressedTGA(Texture, FileName);
+        if (std::memcmp(TGAHeader.Header, UTGACompare, 12) == 0)
+            return LoadUncompressedTGA(Texture, FileName);
         if (std::memcmp(TGAHeader.Header, CTGACompare, 12) == 0) return LoadCompressedTGA(Texture, FileName);
         throw TgaFailure{"TGA file be type 2 or type 10", "Invalid Image"};
     } catch (const TgaFailure& failure) {

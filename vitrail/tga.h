@@ -34,14 +34,14 @@ struct TTGA {
     uint32_t Bpp;
 };
 
-extern TTGAHeader TGAHeader;             // the 12 leading bytes of the file being loaded
-extern TTGA TGA;                         // the rest of the header of the file being loaded
-extern const uint8_t UTGACompare[12];    // signature of an uncompressed true-colour file
-extern const uint8_t CTGACompare[12];    // signature of a run-length encoded true-colour file
-extern std::FILE* FTGA;                  // the file being loaded; null when none is open
-extern TGATexture TextureTGA2[201];      // image slots; TextureLoadTGAID decodes into slot 0
-extern int32_t GL_MIN_FILTER;            // minifying filter of every texture the toolkit creates
-extern int32_t GL_MAG_FILTER;            // magnifying filter of every texture the toolkit creates
+extern TTGAHeader TGAHeader;           // the 12 leading bytes of the file being loaded
+extern TTGA TGA;                       // the rest of the header of the file being loaded
+extern const uint8_t UTGACompare[12];  // signature of an uncompressed true-colour file
+extern const uint8_t CTGACompare[12];  // signature of a run-length encoded true-colour file
+extern std::FILE* FTGA;                // the file being loaded; null when none is open
+extern TGATexture TextureTGA2[201];    // image slots; TextureLoadTGAID decodes into slot 0
+extern int32_t GL_MIN_FILTER;          // minifying filter of every texture the toolkit creates
+extern int32_t GL_MAG_FILTER;          // magnifying filter of every texture the toolkit creates
 
 // Loads a TGA file into a new GL 2D texture whose name goes to Texture (left bound, 2D texturing
 // left enabled). A missing file does nothing; on any failure Texture is unchanged.

@@ -36,8 +36,22 @@ GLint integer(GLenum what) {
 
 // The orthographic box glOrtho(l, r, b, t, n, f) as a column-major matrix.
 std::vector<GLdouble> ortho(double l, double r, double b, double t, double n, double f) {
-    return {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
-            -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
+    return {2 / (r - l),
+            0,
+            0,
+            0,
+            0,
+            2 / (t - b),
+            0,
+            0,
+            0,
+            0,
+            -2 / (f - n),
+            0,
+            -(r + l) / (r - l),
+            -(t + b) / (t - b),
+            -(f + n) / (f - n),
+            1};
 }
 
 void expectMatrix(const std::vector<GLdouble>& got, const std::vector<GLdouble>& want) {

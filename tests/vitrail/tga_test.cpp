@@ -23,9 +23,24 @@ using Bytes = std::vector<uint8_t>;
 
 // The 18-byte header of an image of type 2 or 10 with no ID, no colour map and origin 0.
 Bytes header(uint8_t type, uint16_t width, uint16_t height, uint8_t bpp, uint8_t descriptor = 0) {
-    return {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(width & 0xFF),
-            static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(height & 0xFF),
-            static_cast<uint8_t>(height >> 8), bpp, descriptor};
+    return {0,
+            0,
+            type,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            static_cast<uint8_t>(width & 0xFF),
+            static_cast<uint8_t>(width >> 8),
+            static_cast<uint8_t>(height & 0xFF),
+            static_cast<uint8_t>(height >> 8),
+            bpp,
+            descriptor};
 }
 
 Bytes operator+(Bytes a, const Bytes& b) {
@@ -37,12 +52,14 @@ std::string writeFile(const std::string& name, const Bytes& bytes) {
     const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "vtrl_tga_test";
     std::filesystem::create_directories(dir);
     const std::string path = (dir / name).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
-std::string realFile(const char* name) { return std::string(VTRL_TESTDATA_DIR) + "/real/tga/" + name; }
+std::string realFile(const char* name) {
+    return std::string(VTRL_TESTDATA_DIR) + "/real/tga/" + name;
+}
 
 struct FreeImage {
     void operator()(uint8_t* p) const { std::free(p); }
@@ -81,7 +98,7 @@ std::string failureOf(const Bytes& file) {
 }
 
 class TgaDecode : public testing::Test {
-protected:
+  protected:
     void SetUp() override { UseHeadlessPlatform(); }
 };
 
@@ -89,7 +106,8 @@ protected:
 
 TEST_F(TgaDecode, uncompressed_24_bit_swaps_to_rgb_and_keeps_row_order) {
     for (uint8_t descriptor : {0x00, 0x20}) {  // bottom-left and top-left origin alike
-        const Decoded d = decode(header(2, 2, 2, 24, descriptor) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        const Decoded d =
+            decode(header(2, 2, 2, 24, descriptor) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
         ASSERT_TRUE(d.ok);
         EXPECT_EQ(d.texture.Width, 2u);
         EXPECT_EQ(d.texture.Height, 2u);
@@ -112,16 +130,18 @@ TEST_F(TgaDecode, uncompressed_32_bit_keeps_alpha_and_ignores_trailing_bytes) {
 TEST_F(TgaDecode, rle_packet_bytes_0_127_128_255_carry_1_128_1_128_pixels_across_rows) {
     Bytes body{0x00, 1, 2, 3, 0x7F};  // raw of 1, then raw of 128
     for (int i = 0; i < 128; ++i) body = body + Bytes{static_cast<uint8_t>(i), 100, 200};
-    body = body + Bytes{0x80, 7, 8, 9, 0xFF, 4, 5, 6};  // run of 1, run of 128
+    body = body + Bytes{0x80, 7, 8, 9, 0xFF, 4, 5, 6};       // run of 1, run of 128
     const Decoded d = decode(header(10, 43, 6, 24) + body);  // 258 pixels in rows of 43
     ASSERT_TRUE(d.ok);
     const Bytes px = d.pixels();
     ASSERT_EQ(px.size(), 258u * 3);
     EXPECT_EQ(Bytes(px.begin(), px.begin() + 3), (Bytes{3, 2, 1}));
     for (size_t i = 0; i < 128; ++i)
-        ASSERT_EQ(Bytes(px.begin() + 3 * (1 + i), px.begin() + 3 * (2 + i)), (Bytes{200, 100, static_cast<uint8_t>(i)}));
+        ASSERT_EQ(Bytes(px.begin() + 3 * (1 + i), px.begin() + 3 * (2 + i)),
+                  (Bytes{200, 100, static_cast<uint8_t>(i)}));
     EXPECT_EQ(Bytes(px.begin() + 3 * 129, px.begin() + 3 * 130), (Bytes{9, 8, 7}));
-    for (size_t i = 130; i < 258; ++i) ASSERT_EQ(Bytes(px.begin() + 3 * i, px.begin() + 3 * (i + 1)), (Bytes{6, 5, 4}));
+    for (size_t i = 130; i < 258; ++i)
+        ASSERT_EQ(Bytes(px.begin() + 3 * i, px.begin() + 3 * (i + 1)), (Bytes{6, 5, 4}));
 }
 
 TEST_F(TgaDecode, rle_32_bit_runs_and_raw_pixels_keep_alpha) {
@@ -142,7 +162,8 @@ TEST_F(TgaDecode, rle_stream_ending_early_fails_with_the_short_read_of_its_last_
     const Bytes image = header(10, 4, 2, 24);
     EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3}), "ERROR: Could not read RLE header");
     EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3, 0x80, 1, 2}), "ERROR: Could not read from file");
-    EXPECT_EQ(failureOf(image + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5}), "ERROR: Could not read image data");
+    EXPECT_EQ(failureOf(image + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5}),
+              "ERROR: Could not read image data");
 }
 
 TEST_F(TgaDecode, short_stream_for_a_large_image_fails_as_its_packets_say) {
@@ -159,11 +180,17 @@ TEST_F(TgaDecode, headers_other_than_plain_type_2_or_10_are_refused) {
         size_t offset;
         uint8_t value;
         const char* what;
-    } cases[] = {{0, 5, "image ID present"},      {1, 1, "colour map type"}, {2, 1, "colour-mapped type 1"},
-                 {2, 3, "grey type 3"},           {2, 9, "RLE colour-mapped type 9"},
-                 {2, 11, "RLE grey type 11"},     {3, 1, "colour-map first entry"},
-                 {5, 1, "colour-map length"},     {7, 24, "colour-map entry size"},
-                 {8, 1, "x origin"},              {11, 1, "y origin"}};
+    } cases[] = {{0, 5, "image ID present"},
+                 {1, 1, "colour map type"},
+                 {2, 1, "colour-mapped type 1"},
+                 {2, 3, "grey type 3"},
+                 {2, 9, "RLE colour-mapped type 9"},
+                 {2, 11, "RLE grey type 11"},
+                 {3, 1, "colour-map first entry"},
+                 {5, 1, "colour-map length"},
+                 {7, 24, "colour-map entry size"},
+                 {8, 1, "x origin"},
+                 {11, 1, "y origin"}};
     for (uint8_t type : {2, 10}) {
         for (const Case& c : cases) {
             Bytes file = header(type, 1, 1, 24) + Bytes{0x00, 1, 2, 3};
@@ -233,7 +260,7 @@ namespace {
 
 // GL fixture: a current context, and the filter settings put back after each test.
 class TgaTexture : public testing::Test {
-protected:
+  protected:
     void TearDown() override { SetQualityTexture2(GL_LINEAR, GL_LINEAR); }
     GLTestContext gl{16, 16};
 };
@@ -371,9 +398,19 @@ struct RealFile {
 
 const RealFile realFiles[] = {
     {"gimp_200x32_rgb_bottomleft_rle.tga", 200, 32, GL_RGB, {8, 49, 3}, {95, 154, 20}, 0x11e0dd66c8c27005ull},
-    {"assimp_concrete_32bpp_alphabits0.tga", 256, 512, GL_RGBA, {152, 132, 48, 255}, {163, 148, 51, 255},
+    {"assimp_concrete_32bpp_alphabits0.tga",
+     256,
+     512,
+     GL_RGBA,
+     {152, 132, 48, 255},
+     {163, 148, 51, 255},
      0x1b529e939a445313ull},
-    {"tinyrenderer_floor_diffuse.tga", 600, 600, GL_RGBA, {193, 145, 86, 255}, {193, 145, 86, 255},
+    {"tinyrenderer_floor_diffuse.tga",
+     600,
+     600,
+     GL_RGBA,
+     {193, 145, 86, 255},
+     {193, 145, 86, 255},
      0x81806bd73a98f043ull},
 };
 

@@ -1,7 +1,7 @@
 // The generated files drawn by the toolkit as the demo draws them, compared with the
 // environment they were made from: the sky box seen from its centre in every direction, and a
 // mirror sphere whose reflection must show the scene direction each pixel reflects. Writes check
-// pictures (PPM) of the cube map unfolded, the sky atlas and the demo's sphere and crystal.
+// pictures (PPM) of the cube map unfolded and of the demo's sphere and crystal.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -29,7 +29,9 @@ using namespace datagen;
 
 namespace {
 
-std::string dataFile(const char* name) { return (fs::path(VTRL_BINARY_DIR) / "data" / name).string(); }
+std::string dataFile(const char* name) {
+    return (fs::path(VTRL_BINARY_DIR) / "data" / name).string();
+}
 
 std::string pictureFile(const char* name) {
     const fs::path dir = fs::path(VTRL_BINARY_DIR) / "tests" / "datagen-pictures";
@@ -75,7 +77,9 @@ Vec3 pixelRay(int32_t x, int32_t row, int32_t w, int32_t h, double fovY) {
 }
 
 // Scene direction of an eye-space direction under the view's rotation (XRot, then YRot).
-Vec3 toScene(Vec3 eye, double xRot, double yRot) { return rotate(rotate(eye, -xRot, {1, 0, 0}), -yRot, {0, 1, 0}); }
+Vec3 toScene(Vec3 eye, double xRot, double yRot) {
+    return rotate(rotate(eye, -xRot, {1, 0, 0}), -yRot, {0, 1, 0});
+}
 
 void perspective(double fovY, double aspect) {
     glMatrixMode(GL_PROJECTION);
@@ -124,7 +128,8 @@ TEST(DemoRender, sky_box_shows_the_environment_in_every_direction) {
     ASSERT_TRUE(gl.ok());
     const GLName sky = loadSkyTexture();
     ASSERT_NE(sky, 0u);
-    const double views[][2] = {{0, 0}, {0, 90}, {0, 180}, {0, -90}, {-90, 0}, {90, 0}, {-35, 45}, {35, -135}, {10, 135}};
+    const double views[][2] = {{0, 0},  {0, 90},   {0, 180},   {0, -90}, {-90, 0},
+                               {90, 0}, {-35, 45}, {35, -135}, {10, 135}};
     for (const auto& [xRot, yRot] : views) {
         glClear(GL_COLOR_BUFFER_BIT);
         perspective(90, 1);
@@ -249,7 +254,8 @@ Region region(const std::vector<uint8_t>& rgba, const std::function<bool(int32_t
             if (!inside(x, row)) continue;
             const uint8_t* p = &rgba[(static_cast<size_t>(row) * demoWidth + x) * 4];
             out.r += p[0], out.g += p[1], out.b += p[2], ++out.count;
-            if (p[0] + p[1] + p[2] > out.brightest) out.brightest = p[0] + p[1] + p[2], out.brightestX = x, out.brightestRow = row;
+            if (p[0] + p[1] + p[2] > out.brightest)
+                out.brightest = p[0] + p[1] + p[2], out.brightestX = x, out.brightestRow = row;
         }
     if (out.count) out.r /= out.count, out.g /= out.count, out.b /= out.count;
     return out;
@@ -258,7 +264,8 @@ Region region(const std::vector<uint8_t>& rgba, const std::function<bool(int32_t
 int32_t changedPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     int32_t n = 0;
     for (size_t i = 0; i < a.size(); i += 4)
-        n += std::max({std::abs(a[i] - b[i]), std::abs(a[i + 1] - b[i + 1]), std::abs(a[i + 2] - b[i + 2])}) > 12;
+        n += std::max({std::abs(a[i] - b[i]), std::abs(a[i + 1] - b[i + 1]), std::abs(a[i + 2] - b[i + 2])}) >
+             12;
     return n;
 }
 
@@ -312,10 +319,14 @@ TEST(DemoRender, cube_map_unfolds_into_a_seamless_upright_cross) {
     GLTestContext gl(w, h);
     ASSERT_TRUE(gl.ok());
     const TGLCubeMap cube = loadCubeMap();
-    struct View { int col, row; Vec3 forward, right, up; };
-    const View views[6] = {{1, 1, {0, 0, -1}, {1, 0, 0}, {0, 1, 0}},  {0, 1, {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
-                           {2, 1, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},   {3, 1, {0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
-                           {1, 0, {0, 1, 0}, {1, 0, 0}, {0, 0, 1}},   {1, 2, {0, -1, 0}, {1, 0, 0}, {0, 0, -1}}};
+    struct View {
+        int col, row;
+        Vec3 forward, right, up;
+    };
+    const View views[6] = {
+        {1, 1, {0, 0, -1}, {1, 0, 0}, {0, 1, 0}}, {0, 1, {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+        {2, 1, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {3, 1, {0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
+        {1, 0, {0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {1, 2, {0, -1, 0}, {1, 0, 0}, {0, 0, -1}}};
     glClear(GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -355,14 +366,4 @@ TEST(DemoRender, cube_map_unfolds_into_a_seamless_upright_cross) {
     const uint8_t *up = at(cell + cell / 2, cell / 2), *down = at(cell + cell / 2, 2 * cell + cell / 2);
     EXPECT_GT(up[2], up[0] + 60) << "sky above";
     EXPECT_GT(down[0], down[2] + 30) << "ground below";
-}
-
-// The sky atlas as a picture, top row first, for looking at.
-TEST(DemoRender, sky_atlas_check_picture) {
-    const Image atlas = RenderSkyAtlas(environment(), skyAtlasWidth / 2, skyAtlasHeight / 2);
-    std::vector<uint8_t> rgba(static_cast<size_t>(atlas.width) * atlas.height * 4, 255);
-    for (int32_t row = 0; row < atlas.height; ++row)
-        for (int32_t x = 0; x < atlas.width; ++x)
-            std::copy_n(atlas.Pixel(x, atlas.height - 1 - row), 3, &rgba[(static_cast<size_t>(row) * atlas.width + x) * 4]);
-    EXPECT_TRUE(WritePPM(pictureFile("sky_atlas.ppm").c_str(), rgba, atlas.width, atlas.height));
 }

@@ -24,7 +24,9 @@ Image row(const std::vector<uint32_t>& colours) {
     return img;
 }
 
-std::vector<uint8_t> packets(const std::vector<uint8_t>& tga) { return {tga.begin() + 18, tga.end()}; }
+std::vector<uint8_t> packets(const std::vector<uint8_t>& tga) {
+    return {tga.begin() + 18, tga.end()};
+}
 
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -51,7 +53,8 @@ TEST(TgaEncoder, differing_pixels_become_a_raw_packet_up_to_the_next_run) {
 
 TEST(TgaEncoder, packets_hold_at_most_128_pixels) {
     const std::vector<uint8_t> runs = packets(EncodeTgaRle(row(std::vector<uint32_t>(300, 0xABCDEF))));
-    EXPECT_EQ(runs, (std::vector<uint8_t>{0xFF, 0xEF, 0xCD, 0xAB, 0xFF, 0xEF, 0xCD, 0xAB, 0xAB, 0xEF, 0xCD, 0xAB}));
+    EXPECT_EQ(runs,
+              (std::vector<uint8_t>{0xFF, 0xEF, 0xCD, 0xAB, 0xFF, 0xEF, 0xCD, 0xAB, 0xAB, 0xEF, 0xCD, 0xAB}));
 
     std::vector<uint32_t> distinct(130);
     for (uint32_t i = 0; i < 130; ++i) distinct[i] = i;
@@ -82,10 +85,10 @@ TEST(BmpEncoder, headers_describe_a_bottom_up_24_bit_picture) {
     EXPECT_EQ(le32(bmp, 10), 54u);  // pixels follow the two headers
     EXPECT_EQ(le32(bmp, 14), 40u);  // information header, not the old core header
     EXPECT_EQ(le32(bmp, 18), 5u);
-    EXPECT_EQ(le32(bmp, 22), 2u);   // positive height: bottom row first
+    EXPECT_EQ(le32(bmp, 22), 2u);  // positive height: bottom row first
     EXPECT_EQ(bmp[26] | bmp[27] << 8, 1);
     EXPECT_EQ(bmp[28] | bmp[29] << 8, 24);
-    EXPECT_EQ(le32(bmp, 30), 0u);   // uncompressed
+    EXPECT_EQ(le32(bmp, 30), 0u);  // uncompressed
     EXPECT_EQ(le32(bmp, 34), 2 * stride);
 }
 
@@ -94,10 +97,10 @@ TEST(BmpEncoder, rows_go_bottom_first_in_bgr_with_zero_padding) {
     img.Set(0, 0, {1.0, 0.0, 0.0});  // bottom-left red
     img.Set(4, 1, {0.0, 0.0, 1.0});  // top-right blue
     const std::vector<uint8_t> bmp = EncodeBmp24(img);
-    EXPECT_EQ(bmp[54 + 2], 255);                 // red is the third byte of the first pixel
+    EXPECT_EQ(bmp[54 + 2], 255);  // red is the third byte of the first pixel
     EXPECT_EQ(bmp[54 + 0], 0);
-    EXPECT_EQ(bmp[54 + 15], 0);                  // the padding byte of row 0
-    EXPECT_EQ(bmp[54 + 16 + 12], 255);           // blue is the first byte of the last pixel of row 1
+    EXPECT_EQ(bmp[54 + 15], 0);         // the padding byte of row 0
+    EXPECT_EQ(bmp[54 + 16 + 12], 255);  // blue is the first byte of the last pixel of row 1
     EXPECT_EQ(bmp[54 + 16 + 14], 0);
 }
 

@@ -1,8 +1,8 @@
 // The generator's 3DS writer: the chunk tree it writes (every length exactly covering its
-// children), the values inside the chunks the model library reads, and the scenes it refuses.
+// children, in the nesting the model library walks) and the scenes it refuses. What the values
+// inside mean is checked by loading the generated crystal through the model library.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -22,25 +22,38 @@ struct Chunk {
     std::vector<Chunk> kids;
 };
 
-uint16_t u16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-uint32_t u32(const std::vector<uint8_t>& b, size_t at) { return u16(b, at) | static_cast<uint32_t>(u16(b, at + 2)) << 16; }
-float f32(const std::vector<uint8_t>& b, size_t at) {
-    const uint32_t bits = u32(b, at);
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
+uint16_t u16(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
 }
-std::string str(const std::vector<uint8_t>& b, size_t at) { return reinterpret_cast<const char*>(&b[at]); }
+uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
+    return u16(b, at) | static_cast<uint32_t>(u16(b, at + 2)) << 16;
+}
+std::string str(const std::vector<uint8_t>& b, size_t at) {
+    return reinterpret_cast<const char*>(&b[at]);
+}
 
 // Bytes before the sub-chunks of a chunk: a name, the face records, or nothing for a pure
 // container; npos for a chunk that holds no sub-chunks at all.
 size_t prefix(const std::vector<uint8_t>& b, const Chunk& c) {
     switch (c.id) {
-        case 0x4D4D: case 0x3D3D: case 0xAFFF: case 0xA010: case 0xA020: case 0xA030: case 0xA040:
-        case 0xA050: case 0x4100: case 0xB000: case 0xB002: return 0;
-        case 0x4000: return str(b, c.body).size() + 1;
-        case 0x4120: return 2 + 8u * u16(b, c.body);
-        default: return std::string::npos;
+        case 0x4D4D:
+        case 0x3D3D:
+        case 0xAFFF:
+        case 0xA010:
+        case 0xA020:
+        case 0xA030:
+        case 0xA040:
+        case 0xA050:
+        case 0x4100:
+        case 0xB000:
+        case 0xB002:
+            return 0;
+        case 0x4000:
+            return str(b, c.body).size() + 1;
+        case 0x4120:
+            return 2 + 8u * u16(b, c.body);
+        default:
+            return std::string::npos;
     }
 }
 
@@ -92,70 +105,16 @@ TEST(Writer3ds, chunk_tree_nests_with_exact_lengths) {
     ASSERT_EQ(ids(main.kids), (std::vector<uint16_t>{0x0002, 0x3D3D, 0xB000}));
     const Chunk& editor = main.kids[1];
     ASSERT_EQ(ids(editor.kids), (std::vector<uint16_t>{0x3D3E, 0xAFFF, 0xAFFF, 0x0100, 0x4000}));
-    EXPECT_EQ(ids(editor.kids[1].kids), (std::vector<uint16_t>{0xA000, 0xA010, 0xA020, 0xA030, 0xA040, 0xA050, 0xA081}));
-    EXPECT_EQ(ids(editor.kids[2].kids), (std::vector<uint16_t>{0xA000, 0xA010, 0xA020, 0xA030, 0xA040, 0xA050}));
+    EXPECT_EQ(ids(editor.kids[1].kids),
+              (std::vector<uint16_t>{0xA000, 0xA010, 0xA020, 0xA030, 0xA040, 0xA050, 0xA081}));
+    EXPECT_EQ(ids(editor.kids[2].kids),
+              (std::vector<uint16_t>{0xA000, 0xA010, 0xA020, 0xA030, 0xA040, 0xA050}));
     const Chunk& trimesh = editor.kids[4].kids.at(0);
     ASSERT_EQ(ids(trimesh.kids), (std::vector<uint16_t>{0x4110, 0x4140, 0x4160, 0x4120}));
     EXPECT_EQ(ids(trimesh.kids[3].kids), (std::vector<uint16_t>{0x4130, 0x4130, 0x4150}));
     const Chunk& keyframer = main.kids[2];
     ASSERT_EQ(ids(keyframer.kids), (std::vector<uint16_t>{0xB00A, 0xB008, 0xB009, 0xB002}));
     EXPECT_EQ(ids(keyframer.kids[3].kids), (std::vector<uint16_t>{0xB030, 0xB010, 0xB013}));
-}
-
-TEST(Writer3ds, material_chunks_hold_name_colours_and_percentages) {
-    const std::vector<uint8_t> b = Encode3ds(smallScene());
-    const Chunk root = walk(b, 0, b.size()).at(0);
-    const Chunk& material = root.kids[1].kids[1];
-    EXPECT_EQ(str(b, material.kids[0].body), "Vetro");
-    const Chunk& diffuse = material.kids[2].kids.at(0);
-    EXPECT_EQ(diffuse.id, 0x0011);  // 24-bit colour
-    EXPECT_EQ(diffuse.end - diffuse.body, 3u);
-    EXPECT_EQ((std::vector<uint8_t>(b.begin() + diffuse.body, b.begin() + diffuse.end)), (std::vector<uint8_t>{255, 128, 0}));
-    const Chunk& transparency = material.kids[5];
-    EXPECT_EQ(transparency.end - transparency.body, 8u);  // one 16-bit percentage chunk
-    EXPECT_EQ(u16(b, transparency.body), 0x0030);
-    EXPECT_EQ(u16(b, transparency.body + 6), 25);
-    EXPECT_EQ(material.kids[6].end, material.kids[6].body);  // two-sided: no body
-}
-
-TEST(Writer3ds, mesh_chunks_hold_points_mapping_faces_groups_and_smoothing) {
-    const std::vector<uint8_t> b = Encode3ds(smallScene());
-    const Chunk root = walk(b, 0, b.size()).at(0);
-    const Chunk& object = root.kids[1].kids[4];
-    EXPECT_EQ(str(b, object.body), "Lastra");
-    const Chunk& mesh = object.kids[0];
-    const Chunk &points = mesh.kids[0], &mapping = mesh.kids[1], &faces = mesh.kids[3];
-    EXPECT_EQ(u16(b, points.body), 4);
-    EXPECT_EQ(f32(b, points.body + 2 + 12 + 8), 6.0f);  // z of the second vertex, as given (z up)
-    EXPECT_EQ(u16(b, mapping.body), 4);
-    EXPECT_EQ(f32(b, mapping.body + 2 + 2 * 8 + 4), 1.0f);
-    EXPECT_EQ(u16(b, faces.body), 2);
-    EXPECT_EQ((std::vector<uint16_t>{u16(b, faces.body + 10), u16(b, faces.body + 12), u16(b, faces.body + 14),
-                                     u16(b, faces.body + 16)}),
-              (std::vector<uint16_t>{0, 2, 3, 7}));
-    // Groups in material order: "Vetro" holds face 1, "Pietra" face 0.
-    const Chunk &glass = faces.kids[0], &stone = faces.kids[1], &smoothing = faces.kids[2];
-    EXPECT_EQ(str(b, glass.body), "Vetro");
-    EXPECT_EQ(u16(b, glass.body + 6), 1);
-    EXPECT_EQ(u16(b, glass.body + 8), 1);
-    EXPECT_EQ(str(b, stone.body), "Pietra");
-    EXPECT_EQ(u16(b, stone.body + 7), 1);
-    EXPECT_EQ(u16(b, stone.body + 9), 0);
-    EXPECT_EQ(smoothing.end - smoothing.body, 8u);
-    EXPECT_EQ(u32(b, smoothing.body), 0x11u);
-    EXPECT_EQ(u32(b, smoothing.body + 4), 0x22u);
-}
-
-TEST(Writer3ds, keyframer_describes_each_mesh_with_its_pivot) {
-    const std::vector<uint8_t> b = Encode3ds(smallScene());
-    const Chunk root = walk(b, 0, b.size()).at(0);
-    const Chunk& description = root.kids[2].kids[3];
-    const Chunk &hierarchy = description.kids[1], &pivot = description.kids[2];
-    EXPECT_EQ(str(b, hierarchy.body), "Lastra");
-    EXPECT_EQ(u16(b, hierarchy.body + 7 + 4), 0xFFFF);  // no parent
-    EXPECT_EQ(f32(b, pivot.body), 0.5f);
-    EXPECT_EQ(f32(b, pivot.body + 4), 1.5f);
-    EXPECT_EQ(f32(b, pivot.body + 8), 2.5f);
 }
 
 TEST(Writer3ds, refuses_scenes_the_format_cannot_hold) {

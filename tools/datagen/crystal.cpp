@@ -83,7 +83,9 @@ Vec3 directionOf(double azimuth, double tilt) {
 }
 
 // Radius factor of the rock along a unit direction: a lumpy sphere.
-double rockBump(Vec3 d) { return 0.82 + 0.36 * Fbm3(d.x * 1.7 + 3.0, d.y * 1.7, d.z * 1.7, 4, seedRock); }
+double rockBump(Vec3 d) {
+    return 0.82 + 0.36 * Fbm3(d.x * 1.7 + 3.0, d.y * 1.7, d.z * 1.7, 4, seedRock);
+}
 
 Vec3 rockPoint(Vec3 d) {
     const double k = rockBump(d);
@@ -113,7 +115,9 @@ void AppendCrystal(Mesh3ds& mesh, const CrystalSpec& c) {
     }
     const uint16_t centre = addVertex(mesh, c.base, {0.5, 0.5});
     uint16_t rim[6];
-    for (int k = 0; k < 6; ++k) rim[k] = addVertex(mesh, bottom[k], {0.5 + 0.5 * std::cos(k * pi / 3), 0.5 + 0.5 * std::sin(k * pi / 3)});
+    for (int k = 0; k < 6; ++k)
+        rim[k] =
+            addVertex(mesh, bottom[k], {0.5 + 0.5 * std::cos(k * pi / 3), 0.5 + 0.5 * std::sin(k * pi / 3)});
     for (int k = 0; k < 6; ++k) addFace(mesh, centre, rim[(k + 1) % 6], rim[k], c.material, 1U << 12);
 }
 
@@ -126,12 +130,12 @@ struct Triangle {
 // Unit geodesic sphere: an icosahedron whose faces are split in four, `levels` times.
 void geodesicSphere(int levels, std::vector<Vec3>& points, std::vector<Triangle>& faces) {
     const double t = (1.0 + std::sqrt(5.0)) / 2.0;
-    points = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
-              {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
+    points = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
+              {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
     for (Vec3& p : points) p = normalized(p);
-    faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+    faces = {{0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
              {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-             {3, 8, 9},  {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+             {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     for (int level = 0; level < levels; ++level) {
         std::map<std::pair<int, int>, int> middle;
         const auto midpoint = [&](int a, int b) {
@@ -159,9 +163,12 @@ Mesh3ds buildRock() {
     for (const Triangle& f : faces) {
         // The sphere is convex around its centre: turn any face that looks inwards.
         const bool outward = dot(cross(unit[f.b] - unit[f.a], unit[f.c] - unit[f.a]), unit[f.a]) > 0;
-        const auto a = static_cast<uint16_t>(f.a), b = static_cast<uint16_t>(f.b), c = static_cast<uint16_t>(f.c);
-        if (outward) addFace(rock, a, b, c, rockMaterial, 1);
-        else addFace(rock, a, c, b, rockMaterial, 1);
+        const auto a = static_cast<uint16_t>(f.a), b = static_cast<uint16_t>(f.b),
+                   c = static_cast<uint16_t>(f.c);
+        if (outward)
+            addFace(rock, a, b, c, rockMaterial, 1);
+        else
+            addFace(rock, a, c, b, rockMaterial, 1);
     }
     return rock;
 }
@@ -173,7 +180,8 @@ Mesh3ds buildCrystals() {
         // Rooted well inside the rock so that no edge of the bottom shows.
         const double buried = 1.2 * p.radius + 4.0;
         const Vec3 surface = rockPoint(directionOf(p.azimuth, 0.9 * p.tilt));
-        AppendCrystal(crystals, {surface - axis * buried, axis, p.radius, p.length + buried, radians(p.roll), p.material});
+        AppendCrystal(crystals, {surface - axis * buried, axis, p.radius, p.length + buried, radians(p.roll),
+                                 p.material});
     }
     return crystals;
 }

@@ -8,11 +8,11 @@ namespace datagen {
 
 // One crystal: a hexagonal prism rising from base along axis, closed by a six-sided point.
 struct CrystalSpec {
-    Vec3 base;        // centre of the buried bottom face
-    Vec3 axis;        // unit growth direction
-    double radius;    // distance from the axis to the prism's edges
-    double length;    // prism length; the point adds 1.7 radii
-    double roll;      // turn of the hexagon about the axis, radians
+    Vec3 base;      // centre of the buried bottom face
+    Vec3 axis;      // unit growth direction
+    double radius;  // distance from the axis to the prism's edges
+    double length;  // prism length; the point adds 1.7 radii
+    double roll;    // turn of the hexagon about the axis, radians
     uint16_t material;
 };
 

@@ -17,17 +17,25 @@ const std::array<CubeFaceFile, 6> cubeFaceFiles = {{
 Vec3 CubeLookupDirection(CubeFace face, double s, double t) {
     const double sc = 2.0 * s - 1.0, tc = 2.0 * t - 1.0;
     switch (face) {
-        case CubeFace::PositiveX: return {1.0, -tc, -sc};
-        case CubeFace::NegativeX: return {-1.0, -tc, sc};
-        case CubeFace::PositiveY: return {sc, 1.0, tc};
-        case CubeFace::NegativeY: return {sc, -1.0, -tc};
-        case CubeFace::PositiveZ: return {sc, -tc, 1.0};
-        case CubeFace::NegativeZ: return {-sc, -tc, -1.0};
+        case CubeFace::PositiveX:
+            return {1.0, -tc, -sc};
+        case CubeFace::NegativeX:
+            return {-1.0, -tc, sc};
+        case CubeFace::PositiveY:
+            return {sc, 1.0, tc};
+        case CubeFace::NegativeY:
+            return {sc, -1.0, -tc};
+        case CubeFace::PositiveZ:
+            return {sc, -tc, 1.0};
+        case CubeFace::NegativeZ:
+            return {-sc, -tc, -1.0};
     }
     return {};
 }
 
-Vec3 SceneDirectionOfLookup(Vec3 lookup) { return {lookup.x, -lookup.y, -lookup.z}; }
+Vec3 SceneDirectionOfLookup(Vec3 lookup) {
+    return {lookup.x, -lookup.y, -lookup.z};
+}
 
 Image RenderCubeFace(const Environment& env, CubeFace face, int32_t size) {
     Image img(size, size);

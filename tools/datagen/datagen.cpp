@@ -53,7 +53,8 @@ std::vector<std::filesystem::path> WriteDemoData(const std::filesystem::path& fo
     };
     const Environment env;
     put(skyBoxFile, EncodeTgaRle(RenderSkyAtlas(env, skyAtlasWidth, skyAtlasHeight)));
-    for (const CubeFaceFile& f : cubeFaceFiles) put(f.name, EncodeBmp24(RenderCubeFace(env, f.face, cubeFaceSize)));
+    for (const CubeFaceFile& f : cubeFaceFiles)
+        put(f.name, EncodeBmp24(RenderCubeFace(env, f.face, cubeFaceSize)));
     put(modelFile, Encode3ds(BuildCrystalScene()));
     return written;
 }

@@ -19,7 +19,9 @@ constexpr Rgb haze{0.78, 0.79, 0.80}, farRock{0.47, 0.53, 0.66};
 constexpr Rgb rockLight{0.66, 0.50, 0.37}, rockDark{0.36, 0.29, 0.26};
 constexpr Rgb sand{0.82, 0.70, 0.52}, redEarth{0.68, 0.47, 0.34}, stone_{0.55, 0.50, 0.46};
 
-double azimuthOf(Vec3 d) { return std::atan2(d.x, -d.z); }
+double azimuthOf(Vec3 d) {
+    return std::atan2(d.x, -d.z);
+}
 
 // Fractal noise on a circle of the given radius, so the profile closes on itself after a turn.
 double ringNoise(double azimuth, double radius, int octaves, uint32_t seed) {
@@ -48,7 +50,8 @@ Environment::Environment() : near_(profileSteps), far_(profileSteps) {
         const double crest = ringRidges(a, 3.0, seedNear);
         const double swell = ringNoise(a, 1.2, 3, seedNear + 1);
         const double rough = ringNoise(a, 40.0, 4, seedNear + 2);
-        near_[i] = radians(0.6 + 8.5 * crest * smoothstep(0.3, 0.7, swell) + 2.0 * swell + 1.2 * rough * crest);
+        near_[i] =
+            radians(0.6 + 8.5 * crest * smoothstep(0.3, 0.7, swell) + 2.0 * swell + 1.2 * rough * crest);
         far_[i] = radians(2.5 + 8.0 * ringNoise(a, 2.0, 6, seedFar));
     }
 }
@@ -58,8 +61,12 @@ Vec3 Environment::SunDirection() {
     return {std::sin(az) * std::cos(el), std::sin(el), -std::cos(az) * std::cos(el)};
 }
 
-double Environment::NearRidge(double azimuth) const { return sampleProfile(near_, azimuth); }
-double Environment::FarRidge(double azimuth) const { return sampleProfile(far_, azimuth); }
+double Environment::NearRidge(double azimuth) const {
+    return sampleProfile(near_, azimuth);
+}
+double Environment::FarRidge(double azimuth) const {
+    return sampleProfile(far_, azimuth);
+}
 
 Rgb Environment::Colour(Vec3 dir, double footprint) const {
     const Vec3 d = normalized(dir);
@@ -138,7 +145,9 @@ Rgb Environment::ground(Vec3 d, double footprint) const {
     // are too small to show far away and fade out with the footprint.
     const Vec3 sun = SunDirection();
     const double sx = sun.x / std::hypot(sun.x, sun.z) * 0.05, sz = sun.z / std::hypot(sun.x, sun.z) * 0.05;
-    const auto stoneAt = [&](double x, double z) { return smoothstep(0.73, 0.77, field(x, z, 3.0, 3, seedGround + 1)); };
+    const auto stoneAt = [&](double x, double z) {
+        return smoothstep(0.73, 0.77, field(x, z, 3.0, 3, seedGround + 1));
+    };
     const double stone = stoneAt(px, pz), lit = stoneAt(px + sx, pz + sz);
     const double visible = 1.0 - smoothstep(0.2, 0.6, spread * 3.0);
     c = c * (1.0 - 0.35 * visible * smoothstep(0.0, 0.5, stoneAt(px + 2 * sx, pz + 2 * sz) - stone));

@@ -10,7 +10,7 @@
 namespace datagen {
 
 class Environment {
-public:
+  public:
     Environment();  // builds the horizon profiles of the two hill ranges
 
     // Colour seen along dir (any length but 0). footprint is the angle in radians that one output
@@ -24,7 +24,7 @@ public:
     double NearRidge(double azimuth) const;
     double FarRidge(double azimuth) const;
 
-private:
+  private:
     Rgb sky(Vec3 d, double elevation, double footprint) const;
     Rgb clouds(Vec3 d, Rgb behind, double footprint) const;
     Rgb farHills(double azimuth, double elevation) const;

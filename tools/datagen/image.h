@@ -16,7 +16,8 @@ struct Image {
     std::vector<uint8_t> rgb;
 
     Image() = default;
-    Image(int32_t w, int32_t h) : width(w), height(h), rgb(static_cast<size_t>(w) * static_cast<size_t>(h) * 3) {}
+    Image(int32_t w, int32_t h)
+        : width(w), height(h), rgb(static_cast<size_t>(w) * static_cast<size_t>(h) * 3) {}
 
     const uint8_t* Pixel(int32_t x, int32_t row) const { return &rgb[offset(x, row)]; }
     // Stores a colour, clipped to 0..1 and rounded to 8 bits.
@@ -27,7 +28,7 @@ struct Image {
         p[2] = to8(c.b);
     }
 
-private:
+  private:
     size_t offset(int32_t x, int32_t row) const {
         return (static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
     }

@@ -27,8 +27,9 @@ void putBgr(std::vector<uint8_t>& out, const uint8_t* rgb) {
 
 void checkSize(const Image& img, int32_t limit, const char* format) {
     if (img.width < 1 || img.height < 1 || img.width > limit || img.height > limit)
-        throw std::invalid_argument(std::string(format) + ": image size " + std::to_string(img.width) + " by " +
-                                    std::to_string(img.height) + " is outside 1.." + std::to_string(limit));
+        throw std::invalid_argument(std::string(format) + ": image size " + std::to_string(img.width) +
+                                    " by " + std::to_string(img.height) + " is outside 1.." +
+                                    std::to_string(limit));
 }
 
 // Number of pixels from x on that repeat the pixel at x (at least 1, at most 128).

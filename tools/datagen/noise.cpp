@@ -26,8 +26,12 @@ double lattice(int32_t x, int32_t y, int32_t z, uint32_t seed) {
     return static_cast<double>(h >> 8) / static_cast<double>(1U << 24);
 }
 
-double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
+double fade(double t) {
+    return t * t * t * (t * (t * 6.0 - 15.0) + 10.0);
+}
+double lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
 }  // namespace
 
@@ -70,7 +74,8 @@ double Fbm2(double x, double y, int octaves, uint32_t seed, double footprint) {
 double Fbm3(double x, double y, double z, int octaves, uint32_t seed) {
     double sum = 0, weight = 0.5, total = 0, frequency = 1;
     for (int i = 0; i < octaves; ++i) {
-        sum += weight * ValueNoise3(x * frequency, y * frequency, z * frequency, seed + static_cast<uint32_t>(i) * 131U);
+        sum += weight * ValueNoise3(x * frequency, y * frequency, z * frequency,
+                                    seed + static_cast<uint32_t>(i) * 131U);
         total += weight;
         weight *= 0.5;
         frequency *= 2.0;
@@ -78,6 +83,8 @@ double Fbm3(double x, double y, double z, int octaves, uint32_t seed) {
     return sum / total;
 }
 
-double HashUnit(uint32_t key, uint32_t seed) { return lattice(static_cast<int32_t>(key), 0, 0, seed); }
+double HashUnit(uint32_t key, uint32_t seed) {
+    return lattice(static_cast<int32_t>(key), 0, 0, seed);
+}
 
 }  // namespace datagen

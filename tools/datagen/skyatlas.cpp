@@ -15,8 +15,8 @@ struct DrawnFace {
     double px, py, sxDivisor, syDivisor;
 };
 constexpr DrawnFace drawnFaces[6] = {
-    {0.998, 0.0, 2.0, 1.99},    {1.998, 0.001, 2.0, 1.99},    {2.998, 0.0015, 2.0, 1.99},
-    {3.998, 0.0015, 2.0, 1.99}, {0.0, 1.0015, 1.995, 1.988},  {1.0, 1.0015, 1.995, 2.0},
+    {0.998, 0.0, 2.0, 1.99},    {1.998, 0.001, 2.0, 1.99},   {2.998, 0.0015, 2.0, 1.99},
+    {3.998, 0.0015, 2.0, 1.99}, {0.0, 1.0015, 1.995, 1.988}, {1.0, 1.0015, 1.995, 2.0},
 };
 constexpr double edge = 1.0;  // directions do not depend on the box's size
 constexpr double half = edge / 2.0;
@@ -24,12 +24,18 @@ constexpr double half = edge / 2.0;
 // A point (x, y) of a face's quad, in the quad's own plane, carried to scene space.
 Vec3 faceToScene(Face f, double x, double y) {
     switch (f) {
-        case front: return {x, y, -half};
-        case right: return {half, y, x};
-        case back: return {-x, y, half};
-        case left: return {-half, y, -x};
-        case floorFace: return {x, -half, -y};
-        case ceiling: return {x, half, y};
+        case front:
+            return {x, y, -half};
+        case right:
+            return {half, y, x};
+        case back:
+            return {-x, y, half};
+        case left:
+            return {-half, y, -x};
+        case floorFace:
+            return {x, -half, -y};
+        case ceiling:
+            return {x, half, y};
     }
     return {};
 }

@@ -11,18 +11,42 @@ namespace datagen {
 namespace {
 
 enum ChunkId : uint16_t {
-    main3ds = 0x4D4D, version = 0x0002, editor = 0x3D3D, meshVersion = 0x3D3E, masterScale = 0x0100,
-    material = 0xAFFF, matName = 0xA000, matAmbient = 0xA010, matDiffuse = 0xA020, matSpecular = 0xA030,
-    matShininess = 0xA040, matTransparency = 0xA050, matTwoSide = 0xA081, color24 = 0x0011, percent = 0x0030,
-    object = 0x4000, triMesh = 0x4100, vertexList = 0x4110, faceList = 0x4120, faceMaterial = 0x4130,
-    mapping = 0x4140, smoothing = 0x4150, localFrame = 0x4160, keyframer = 0xB000, kfHeader = 0xB00A,
-    kfSegment = 0xB008, kfCurrentTime = 0xB009, kfObject = 0xB002, kfNodeId = 0xB030, kfHierarchy = 0xB010,
+    main3ds = 0x4D4D,
+    version = 0x0002,
+    editor = 0x3D3D,
+    meshVersion = 0x3D3E,
+    masterScale = 0x0100,
+    material = 0xAFFF,
+    matName = 0xA000,
+    matAmbient = 0xA010,
+    matDiffuse = 0xA020,
+    matSpecular = 0xA030,
+    matShininess = 0xA040,
+    matTransparency = 0xA050,
+    matTwoSide = 0xA081,
+    color24 = 0x0011,
+    percent = 0x0030,
+    object = 0x4000,
+    triMesh = 0x4100,
+    vertexList = 0x4110,
+    faceList = 0x4120,
+    faceMaterial = 0x4130,
+    mapping = 0x4140,
+    smoothing = 0x4150,
+    localFrame = 0x4160,
+    keyframer = 0xB000,
+    kfHeader = 0xB00A,
+    kfSegment = 0xB008,
+    kfCurrentTime = 0xB009,
+    kfObject = 0xB002,
+    kfNodeId = 0xB030,
+    kfHierarchy = 0xB010,
     kfPivot = 0xB013,
 };
 constexpr uint32_t animationFrames = 100;
 
 class ChunkWriter {
-public:
+  public:
     void Begin(uint16_t id) {
         U16(id);
         open_.push_back(out_.size());
@@ -55,7 +79,7 @@ public:
     }
     std::vector<uint8_t> Take() { return std::move(out_); }
 
-private:
+  private:
     std::vector<uint8_t> out_;
     std::vector<size_t> open_;
 };
@@ -65,10 +89,13 @@ std::string upper(std::string s) {
     return s;
 }
 
-void fail(const std::string& what) { throw std::invalid_argument("3DS writer: " + what); }
+void fail(const std::string& what) {
+    throw std::invalid_argument("3DS writer: " + what);
+}
 
 void checkName(const std::string& name, const char* kind) {
-    if (name.empty() || name.find('\0') != std::string::npos) fail(std::string(kind) + " name is empty or holds a zero byte");
+    if (name.empty() || name.find('\0') != std::string::npos)
+        fail(std::string(kind) + " name is empty or holds a zero byte");
 }
 
 void checkMesh(const Mesh3ds& m, size_t materialCount) {
@@ -81,8 +108,10 @@ void checkMesh(const Mesh3ds& m, size_t materialCount) {
              std::to_string(m.vertices.size()) + " vertices");
     for (const Face3ds& f : m.faces) {
         if (std::max({f.a, f.b, f.c}) >= m.vertices.size())
-            fail("object " + m.name + " has a face corner beyond its " + std::to_string(m.vertices.size()) + " vertices");
-        if (f.material >= materialCount) fail("object " + m.name + " names material " + std::to_string(f.material));
+            fail("object " + m.name + " has a face corner beyond its " + std::to_string(m.vertices.size()) +
+                 " vertices");
+        if (f.material >= materialCount)
+            fail("object " + m.name + " names material " + std::to_string(f.material));
     }
 }
 

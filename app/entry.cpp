@@ -11,6 +11,7 @@ GLName TexSkyBox = 0;
 TGLCubeMap CubeMap = {};
 int32_t SelObj = 5;
 bool EnableRefrlect = true;
+TGL3dsModel Model;
 
 int ShowroomMain() {
     const int32_t answer = MessageBoxA(0, "Settare lo schermo intero?  ", "Video!", MB_YESNO | MB_ICONQUESTION);

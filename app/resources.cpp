@@ -1,6 +1,6 @@
 // Scene resources: OpenGL_CreateList loads, once before the first frame, the sky-box texture, the
-// cube map and the GL 1.3 entry points. Missing files leave their names at 0 and the demo runs on
-// without them. The 3DS model is not loaded yet.
+// cube map, the GL 1.3 entry points and the 3DS model. Missing files leave their names at 0 (or
+// the model without a scene) and the demo runs on without them.
 #include <GL/gl.h>
 
 #include "app/showroom.h"
@@ -25,4 +25,5 @@ void OpenGL_CreateList() {
     OpenGL_Texture();
     // Nothing in the demo calls a GL 1.3 entry point: whether all were found is not examined.
     Load_GL_version_1_3();
+    Model.LoadModel3DS(0.1f, "cristallo1.3ds");
 }

@@ -1,6 +1,5 @@
 // Scene rendering and controls: OpenGL_Draw draws one frame (projection, key bindings, camera,
-// light, sky box, cube-map set-up and the selected element) in a fixed order. The 3DS model is
-// not drawn yet.
+// light, sky box, cube-map set-up and the selected element) in a fixed order.
 #include <GL/gl.h>
 
 #include "app/showroom.h"
@@ -50,6 +49,7 @@ void drawBracketedElement() {
         case 0: Cubo(0, 0, 0, -5, -5, -5, 5, 5, 5, 3); break;
         case 1: Sfera(0, 0, 0, 8, 42, 42, 1); break;
         case 2: Toroide(0, 0, 0, 2, 6, 32, 32); break;
+        case 4: Model.PutModel3DS(); break;
         default: break;
     }
 }

@@ -366,10 +366,9 @@ void ChunkWalker::newMesh(const Chunk& c) {
     ++FACount;
     auto* m = new TGL3dsMesh(&FModel);
     FModel.FMesh.push_back(m);
-    FModel.FRenderOrder.resize(FACount);
+    FModel.FRenderOrder.push_back(static_cast<int32_t>(FACount - 1));
     m->FName.clear();
     m->FId = static_cast<int32_t>(FACount);
-    FModel.FRenderOrder[FACount - 1] = static_cast<int32_t>(FACount - 1);
     m->FMatName.assign(1, std::string());
     m->FName = readString(c, "object name");
 }
@@ -487,6 +486,8 @@ void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {
     FName.clear();
     FMesh.clear();
     FMaterial.clear();
+    // Emptied too, so that no entry of an earlier load outlives the meshes it named.
+    FRenderOrder.clear();
     FNumMeshes = 0;
     FNumMaterials = 0;
     if (FMasterScale == 0.0f) FMasterScale = 1.0f;

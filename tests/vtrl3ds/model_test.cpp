@@ -58,6 +58,7 @@ TEST(Model, reload_empties_arrays_but_keeps_earlier_objects_owned) {
     loadBytes(model, file3ds([](Writer3ds& w) { material(w, "Only"); }));
     EXPECT_EQ(model.FMesh.size(), 0u);
     EXPECT_EQ(model.FNumMeshes, 0);
+    EXPECT_TRUE(model.FRenderOrder.empty());
     ASSERT_EQ(model.FMaterial.size(), 1u);
     EXPECT_EQ(model.FMaterial[0]->FName, "Only");
     EXPECT_EQ(model.Components().size(), 6u);

@@ -78,3 +78,40 @@ start_app() {
     (cd "$dir" && exec "$prog" >"$dir/showroom.log" 2>&1) &
     APP_PID=$!
 }
+
+# Mean red, green and blue (0..1) of a region "WxH+X+Y" of an image.
+region_mean() {
+    convert "$1" -crop "$2" +repage -format "%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]" info:
+}
+
+# Normalised root-mean-square difference (0..1) of two images, or of one region of both.
+image_diff() {
+    local a=$1 b=$2 region=${3:-}
+    if [ -n "$region" ]; then
+        convert "$a" -crop "$region" +repage /tmp/e2e_a_$$.png
+        convert "$b" -crop "$region" +repage /tmp/e2e_b_$$.png
+        a=/tmp/e2e_a_$$.png
+        b=/tmp/e2e_b_$$.png
+    fi
+    compare -metric RMSE "$a" "$b" null: 2>&1 | sed -E 's/.*\(([0-9.e-]+)\).*/\1/'
+}
+
+# True when $1 > $2 (floating point).
+greater() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+# Starts the program in $2, answers No and sets MAIN to its window; fails if anything is missing.
+start_windowed() {
+    start_app "$1" "$2"
+    local dialog
+    dialog=$(wait_window "Video!") || fail "no start-up dialog"
+    click_dialog "$dialog" no
+    MAIN=$(wait_window "Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale") || fail "no program window"
+    xdotool windowfocus "$MAIN" 2>/dev/null
+    read -r WIN_W WIN_H WIN_X WIN_Y <<<"$(window_geometry "$MAIN")"
+}
+
+# Lets a few frames pass, then saves the window's picture as $1.
+shot() {
+    sleep "${2:-0.8}"
+    import -window "$MAIN" "$1"
+}

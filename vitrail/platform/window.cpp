@@ -17,6 +17,9 @@ uint32_t newHandle() { return ++state().nextHandle; }
 bool ensureVideo() {
     State& s = state();
     if (s.videoStarted) return true;
+    // Ctrl+C and SIGTERM keep their default meaning (end the process): the toolkit has no quit
+    // message of its own that SDL's quit event could become.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         SDL_Log("video could not start: %s", SDL_GetError());
         return false;

@@ -37,7 +37,9 @@ struct Rng {
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    double range(double a, double b) { return a + (b - a) * double(next() >> 11) * (1.0 / 9007199254740992.0); }
+    double range(double a, double b) {
+        return a + (b - a) * double(next() >> 11) * (1.0 / 9007199254740992.0);
+    }
 };
 
 struct Buf {
@@ -76,21 +78,33 @@ struct MeshSpec {
 void surfacePoint(const MeshSpec& m, double u, double v, double R, double r, double bump, double p[3]) {
     const double PI = 3.14159265358979323846, a = 2 * PI * u;
     switch (m.shape) {
-        case 0: p[0] = (R + (r + bump) * std::cos(2 * PI * v)) * std::cos(a);
-                p[1] = (R + (r + bump) * std::cos(2 * PI * v)) * std::sin(a);
-                p[2] = (r + bump) * std::sin(2 * PI * v); break;
-        case 1: p[0] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::cos(a);
-                p[1] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::sin(a);
-                p[2] = (R + bump) * std::cos(PI * (0.01 + 0.98 * v)); break;
-        case 2: p[0] = (u - 0.5) * 4 * R; p[1] = (v - 0.5) * 4 * R;
-                p[2] = 3 * bump + 2 * std::sin(5 * u + 3 * v); break;
-        default: p[0] = (r + bump) * std::cos(a); p[1] = (r + bump) * std::sin(a); p[2] = (v - 0.5) * 3 * R; break;
+        case 0:
+            p[0] = (R + (r + bump) * std::cos(2 * PI * v)) * std::cos(a);
+            p[1] = (R + (r + bump) * std::cos(2 * PI * v)) * std::sin(a);
+            p[2] = (r + bump) * std::sin(2 * PI * v);
+            break;
+        case 1:
+            p[0] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::cos(a);
+            p[1] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::sin(a);
+            p[2] = (R + bump) * std::cos(PI * (0.01 + 0.98 * v));
+            break;
+        case 2:
+            p[0] = (u - 0.5) * 4 * R;
+            p[1] = (v - 0.5) * 4 * R;
+            p[2] = 3 * bump + 2 * std::sin(5 * u + 3 * v);
+            break;
+        default:
+            p[0] = (r + bump) * std::cos(a);
+            p[1] = (r + bump) * std::sin(a);
+            p[2] = (v - 0.5) * 3 * R;
+            break;
     }
 }
 
 void writeMesh(Buf& b, const MeshSpec& m, Rng& rng, int k, const char* material) {
     const double PI = 3.14159265358979323846;
-    const double R = rng.range(20, 40), r = rng.range(5, 12), amp = rng.range(0.2, 1.5), freq = rng.range(3, 9);
+    const double R = rng.range(20, 40), r = rng.range(5, 12), amp = rng.range(0.2, 1.5),
+                 freq = rng.range(3, 9);
     const float tx = float((k % 4) * 120.0), ty = float((k / 4) * 120.0);
     std::vector<float> pos, uv;
     for (int j = 0; j <= m.h; ++j)
@@ -128,16 +142,20 @@ void writeMesh(Buf& b, const MeshSpec& m, Rng& rng, int k, const char* material)
     b.end(), b.end(), b.end(), b.end();
 }
 
-void writeMaterial(Buf& b, const char* name, const uint8_t rgb[9], int16_t shine, int16_t transp, const char* tex) {
+void writeMaterial(Buf& b, const char* name, const uint8_t rgb[9], int16_t shine, int16_t transp,
+                   const char* tex) {
     auto colour = [&](uint16_t id, const uint8_t* c) {
         b.begin(id), b.begin(0x0011), b.u8(c[0]), b.u8(c[1]), b.u8(c[2]), b.end(), b.end();
     };
-    auto percent = [&](uint16_t id, int16_t p) { b.begin(id), b.begin(0x0030), b.u16(uint16_t(p)), b.end(), b.end(); };
+    auto percent = [&](uint16_t id, int16_t p) {
+        b.begin(id), b.begin(0x0030), b.u16(uint16_t(p)), b.end(), b.end();
+    };
     b.begin(0xAFFF), b.begin(0xA000), b.str(name), b.end();
     colour(0xA010, rgb), colour(0xA020, rgb + 3), colour(0xA030, rgb + 6);
     percent(0xA040, shine), percent(0xA041, 20), percent(0xA050, transp);
     b.begin(0xA100), b.u16(3), b.end();
-    if (tex) b.begin(0xA200), b.begin(0x0030), b.u16(100), b.end(), b.begin(0xA300), b.str(tex), b.end(), b.end();
+    if (tex)
+        b.begin(0xA200), b.begin(0x0030), b.u16(100), b.end(), b.begin(0xA300), b.str(tex), b.end(), b.end();
     b.end();
 }
 
@@ -180,7 +198,8 @@ std::vector<uint8_t> makeModel(uint64_t seed) {
     writeMaterial(b, names[2], glass, 90, 65, nullptr);
     b.begin(0x0100), b.f32(1.0f), b.end();
     for (int k = 0; k < 16; ++k)
-        writeMesh(b, k % 2 == 0 ? MeshSpec{181, 181, k % 4} : MeshSpec{172, 171, k % 4}, rng, k, names[k % 3]);
+        writeMesh(b, k % 2 == 0 ? MeshSpec{181, 181, k % 4} : MeshSpec{172, 171, k % 4}, rng, k,
+                  names[k % 3]);
     b.end();
     writeKeyframer(b, 16);
     b.end();
@@ -191,8 +210,8 @@ const std::string& modelPath() {
     static const std::string path = [] {
         const std::string p = (std::filesystem::temp_directory_path() / "vtrl_bench_model.3ds").string();
         const std::vector<uint8_t> bytes = makeModel(20240601);
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 std::streamsize(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return p;
     }();
     return path;
@@ -270,7 +289,8 @@ struct Peak {
 
 // Runs this program again as a child that loads once with `name`; its peak is its own.
 Peak measurePeak(const std::string& name) {
-    const std::string cmd = "/proc/" + std::to_string(getpid()) + "/exe --peak-child=" + name + " '" + modelPath() + "'";
+    const std::string cmd =
+        "/proc/" + std::to_string(getpid()) + "/exe --peak-child=" + name + " '" + modelPath() + "'";
     Peak peak;
     if (std::FILE* p = popen(cmd.c_str(), "r")) {
         long before = 0, hwm = 0;
@@ -292,10 +312,18 @@ void loadBenchmark(benchmark::State& state, const char* name) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(path)));
 }
 
-void BM_ReadFileFloor(benchmark::State& s) { loadBenchmark(s, "read"); }
-void BM_Vtrl3ds(benchmark::State& s) { loadBenchmark(s, "ours"); }
-void BM_Lib3ds(benchmark::State& s) { loadBenchmark(s, "lib3ds"); }
-void BM_Assimp(benchmark::State& s) { loadBenchmark(s, "assimp"); }
+void BM_ReadFileFloor(benchmark::State& s) {
+    loadBenchmark(s, "read");
+}
+void BM_Vtrl3ds(benchmark::State& s) {
+    loadBenchmark(s, "ours");
+}
+void BM_Lib3ds(benchmark::State& s) {
+    loadBenchmark(s, "lib3ds");
+}
+void BM_Assimp(benchmark::State& s) {
+    loadBenchmark(s, "assimp");
+}
 
 // ---- Where our time goes: each post-processing pass alone on a loaded model ----------------------
 
@@ -306,16 +334,38 @@ void passBenchmark(benchmark::State& state, void (TGLAll3dsMesh::*pass)()) {
     for (auto _ : state) (model.*pass)();
 }
 
-void BM_Pass_MoveToPivot(benchmark::State& s) { passBenchmark(s, &TGLAll3dsMesh::MoveToPivot); }
-void BM_Pass_CalculateScale(benchmark::State& s) { passBenchmark(s, &TGLAll3dsMesh::CalculateScale); }
-void BM_Pass_CalcVNormals(benchmark::State& s) { passBenchmark(s, &TGLAll3dsMesh::CalcVNormals); }
-void BM_Pass_CalculateSize(benchmark::State& s) { passBenchmark(s, &TGLAll3dsMesh::CalculateSize); }
-void BM_Pass_CalculateRenderOrder(benchmark::State& s) { passBenchmark(s, &TGLAll3dsMesh::CalculateRenderOrder); }
+void BM_Pass_MoveToPivot(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::MoveToPivot);
+}
+void BM_Pass_CalculateScale(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalculateScale);
+}
+void BM_Pass_CalcVNormals(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalcVNormals);
+}
+void BM_Pass_CalculateSize(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalculateSize);
+}
+void BM_Pass_CalculateRenderOrder(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalculateRenderOrder);
+}
 
 BENCHMARK(BM_ReadFileFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Vtrl3ds)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Lib3ds)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Assimp)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Vtrl3ds)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Lib3ds)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Assimp)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_Pass_MoveToPivot)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Pass_CalculateScale)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Pass_CalcVNormals)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -329,8 +379,8 @@ int main(int argc, char** argv) {
     // --write-model=PATH writes the benchmark's file and exits (for a cross-check with other tools).
     if (argc == 2 && std::strncmp(argv[1], "--write-model=", 14) == 0) {
         const std::vector<uint8_t> bytes = makeModel(20240601);
-        std::ofstream(argv[1] + 14, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                             std::streamsize(bytes.size()));
+        std::ofstream(argv[1] + 14, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

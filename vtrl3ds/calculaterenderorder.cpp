@@ -23,7 +23,8 @@ bool slotIsSeeThrough(const TGLAll3dsMesh& model, const std::vector<char>& seeTh
 
 void TGLAll3dsMesh::CalculateRenderOrder() {
     std::vector<char> seeThrough(FMaterial.size());
-    for (size_t i = 0; i < FMaterial.size(); ++i) seeThrough[i] = FMaterial[i] && FMaterial[i]->FTransparency < 1.0f;
+    for (size_t i = 0; i < FMaterial.size(); ++i)
+        seeThrough[i] = FMaterial[i] && FMaterial[i]->FTransparency < 1.0f;
     const int64_t N = static_cast<int64_t>(std::min(meshCount(*this), FRenderOrder.size()));
     int64_t Found = 0;
     // The last slot is never examined itself; after an exchange the same slot is examined again

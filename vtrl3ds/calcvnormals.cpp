@@ -21,8 +21,9 @@ void meshNormals(TGL3dsMesh& mesh) {
             mesh.FaceNormal[f / 3] = {0, 0, 0};
             continue;
         }
-        const T3dpoint n = CalcNormalVector(mesh.FVertex[mesh.FIndices[f]], mesh.FVertex[mesh.FIndices[f + 1]],
-                                            mesh.FVertex[mesh.FIndices[f + 2]]);
+        const T3dpoint n =
+            CalcNormalVector(mesh.FVertex[mesh.FIndices[f]], mesh.FVertex[mesh.FIndices[f + 1]],
+                             mesh.FVertex[mesh.FIndices[f + 2]]);
         for (size_t c = 0; c < 3; ++c) mesh.FVNormal[mesh.FIndices[f + c]] = n;
         mesh.FaceNormal[f / 3] = n;
     }

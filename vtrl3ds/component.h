@@ -6,7 +6,7 @@
 
 // Base of TGLAll3dsMesh, TGL3dsMesh, TGL3dsMaterial, TGLSkeleton and TGL3dsBone.
 class TComponent {
-public:
+  public:
     // Records the new component in AOwner's list when AOwner is not null.
     explicit TComponent(TComponent* AOwner);
     // The base part of destruction: destroys what is still owned, then leaves the owner's list.
@@ -19,12 +19,12 @@ public:
     // The components this one owns, in the order they were added.
     const std::vector<TComponent*>& Components() const { return FComponents; }
 
-protected:
+  protected:
     // Destroys every owned component, the most recently added first. A class whose own destructor
     // has steps after the base part calls this where the base part belongs.
     void DestroyComponents();
 
-private:
+  private:
     TComponent* FOwner;
     std::vector<TComponent*> FComponents;
 };

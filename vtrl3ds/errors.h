@@ -8,30 +8,30 @@
 
 // Every error the model library raises.
 class EModelError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Text that does not convert to the number it should hold.
 class EConvertError : public EModelError {
-public:
+  public:
     using EModelError::EModelError;
 };
 
 // A count, index or value outside what it may be (also a count larger than the data holding it).
 class ERangeError : public EModelError {
-public:
+  public:
     using EModelError::EModelError;
 };
 
 // An index past the end of a list (a block running past the last line of a text file).
 class EIndexError : public EModelError {
-public:
+  public:
     using EModelError::EModelError;
 };
 
 // A file that cannot be opened, or data that ends before what it declares.
 class EStreamError : public EModelError {
-public:
+  public:
     using EModelError::EModelError;
 };

@@ -37,14 +37,20 @@ std::string hex4(uint16_t v) {
     return s;
 }
 
-std::string where(const Chunk& c) { return "chunk " + hex4(c.id) + " at offset " + std::to_string(c.start); }
-
-uint16_t u16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t u32At(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+std::string where(const Chunk& c) {
+    return "chunk " + hex4(c.id) + " at offset " + std::to_string(c.start);
 }
-float f32At(const uint8_t* p) { return std::bit_cast<float>(u32At(p)); }
+
+uint16_t u16At(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t u32At(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+float f32At(const uint8_t* p) {
+    return std::bit_cast<float>(u32At(p));
+}
 
 // Little-endian 32-bit words read straight into memory, put in host order.
 void fixWordOrder([[maybe_unused]] void* data, [[maybe_unused]] size_t words) {
@@ -59,11 +65,12 @@ void fixWordOrder([[maybe_unused]] void* data, [[maybe_unused]] size_t words) {
 
 // The state of one call of Load3DSFromStream and the chunk handlers.
 class ChunkWalker {
-public:
-    ChunkWalker(TGLAll3dsMesh& model, TStream& stream) : FModel(model), FStream(stream), FSize(stream.Size()) {}
+  public:
+    ChunkWalker(TGLAll3dsMesh& model, TStream& stream)
+        : FModel(model), FStream(stream), FSize(stream.Size()) {}
     void run();
 
-private:
+  private:
     bool nextHeader(Chunk& c);
     void dispatch(const Chunk& c);
     bool materialChunk(const Chunk& c);
@@ -222,9 +229,21 @@ void ChunkWalker::dispatch(const Chunk& c) {
 
 bool isMaterialChunk(uint16_t id) {
     switch (id) {
-        case MAT_AMBIENT: case MAT_DIFFUSE: case MAT_SPECULAR: case MAT_COLOR24: case MAT_COLOR:
-        case MAT_TRANSPARENCY: case MAT_TWO_SIDE: case MAT_TEXTURE: case MAT_BUMPMAP: case MAT_MAPFILE:
-        case MAT_VSCALE: case MAT_USCALE: case MAT_UOFF: case MAT_VOFF: case MAT_TEXROT:
+        case MAT_AMBIENT:
+        case MAT_DIFFUSE:
+        case MAT_SPECULAR:
+        case MAT_COLOR24:
+        case MAT_COLOR:
+        case MAT_TRANSPARENCY:
+        case MAT_TWO_SIDE:
+        case MAT_TEXTURE:
+        case MAT_BUMPMAP:
+        case MAT_MAPFILE:
+        case MAT_VSCALE:
+        case MAT_USCALE:
+        case MAT_UOFF:
+        case MAT_VOFF:
+        case MAT_TEXROT:
             return true;
         default:
             return false;
@@ -249,9 +268,15 @@ bool ChunkWalker::materialChunk(const Chunk& c) {
 // The colour-kind and map blocks, which are entered; false for any other chunk.
 bool ChunkWalker::materialBlock(const Chunk& c, TGL3dsMaterial& m) {
     switch (c.id) {
-        case MAT_AMBIENT: colourKind(m, true, false, false); return true;
-        case MAT_DIFFUSE: colourKind(m, false, true, false); return true;
-        case MAT_SPECULAR: colourKind(m, false, false, true); return true;
+        case MAT_AMBIENT:
+            colourKind(m, true, false, false);
+            return true;
+        case MAT_DIFFUSE:
+            colourKind(m, false, true, false);
+            return true;
+        case MAT_SPECULAR:
+            colourKind(m, false, false, true);
+            return true;
         case MAT_TEXTURE:
             FBumpMap = false;
             m.FHasTextureMap = true;
@@ -261,7 +286,8 @@ bool ChunkWalker::materialBlock(const Chunk& c, TGL3dsMaterial& m) {
             FBumpMap = true;
             m.FBumpMapStrength = readPercentage(c, "bump map strength") / 10000.0f;
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -277,14 +303,30 @@ void ChunkWalker::materialLeaf(const Chunk& c, TGL3dsMaterial& m) {
             read(c, b, 12, "colour");
             colour(m, f32At(b), f32At(b + 4), f32At(b + 8));
             break;
-        case MAT_TRANSPARENCY: m.FTransparency = 1.0f - readPercentage(c, "transparency") / 100.0f; break;
-        case MAT_TWO_SIDE: m.FTwoSided = true; break;
-        case MAT_MAPFILE: mapFile(c, m); break;
-        case MAT_VSCALE: m.FVs = readFloat(c, "map V scale"); break;
-        case MAT_USCALE: m.FUs = readFloat(c, "map U scale"); break;
-        case MAT_UOFF: m.FUOff = readFloat(c, "map U offset"); break;
-        case MAT_VOFF: m.FVOff = readFloat(c, "map V offset"); break;
-        default: m.FRot = readFloat(c, "map rotation"); break;
+        case MAT_TRANSPARENCY:
+            m.FTransparency = 1.0f - readPercentage(c, "transparency") / 100.0f;
+            break;
+        case MAT_TWO_SIDE:
+            m.FTwoSided = true;
+            break;
+        case MAT_MAPFILE:
+            mapFile(c, m);
+            break;
+        case MAT_VSCALE:
+            m.FVs = readFloat(c, "map V scale");
+            break;
+        case MAT_USCALE:
+            m.FUs = readFloat(c, "map U scale");
+            break;
+        case MAT_UOFF:
+            m.FUOff = readFloat(c, "map U offset");
+            break;
+        case MAT_VOFF:
+            m.FVOff = readFloat(c, "map V offset");
+            break;
+        default:
+            m.FRot = readFloat(c, "map rotation");
+            break;
     }
 }
 
@@ -353,12 +395,24 @@ bool ChunkWalker::meshChunk(const Chunk& c) {
 // The triangle-mesh chunks; false for the face list, whose sub-chunks follow it (entered).
 bool ChunkWalker::geometryChunk(const Chunk& c, TGL3dsMesh& m) {
     switch (c.id) {
-        case TRI_VERTEXL: vertexList(c, m); return true;
-        case TRI_FACEL1: faceList(c, m); return false;
-        case TRI_MATERIAL: materialGroup(c, m); return true;
-        case TRI_MAPPINGCOORDS: mappingCoords(c, m); return true;
-        case TRI_SMOOTH: smoothingGroups(c, m); return true;
-        default: localFrame(c, m); return true;
+        case TRI_VERTEXL:
+            vertexList(c, m);
+            return true;
+        case TRI_FACEL1:
+            faceList(c, m);
+            return false;
+        case TRI_MATERIAL:
+            materialGroup(c, m);
+            return true;
+        case TRI_MAPPINGCOORDS:
+            mappingCoords(c, m);
+            return true;
+        case TRI_SMOOTH:
+            smoothingGroups(c, m);
+            return true;
+        default:
+            localFrame(c, m);
+            return true;
     }
 }
 

@@ -18,7 +18,7 @@ extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL
 
 // One material of a model.
 class TGL3dsMaterial : public TComponent {
-public:
+  public:
     // Opaque (FTransparency 1), zero colours, no maps.
     explicit TGL3dsMaterial(TComponent* AOwner);
     // Deletes the GL texture FTexId when the material has a texture map.
@@ -48,15 +48,15 @@ public:
     float FSpcR = 0, FSpcG = 0, FSpcB = 0;
     float FTransparency = 1.0f;  // opacity used as alpha: 1 opaque, smaller is see-through
     float FBumpMapStrength = 0;
-    int32_t FTexId = 0;        // GL texture name of the texture map; 0 = none
-    uint32_t FTexture = 0;     // reserved texture handle
-    uint32_t FDetailTex = 0;   // detail texture handle
-    uint32_t Format = 0;       // texture pixel format
+    int32_t FTexId = 0;       // GL texture name of the texture map; 0 = none
+    uint32_t FTexture = 0;    // reserved texture handle
+    uint32_t FDetailTex = 0;  // detail texture handle
+    uint32_t Format = 0;      // texture pixel format
 };
 
 // One mesh (named object) of a model. Arrays are per vertex, per face (triangle) or per corner.
 class TGL3dsMesh : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     // Releases the arrays; the display list is not deleted.
     ~TGL3dsMesh() override;
@@ -66,30 +66,30 @@ public:
     // Bounding box of the vertices that faces use (faces naming a vertex beyond the list are passed over).
     void CalculateSize();
 
-    std::string FName;                     // object name
-    int32_t FId = 0;                       // 1-based mesh number within the model
-    std::vector<std::string> FMatName;     // material group names in file order
-    int32_t FNumVertex = 0;                // number of vertices
-    int32_t FNumIndices = 0;               // 3 x number of triangles
-    T3dpoint FPivot{};                     // subtracted from every vertex after loading
-    std::vector<int32_t> FBoneID;          // per vertex: bone index, -1 = none
-    std::vector<T3dpoint> FVNormal;        // per vertex: normal
-    std::vector<TGLMap> FMapping;          // per vertex: texture coordinates
-    std::vector<uint16_t> FMatID;          // per face: index into the model's FMaterial
-    std::vector<uint32_t> FSmoothingGroup; // per face: smoothing-group bits as read
-    std::vector<uint16_t> FIndices;        // per corner: vertex index
-    int32_t FDisplayList = 0;              // GL display list drawing the mesh; 0 = none
-    T3dpoint FMinimum{}, FMaximum{};       // bounding box
-    T3dpoint FLocalCoords{};               // origin of the local frame as stored in the file
-    T3dpoint LocalAxis[3]{};               // local X, Y and Z axes as stored in the file
-    std::vector<uint16_t> FNormalIndices;  // per corner: normal index
-    std::vector<T3dpoint> FaceNormal;      // per face: unit normal drawn
-    std::vector<T3dpoint> FVertex;         // per vertex: position
+    std::string FName;                      // object name
+    int32_t FId = 0;                        // 1-based mesh number within the model
+    std::vector<std::string> FMatName;      // material group names in file order
+    int32_t FNumVertex = 0;                 // number of vertices
+    int32_t FNumIndices = 0;                // 3 x number of triangles
+    T3dpoint FPivot{};                      // subtracted from every vertex after loading
+    std::vector<int32_t> FBoneID;           // per vertex: bone index, -1 = none
+    std::vector<T3dpoint> FVNormal;         // per vertex: normal
+    std::vector<TGLMap> FMapping;           // per vertex: texture coordinates
+    std::vector<uint16_t> FMatID;           // per face: index into the model's FMaterial
+    std::vector<uint32_t> FSmoothingGroup;  // per face: smoothing-group bits as read
+    std::vector<uint16_t> FIndices;         // per corner: vertex index
+    int32_t FDisplayList = 0;               // GL display list drawing the mesh; 0 = none
+    T3dpoint FMinimum{}, FMaximum{};        // bounding box
+    T3dpoint FLocalCoords{};                // origin of the local frame as stored in the file
+    T3dpoint LocalAxis[3]{};                // local X, Y and Z axes as stored in the file
+    std::vector<uint16_t> FNormalIndices;   // per corner: normal index
+    std::vector<T3dpoint> FaceNormal;       // per face: unit normal drawn
+    std::vector<T3dpoint> FVertex;          // per vertex: position
 };
 
 // A whole model: meshes, materials and skeletons it owns, and what the passes derive from them.
 class TGLAll3dsMesh : public TComponent {
-public:
+  public:
     explicit TGLAll3dsMesh(TComponent* AOwner = nullptr);
     // Deletes the display list when set, then destroys every owned mesh, material and skeleton.
     ~TGLAll3dsMesh() override;
@@ -115,23 +115,23 @@ public:
     // Draws the model: its display list, or its meshes in render order.
     void Render();
 
-    std::string FName;                     // file name of the last load
-    int32_t FType = 0;                     // model-type constant of the last load
-    float FMasterScale = 0;                // factor for every vertex coordinate; 0 = not set
-    int32_t FDisplayList = 0;              // GL display list drawing the model; 0 = none
-    std::vector<TGL3dsMesh*> FMesh;        // meshes in file order (owned through the component list)
-    std::vector<int32_t> FRenderOrder;     // drawing position -> index into FMesh
-    std::vector<TGL3dsMaterial*> FMaterial;// materials in file order; FMatID values index it
-    std::vector<TGLSkeleton*> FSkeleton;   // skeletons
+    std::string FName;                       // file name of the last load
+    int32_t FType = 0;                       // model-type constant of the last load
+    float FMasterScale = 0;                  // factor for every vertex coordinate; 0 = not set
+    int32_t FDisplayList = 0;                // GL display list drawing the model; 0 = none
+    std::vector<TGL3dsMesh*> FMesh;          // meshes in file order (owned through the component list)
+    std::vector<int32_t> FRenderOrder;       // drawing position -> index into FMesh
+    std::vector<TGL3dsMaterial*> FMaterial;  // materials in file order; FMatID values index it
+    std::vector<TGLSkeleton*> FSkeleton;     // skeletons
     int32_t FNumSkeletons = 0;
-    int32_t FCurrentGLSkeleton = 0;        // skeleton used for skinning
-    bool FLoadSkeleton = false;            // the file declares bones
-    T3dpoint FMinimum{}, FMaximum{};       // bounding box of the model
-    int32_t FVersion = 0;                  // file format version
-    int32_t FSubVersion = 0;               // secondary version
-    int32_t FNumMeshes = 0;                // meshes the passes and the renderer walk (<= FMesh size)
+    int32_t FCurrentGLSkeleton = 0;   // skeleton used for skinning
+    bool FLoadSkeleton = false;       // the file declares bones
+    T3dpoint FMinimum{}, FMaximum{};  // bounding box of the model
+    int32_t FVersion = 0;             // file format version
+    int32_t FSubVersion = 0;          // secondary version
+    int32_t FNumMeshes = 0;           // meshes the passes and the renderer walk (<= FMesh size)
     int32_t FNumMaterials = 0;
-    std::string FTexturePath;              // directory for texture files (unused)
+    std::string FTexturePath;  // directory for texture files (unused)
 };
 
 // The demo's front end: loads a scene with a scale factor and draws it with front-face culling.

@@ -42,10 +42,10 @@ namespace {
 // One triangle in its own glBegin / glEnd pair.
 void drawTriangle(const TGL3dsMesh& mesh, size_t f) {
     const size_t face = f / 3;
-    const T3dpoint n = face < mesh.FaceNormal.size()
-                           ? mesh.FaceNormal[face]
-                           : CalcNormalVector(mesh.FVertex[mesh.FIndices[f]], mesh.FVertex[mesh.FIndices[f + 1]],
-                                              mesh.FVertex[mesh.FIndices[f + 2]]);
+    const T3dpoint n = face < mesh.FaceNormal.size() ? mesh.FaceNormal[face]
+                                                     : CalcNormalVector(mesh.FVertex[mesh.FIndices[f]],
+                                                                        mesh.FVertex[mesh.FIndices[f + 1]],
+                                                                        mesh.FVertex[mesh.FIndices[f + 2]]);
     glBegin(GL_TRIANGLES);
     glNormal3f(n.X, n.Y, n.Z);
     for (size_t c = 0; c < 3; ++c) {

@@ -47,8 +47,8 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     if (Count <= 0 || FPosition >= FSize) return 0;
     const size_t got = std::fread(Buffer, 1, static_cast<size_t>(Count), FFile);
     if (got < static_cast<size_t>(Count) && std::ferror(FFile))
-        fileFailure("TFileStream.Read", FFileName, ("read error at offset " + std::to_string(FPosition)).c_str(),
-                    errno);
+        fileFailure("TFileStream.Read", FFileName,
+                    ("read error at offset " + std::to_string(FPosition)).c_str(), errno);
     FPosition += static_cast<int64_t>(got);
     return static_cast<int64_t>(got);
 }
@@ -56,8 +56,8 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
 void TFileStream::Seek(int64_t Offset) {
     const int64_t target = seekTarget("TFileStream.Seek", FPosition, Offset);
     if (fseeko(FFile, static_cast<off_t>(target), SEEK_SET) != 0)
-        fileFailure("TFileStream.Seek", FFileName, ("cannot seek to offset " + std::to_string(target)).c_str(),
-                    errno);
+        fileFailure("TFileStream.Seek", FFileName,
+                    ("cannot seek to offset " + std::to_string(target)).c_str(), errno);
     FPosition = target;
 }
 

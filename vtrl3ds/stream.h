@@ -11,7 +11,7 @@
 
 // A readable byte stream with a position.
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
     // Reads up to Count bytes into Buffer; returns how many were read (fewer only at the end).
     virtual int64_t Read(void* Buffer, int64_t Count) = 0;
@@ -25,7 +25,7 @@ public:
 
 // A regular file opened read-only.
 class TFileStream : public TStream {
-public:
+  public:
     explicit TFileStream(const std::string& FileName);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
@@ -36,7 +36,7 @@ public:
     int64_t Size() const override { return FSize; }
     void Seek(int64_t Offset) override;
 
-private:
+  private:
     std::string FFileName;
     std::FILE* FFile = nullptr;
     int64_t FPosition = 0;
@@ -45,7 +45,7 @@ private:
 
 // Bytes in memory: either a view over bytes the caller keeps alive, or bytes of its own.
 class TMemoryStream : public TStream {
-public:
+  public:
     TMemoryStream(const void* Data, size_t Size);
     explicit TMemoryStream(std::vector<uint8_t> Data);
 
@@ -54,7 +54,7 @@ public:
     int64_t Size() const override { return static_cast<int64_t>(FSize); }
     void Seek(int64_t Offset) override;
 
-private:
+  private:
     std::vector<uint8_t> FOwned;
     const uint8_t* FData;
     size_t FSize;

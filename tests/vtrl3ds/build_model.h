@@ -33,9 +33,9 @@ inline TGL3dsMaterial* addMaterial(TGLAll3dsMesh& model, const std::string& name
     return m;
 }
 
-#define EXPECT_POINT(p, x, y, z)      \
-    do {                              \
-        EXPECT_FLOAT_EQ((p).X, (x));  \
-        EXPECT_FLOAT_EQ((p).Y, (y));  \
-        EXPECT_FLOAT_EQ((p).Z, (z));  \
+#define EXPECT_POINT(p, x, y, z)     \
+    do {                             \
+        EXPECT_FLOAT_EQ((p).X, (x)); \
+        EXPECT_FLOAT_EQ((p).Y, (y)); \
+        EXPECT_FLOAT_EQ((p).Z, (z)); \
     } while (0)

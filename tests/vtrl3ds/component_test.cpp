@@ -13,7 +13,7 @@ namespace {
 std::vector<std::string> destroyed;
 
 class Probe : public TComponent {
-public:
+  public:
     Probe(TComponent* owner, std::string name) : TComponent(owner), name(std::move(name)) {}
     ~Probe() override { destroyed.push_back(name); }
     std::string name;

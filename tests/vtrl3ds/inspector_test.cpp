@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "temp_dir.h"
 #include "writer3ds.h"
 
 namespace {
@@ -26,23 +27,18 @@ std::string slurp(const std::filesystem::path& p) {
 }
 
 class Inspector : public ::testing::Test {
-protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "vtrl3ds_inspector_test";
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+  protected:
+    TempDir dir;
 
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
-        return path;
+        return dir.write(name, bytes);
     }
     ToolRun run(const std::string& file) {
         const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
-        const std::string cmd = "'" + tool + "' '" + file + "' >'" + (dir / "out").string() + "' 2>'" +
-                                (dir / "err").string() + "'";
+        const std::string cmd =
+            "'" + tool + "' '" + file + "' >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
         const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out")), slurp(dir.file("err"))};
     }
 };
 
@@ -82,10 +78,11 @@ TEST_F(Inspector, prints_what_the_loader_saw_as_json) {
 }
 
 TEST_F(Inspector, counts_faces_naming_vertices_beyond_the_list_and_converts_names) {
-    const std::string path = write("bad.3ds", file3ds([](Writer3ds& w) {
-        material(w, "Caf\xe9 \x80");
-        triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
-    }));
+    const std::string path =
+        write("bad.3ds", file3ds([](Writer3ds& w) {
+                  material(w, "Caf\xe9 \x80");
+                  triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
+              }));
     const ToolRun r = run(path);
     ASSERT_EQ(r.status, 0) << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);
@@ -104,12 +101,13 @@ TEST_F(Inspector, broken_file_prints_one_line_naming_file_and_reason_and_exits_1
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.find("vtrl3ds-info: " + path + ": Load3DSFromStream: "), 0u) << r.err;
-    EXPECT_NE(r.err.find("but the data ends at offset " + std::to_string(bytes.size())), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("but the data ends at offset " + std::to_string(bytes.size())), std::string::npos)
+        << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
 }
 
 TEST_F(Inspector, missing_file_and_unknown_extension_fail_with_status_1) {
-    ToolRun r = run((dir / "absent.3ds").string());
+    ToolRun r = run(dir.file("absent.3ds"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open: No such file or directory"), std::string::npos) << r.err;
     r = run(write("model.obj", sampleFile()));

@@ -53,7 +53,8 @@ TEST(Load3DSHostile, cut_vertex_list_names_the_chunk_and_offsets) {
     bytes.resize(countAt + 2 + 20);
     TGLAll3dsMesh model;
     const std::string error = loadError(model, bytes);
-    EXPECT_NE(error.find("vertex list in chunk 0x4110 at offset 36 needs 36 bytes at offset 44"), std::string::npos)
+    EXPECT_NE(error.find("vertex list in chunk 0x4110 at offset 36 needs 36 bytes at offset 44"),
+              std::string::npos)
         << error;
     EXPECT_NE(error.find("the data ends at offset 64"), std::string::npos) << error;
     // What was built before the failure stays owned by the model.
@@ -108,7 +109,8 @@ TEST(Load3DSHostile, counts_beyond_the_chunk_fail_before_allocating) {
         TGLAll3dsMesh model;
         const std::string error = loadError(model, bytes);
         EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
-        EXPECT_NE(error.find("but the chunk ends at offset 48"), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find("but the chunk ends at offset 48"), std::string::npos)
+            << c.name << ": " << error;
         EXPECT_TRUE(model.FMesh[0]->FVertex.empty() && model.FMesh[0]->FIndices.empty() &&
                     model.FMesh[0]->FMapping.empty())
             << c.name;
@@ -181,8 +183,7 @@ TEST(Load3DSHostile, group_faces_beyond_the_list_and_unknown_material_stay_insid
     TGLAll3dsMesh model;
     const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
         material(w, "Known");
-        triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 2}},
-                {{"Known", {1, 2, 65535}}, {"Missing", {0}}});
+        triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 2}}, {{"Known", {1, 2, 65535}}, {"Missing", {0}}});
     });
     EXPECT_EQ(loadError(model, bytes), "");
     // Face 0 names a material that does not exist: an index no material has.
@@ -195,7 +196,9 @@ TEST(Load3DSHostile, material_groups_beyond_255_do_not_wrap) {
     std::vector<Group> groups;
     for (int i = 0; i < 300; ++i) groups.push_back({"g" + std::to_string(i), {0}});
     TGLAll3dsMesh model;
-    EXPECT_EQ(loadError(model, file3ds([&](Writer3ds& w) { triMesh(w, "M", unitTriangle(), {{0, 1, 2}}, groups); })),
+    EXPECT_EQ(loadError(model, file3ds([&](Writer3ds& w) {
+                            triMesh(w, "M", unitTriangle(), {{0, 1, 2}}, groups);
+                        })),
               "");
     ASSERT_EQ(model.FMesh[0]->FMatName.size(), 300u);
     EXPECT_EQ(model.FMesh[0]->FMatName[255], "g255");
@@ -221,7 +224,8 @@ TEST(Load3DSHostile, vertex_index_beyond_the_list_is_kept_but_never_followed) {
 TEST(Load3DSHostile, names_without_terminator_inside_their_chunk_fail) {
     Writer3ds w;
     w.chunk(MAIN3DS, [&] {
-        w.chunk(EDIT3DS, [&] { w.chunk(MAT_MATRIAL, [&] { w.chunk(MAT_MATNAME, [&] { w.u8('a').u8('b'); }); }); });
+        w.chunk(EDIT3DS,
+                [&] { w.chunk(MAT_MATRIAL, [&] { w.chunk(MAT_MATNAME, [&] { w.u8('a').u8('b'); }); }); });
         w.chunk(VERS3DS, [&] { w.u32(3); });
     });
     TGLAll3dsMesh model;

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string realFile(const std::string& name) { return std::string(VTRL_TESTDATA_DIR) + "/real/3ds/" + name; }
+std::string realFile(const std::string& name) {
+    return std::string(VTRL_TESTDATA_DIR) + "/real/3ds/" + name;
+}
 
 // Counts from the independent reader: triangle meshes, lights and cameras (each a mesh here),
 // materials, and vertices and faces summed over the triangle meshes.
@@ -52,7 +54,10 @@ TEST(Load3DSReal, per_mesh_counts_of_the_small_files) {
         {"CameraRollAnimWithChildObject.3ds", {{"Box01", {26, 12}}, {"Box02", {26, 12}}}},
         {"cube_lib3ds.3ds", {{"cube", {8, 12}}}},
         {"cubes_with_alpha.3ds",
-         {{"Quader01", {26, 12}}, {"Quader02", {26, 12}}, {"Quader03", {26, 12}}, {"Quader04", {26, 12}},
+         {{"Quader01", {26, 12}},
+          {"Quader02", {26, 12}},
+          {"Quader03", {26, 12}},
+          {"Quader04", {26, 12}},
           {"Quader05", {26, 12}}}},
     };
     for (const auto& [file, meshes] : perMesh) {

@@ -2,11 +2,9 @@
 // kinds, transparency, maps, lights, keyframer pivots, material groups and the file dispatch.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "build_model.h"
 #include "vtrl3ds/errors.h"
+#include "temp_dir.h"
 #include "writer3ds.h"
 
 namespace {
@@ -41,9 +39,9 @@ TEST(Load3DS, vertex_y_and_z_exchanged_then_scaled_by_the_callers_scale) {
 TEST(Load3DS, master_scale_chunk_does_not_override_the_start_scale) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](Writer3ds& w) {
-        w.chunk(MASTER_SCALE, [&] { w.f32(2.0f); });
-        triMesh(w, "M", {{1, 2, 3}}, {});
-    }));
+                  w.chunk(MASTER_SCALE, [&] { w.f32(2.0f); });
+                  triMesh(w, "M", {{1, 2, 3}}, {});
+              }));
     EXPECT_EQ(model.FMasterScale, 1.0f);
     EXPECT_POINT(model.FMesh[0]->FVertex[0], 1, 3, 2);
 }
@@ -51,12 +49,12 @@ TEST(Load3DS, master_scale_chunk_does_not_override_the_start_scale) {
 TEST(Load3DS, colours_go_to_the_kind_last_announced) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](Writer3ds& w) {
-        material(w, "M", [&] {
-            colour24(w, MAT_AMBIENT, 51, 102, 153);
-            colour24(w, MAT_DIFFUSE, 255, 128, 0);
-            colourFloat(w, MAT_SPECULAR, 0.25f, 0.5f, 0.75f);
-        });
-    }));
+                  material(w, "M", [&] {
+                      colour24(w, MAT_AMBIENT, 51, 102, 153);
+                      colour24(w, MAT_DIFFUSE, 255, 128, 0);
+                      colourFloat(w, MAT_SPECULAR, 0.25f, 0.5f, 0.75f);
+                  });
+              }));
     ASSERT_EQ(model.FNumMaterials, 1);
     const TGL3dsMaterial& m = *model.FMaterial[0];
     EXPECT_FLOAT_EQ(m.FDifR, 1.0f);
@@ -74,12 +72,12 @@ TEST(Load3DS, colours_go_to_the_kind_last_announced) {
 TEST(Load3DS, transparency_percentage_gives_opacity) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](Writer3ds& w) {
-        material(w, "Quarter", [&] { percent(w, MAT_TRANSPARENCY, 25); });
-        material(w, "None", [&] { percent(w, MAT_TRANSPARENCY, 0); });
-        material(w, "Float", [&] {
-            w.chunk(MAT_TRANSPARENCY, [&] { w.chunk(FLOAT_PERCENTAGE, [&] { w.f32(40.0f); }); });
-        });
-    }));
+                  material(w, "Quarter", [&] { percent(w, MAT_TRANSPARENCY, 25); });
+                  material(w, "None", [&] { percent(w, MAT_TRANSPARENCY, 0); });
+                  material(w, "Float", [&] {
+                      w.chunk(MAT_TRANSPARENCY, [&] { w.chunk(FLOAT_PERCENTAGE, [&] { w.f32(40.0f); }); });
+                  });
+              }));
     EXPECT_FLOAT_EQ(model.FMaterial[0]->FTransparency, 0.75f);
     EXPECT_FLOAT_EQ(model.FMaterial[1]->FTransparency, 1.0f);
     EXPECT_FLOAT_EQ(model.FMaterial[2]->FTransparency, 0.6f);
@@ -88,22 +86,22 @@ TEST(Load3DS, transparency_percentage_gives_opacity) {
 TEST(Load3DS, bump_strength_and_map_names_go_to_their_maps) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](Writer3ds& w) {
-        material(w, "M", [&] {
-            w.chunk(MAT_BUMPMAP, [&] {
-                w.chunk(INT_PERCENTAGE, [&] { w.u16(100); });
-                w.chunk(MAT_MAPFILE, [&] { w.str("bump.tga"); });
-            });
-            w.chunk(MAT_TEXTURE, [&] {
-                w.chunk(INT_PERCENTAGE, [&] { w.u16(100); });
-                w.chunk(MAT_MAPFILE, [&] { w.str("wood.tga"); });
-                w.chunk(MAT_USCALE, [&] { w.f32(2); });
-                w.chunk(MAT_VSCALE, [&] { w.f32(3); });
-                w.chunk(MAT_UOFF, [&] { w.f32(0.5f); });
-                w.chunk(MAT_VOFF, [&] { w.f32(0.25f); });
-                w.chunk(MAT_TEXROT, [&] { w.f32(90); });
-            });
-        });
-    }));
+                  material(w, "M", [&] {
+                      w.chunk(MAT_BUMPMAP, [&] {
+                          w.chunk(INT_PERCENTAGE, [&] { w.u16(100); });
+                          w.chunk(MAT_MAPFILE, [&] { w.str("bump.tga"); });
+                      });
+                      w.chunk(MAT_TEXTURE, [&] {
+                          w.chunk(INT_PERCENTAGE, [&] { w.u16(100); });
+                          w.chunk(MAT_MAPFILE, [&] { w.str("wood.tga"); });
+                          w.chunk(MAT_USCALE, [&] { w.f32(2); });
+                          w.chunk(MAT_VSCALE, [&] { w.f32(3); });
+                          w.chunk(MAT_UOFF, [&] { w.f32(0.5f); });
+                          w.chunk(MAT_VOFF, [&] { w.f32(0.25f); });
+                          w.chunk(MAT_TEXROT, [&] { w.f32(90); });
+                      });
+                  });
+              }));
     const TGL3dsMaterial& m = *model.FMaterial[0];
     EXPECT_FLOAT_EQ(m.FBumpMapStrength, 0.01f);
     EXPECT_EQ(m.FBumpMapFileName, "bump.tga");
@@ -177,25 +175,20 @@ TEST(Load3DS, sample_file_fields_as_read_and_post_processed) {
 TEST(Load3DS, faces_named_in_no_group_keep_index_zero_and_groupless_mesh_has_no_ids) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](Writer3ds& w) {
-        material(w, "A");
-        material(w, "B");
-        triMesh(w, "Grouped", unitTriangle(), {{0, 1, 2}, {0, 1, 2}, {0, 1, 2}}, {{"b", {2}}});
-        triMesh(w, "Plain", unitTriangle(), {{0, 1, 2}});
-    }));
+                  material(w, "A");
+                  material(w, "B");
+                  triMesh(w, "Grouped", unitTriangle(), {{0, 1, 2}, {0, 1, 2}, {0, 1, 2}}, {{"b", {2}}});
+                  triMesh(w, "Plain", unitTriangle(), {{0, 1, 2}});
+              }));
     EXPECT_EQ(model.FMesh[0]->FMatID, (std::vector<uint16_t>{0, 0, 1}));
     EXPECT_TRUE(model.FMesh[1]->FMatID.empty());
 }
 
 class Load3DSFile : public ::testing::Test {
-protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "vtrl3ds_load3ds_test";
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+  protected:
+    TempDir dir;
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
-        return path;
+        return dir.write(name, bytes);
     }
 };
 
@@ -222,7 +215,7 @@ TEST_F(Load3DSFile, other_extensions_load_nothing_and_report_nothing) {
 
 TEST_F(Load3DSFile, missing_file_raises_stream_error_naming_it) {
     TGLAll3dsMesh model;
-    const std::string path = (dir / "absent.3ds").string();
+    const std::string path = dir.file("absent.3ds");
     try {
         model.LoadFromFile(path);
         FAIL() << "no exception";
@@ -230,7 +223,7 @@ TEST_F(Load3DSFile, missing_file_raises_stream_error_naming_it) {
         EXPECT_NE(std::string(e.what()).find("absent.3ds"), std::string::npos) << e.what();
     }
     EXPECT_EQ(model.FType, Mesh3DS);
-    EXPECT_THROW(model.Load3DSFromFile(dir.string()), EStreamError);
+    EXPECT_THROW(model.Load3DSFromFile(dir.path.string()), EStreamError);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 TEST(Material, new_material_is_opaque_with_zero_colours_and_scales) {
     TGL3dsMaterial m(nullptr);
     EXPECT_EQ(m.FTransparency, 1.0f);

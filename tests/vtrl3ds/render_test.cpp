@@ -6,12 +6,12 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "build_model.h"
 #include "support/gl_context.h"
 #include "vtrl3ds/vector.h"
+#include "temp_dir.h"
 #include "writer3ds.h"
 
 namespace {
@@ -75,7 +75,7 @@ struct IgnoreMaterialsGuard {
 };
 
 class RenderGL : public ::testing::Test {
-protected:
+  protected:
     GLTestContext gl;
     void SetUp() override { ASSERT_TRUE(gl.ok()); }
 };
@@ -169,8 +169,8 @@ TEST_F(RenderGL, each_triangle_is_drawn_with_its_material_colour) {
 TEST_F(RenderGL, faces_naming_missing_vertices_or_materials_are_passed_over_safely) {
     TGLAll3dsMesh model;
     addMaterial(model, "red")->FDifR = 1;
-    TGL3dsMesh* mesh = addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}}, {0, 1, 2, 0, 1, 9, 0, 1, 2, 0, 1},
-                               {0xFFFF, 0, 0});
+    TGL3dsMesh* mesh = addMesh(model, {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}},
+                               {0, 1, 2, 0, 1, 9, 0, 1, 2, 0, 1}, {0xFFFF, 0, 0});
     mesh->FNumIndices = 11;  // the last two corners make no triangle
     mesh->FMapping.clear();  // no texture coordinates at all
     glColor4f(0, 0, 1, 1);
@@ -231,20 +231,15 @@ TEST_F(RenderGL, face_without_a_face_normal_is_lit_as_with_the_computed_one) {
 }
 
 class FrontEndGL : public RenderGL {
-protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "vtrl3ds_render_test";
-    void SetUp() override {
-        RenderGL::SetUp();
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+  protected:
+    TempDir dir;
 };
 
 TEST_F(FrontEndGL, missing_file_leaves_no_scene_and_still_sets_the_culled_face_back) {
     TGL3dsModel front;
-    front.LoadModel3DS(0.1f, (dir / "absent.3ds").string());
+    front.LoadModel3DS(0.1f, dir.file("absent.3ds"));
     EXPECT_EQ(front.Scene, nullptr);
-    EXPECT_EQ(front.FileName, (dir / "absent.3ds").string());
+    EXPECT_EQ(front.FileName, dir.file("absent.3ds"));
     glCullFace(GL_FRONT_AND_BACK);
     const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
     EXPECT_TRUE(t.empty());
@@ -258,9 +253,7 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
         triMesh(w, "M", {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}, {0, 0, -5}, {-5, 0, 0}}, {{0, 1, 2}, {0, 3, 4}},
                 {{"Solid", {0, 1}}});
     });
-    const std::string path = (dir / "scene.3ds").string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+    const std::string path = dir.write("scene.3ds", bytes);
     TGL3dsModel front;
     front.LoadModel3DS(0.1f, path);
     ASSERT_NE(front.Scene, nullptr);
@@ -277,10 +270,8 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
 }
 
 TEST_F(FrontEndGL, scale_zero_loads_at_scale_one) {
-    const std::string path = (dir / "one.3ds").string();
     const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+    const std::string path = dir.write("one.3ds", bytes);
     TGL3dsModel front;
     front.LoadModel3DS(0, path);
     ASSERT_NE(front.Scene, nullptr);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/stream.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -41,16 +41,9 @@ TEST(Stream, memory_view_and_owned_bytes_read_and_seek_alike) {
 }
 
 TEST(Stream, file_stream_reads_and_seeks_like_memory) {
-    const auto path = std::filesystem::temp_directory_path() / "vtrl3ds_stream_test.bin";
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (char c = 0; c < 10; ++c) out.put(c);
-    }
-    {
-        TFileStream file(path.string());
-        checkTenBytes(file);
-    }
-    std::filesystem::remove(path);
+    TempDir dir;
+    TFileStream file(dir.write("ten.bin", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    checkTenBytes(file);
 }
 
 TEST(Stream, open_failures_name_the_file_and_the_reason) {

@@ -23,7 +23,9 @@ TEST(Vector, normalize_scales_to_unit_length_and_keeps_zero) {
     expectPoint(Normalize({0, -5, 0}), 0, -1, 0);
 }
 
-TEST(Vector, subtract_is_component_wise) { expectPoint(VectorSubtract({5, 7, 9}, {1, 2, 3}), 4, 5, 6); }
+TEST(Vector, subtract_is_component_wise) {
+    expectPoint(VectorSubtract({5, 7, 9}, {1, 2, 3}), 4, 5, 6);
+}
 
 TEST(Vector, triangle_normal_points_where_corners_run_clockwise) {
     // Counter-clockwise seen from +Z, so the normal points to -Z.

@@ -14,7 +14,7 @@
 #include "vtrl3ds/stream.h"
 
 class Writer3ds {
-public:
+  public:
     std::vector<uint8_t> data;
 
     Writer3ds& u8(uint8_t v) {
@@ -56,7 +56,7 @@ public:
     // A chunk header with a length of our choosing and no body.
     Writer3ds& rawHeader(uint16_t id, uint32_t length) { return u16(id).u32(length); }
 
-private:
+  private:
     std::vector<size_t> open;
 };
 
@@ -126,7 +126,9 @@ std::vector<uint8_t> file3ds(F edit) {
 }
 
 // One triangle (0,0,0), (1,0,0), (0,1,0) as stored in the file.
-inline std::vector<T3dpoint> unitTriangle() { return {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}; }
+inline std::vector<T3dpoint> unitTriangle() {
+    return {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+}
 
 // A small file touching every handled chunk kind: two materials (one see-through, one with a
 // texture and bump map), two meshes with groups, mapping, smoothing, a local frame, a light, and
@@ -162,7 +164,8 @@ inline std::vector<uint8_t> sampleFile() {
             w.chunk(EDIT_OBJECT, [&] {
                 w.str("Pane");
                 w.chunk(OBJ_TRIMESH, [&] {
-                    w.chunk(TRI_VERTEXL, [&] { w.u16(3).f32(0).f32(0).f32(5).f32(2).f32(0).f32(5).f32(0).f32(2).f32(5); });
+                    w.chunk(TRI_VERTEXL,
+                            [&] { w.u16(3).f32(0).f32(0).f32(5).f32(2).f32(0).f32(5).f32(0).f32(2).f32(5); });
                     w.chunk(TRI_MAPPINGCOORDS, [&] { w.u16(3).f32(0).f32(0).f32(1).f32(0).f32(0).f32(1); });
                     w.chunk(TRI_FACEL1, [&] {
                         w.u16(1).u16(0).u16(1).u16(2).u16(0);

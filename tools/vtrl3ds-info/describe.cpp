@@ -11,10 +11,10 @@ using json = ModelJson;
 namespace {
 
 // Unicode code points of the bytes 0x80..0x9F in Windows-1252.
-constexpr char32_t cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char32_t cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -29,7 +29,9 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-json point(const T3dpoint& p) { return json::array({p.X, p.Y, p.Z}); }
+json point(const T3dpoint& p) {
+    return json::array({p.X, p.Y, p.Z});
+}
 
 json box(const T3dpoint& minimum, const T3dpoint& maximum) {
     return json{{"min", point(minimum)}, {"max", point(maximum)}};
@@ -37,13 +39,20 @@ json box(const T3dpoint& minimum, const T3dpoint& maximum) {
 
 const char* typeName(int32_t type) {
     switch (type) {
-        case Mesh3DS: return "3DS";
-        case Mesh3DSA: return "3DS ASCII";
-        case Mesh3DSBVH: return "BVH";
-        case MeshMSA: return "MilkShape ASCII";
-        case MeshMS3D: return "MilkShape";
-        case MeshBIN: return "binary";
-        default: return "none";
+        case Mesh3DS:
+            return "3DS";
+        case Mesh3DSA:
+            return "3DS ASCII";
+        case Mesh3DSBVH:
+            return "BVH";
+        case MeshMSA:
+            return "MilkShape ASCII";
+        case MeshMS3D:
+            return "MilkShape";
+        case MeshBIN:
+            return "binary";
+        default:
+            return "none";
     }
 }
 
@@ -53,7 +62,8 @@ size_t facesBeyondVertexList(const TGL3dsMesh& m) {
     const size_t corners = std::min(static_cast<size_t>(std::max(m.FNumIndices, 0)), m.FIndices.size());
     size_t bad = 0;
     for (size_t f = 0; f + 2 < corners; f += 3)
-        if (m.FIndices[f] >= vertices || m.FIndices[f + 1] >= vertices || m.FIndices[f + 2] >= vertices) ++bad;
+        if (m.FIndices[f] >= vertices || m.FIndices[f + 1] >= vertices || m.FIndices[f + 2] >= vertices)
+            ++bad;
     return bad;
 }
 
@@ -77,7 +87,9 @@ json describeMesh(const TGLAll3dsMesh& model, const TGL3dsMesh& m, size_t index)
 }
 
 json describeMaterial(const TGL3dsMaterial& m, size_t index) {
-    auto mapName = [](bool has, const std::string& name) { return has ? json(Cp1252ToUtf8(name)) : json(nullptr); };
+    auto mapName = [](bool has, const std::string& name) {
+        return has ? json(Cp1252ToUtf8(name)) : json(nullptr);
+    };
     return {{"index", index},
             {"name", Cp1252ToUtf8(m.FName)},
             {"ambient", json::array({m.FAmbR, m.FAmbG, m.FAmbB})},
@@ -109,7 +121,8 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
         faces += static_cast<size_t>(std::max(m.FNumIndices, 0) / 3);
         beyond += facesBeyondVertexList(m);
     }
-    for (size_t i = 0; i < model.FMaterial.size(); ++i) materials.push_back(describeMaterial(*model.FMaterial[i], i));
+    for (size_t i = 0; i < model.FMaterial.size(); ++i)
+        materials.push_back(describeMaterial(*model.FMaterial[i], i));
     return {{"file", Cp1252ToUtf8(fileName)},
             {"type", typeName(model.FType)},
             {"version", model.FVersion},

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -49,7 +50,9 @@ Bytes operator+(Bytes a, const Bytes& b) {
 }
 
 std::string writeFile(const std::string& name, const Bytes& bytes) {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "vtrl_tga_test";
+    // One folder per process: the cases run in parallel, each in its own process.
+    const std::filesystem::path dir =
+        std::filesystem::path(testing::TempDir()) / ("vtrl_tga_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / name).string();
     std::ofstream(path, std::ios::binary)

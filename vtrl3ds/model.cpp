@@ -75,4 +75,5 @@ void TGLAll3dsMesh::LoadFromFile(const std::string& FileName) {
     FName = FileName;
     // The MilkShape (".txt") and binary (".bin") branches join here with their loaders.
     if (extensionOf(FileName) == ".3ds") Load3DSFromFile(FileName);
+    if (extensionOf(FileName) == ".bin") LoadBinFromFile(FileName);
 }

@@ -105,6 +105,10 @@ class TGLAll3dsMesh : public TComponent {
     void Load3DSFromFile(const std::string& FileName);
     // Reads 3DS chunks from the stream's position to its end, then post-processes.
     void Load3DSFromStream(TStream& Stream);
+    // Sets FType to MeshBIN and loads the named file in the library's binary model format.
+    void LoadBinFromFile(const std::string& FileName);
+    // Reads a binary model from the whole stream, from its first byte, then post-processes.
+    void LoadBinFromStream(TStream& Stream);
 
     void MoveToPivot();           // subtracts each mesh's pivot from its vertices
     void CalculateScale();        // multiplies every vertex coordinate by FMasterScale

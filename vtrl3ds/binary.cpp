@@ -1,0 +1,264 @@
+// The binary model loader: LoadBinFromFile and LoadBinFromStream read the signature "qzv", the
+// mesh records and the material records from a copy of the whole stream through a bounded cursor.
+// A count or length larger than the bytes left, a negative one, or an index outside 0..65535 raises
+// ERangeError before anything is allocated or stored; a field cut off by the end of the data raises
+// EStreamError. What was built before stays owned by the model. A wrong signature loads nothing.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "vtrl3ds/errors.h"
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/stream.h"
+
+namespace {
+
+constexpr char signature[3] = {'q', 'z', 'v'};
+// Bytes of one vertex entry (x, y, z, tu, tv, bone), one normal, one corner (vertex and normal
+// index) and one face material index.
+constexpr int64_t vertexBytes = 24, normalBytes = 12, cornerBytes = 8, faceBytes = 4;
+// The smallest records: a one-byte name and empty lists, and a material without map names.
+constexpr int64_t minMeshBytes = 4 + 1 + 4 + 4 + 4 + 4;
+constexpr int64_t minMaterialBytes = 4 + 1 + 4 * 10 + 4 + 4 + 4;
+// Longest piece of a name quoted in an error message.
+constexpr size_t quotedNameLength = 40;
+
+uint32_t u32At(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+int32_t i32At(const uint8_t* p) {
+    return static_cast<int32_t>(u32At(p));
+}
+float f32At(const uint8_t* p) {
+    return std::bit_cast<float>(u32At(p));
+}
+
+// Every byte of the stream, from its first whatever its position.
+std::vector<uint8_t> wholeStream(TStream& Stream) {
+    Stream.Seek(-Stream.Position());
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(Stream.Size(), 0)));
+    const int64_t got = Stream.Read(bytes.data(), static_cast<int64_t>(bytes.size()));
+    bytes.resize(static_cast<size_t>(std::max<int64_t>(got, 0)));
+    return bytes;
+}
+
+// One call of LoadBinFromStream after the signature: the records and the bounded reads they use.
+class BinReader {
+  public:
+    BinReader(TGLAll3dsMesh& model, const std::vector<uint8_t>& data) : FModel(model), FData(data) {}
+    void run();
+
+  private:
+    int64_t left() const { return static_cast<int64_t>(FData.size() - FPos); }
+    const uint8_t* take(int64_t bytes, const char* what);
+    int32_t readInt(const char* what) { return i32At(take(4, what)); }
+    float readFloat(const char* what) { return f32At(take(4, what)); }
+    int32_t readCount(const char* what, int64_t bytesEach, int64_t bytesAfter = 0);
+    void checkFits(const char* what, int32_t n, size_t at, int64_t needed);
+    std::string readName(const char* what);
+    bool readMapName(const char* what, std::string& name);
+    uint16_t index16(int32_t value, size_t at, const char* what);
+    std::string prefix() const { return "LoadBinFromStream: " + (FRecord.empty() ? "" : FRecord + ": "); }
+    [[noreturn]] void rangeFailure(const std::string& fact) { throw ERangeError(prefix() + fact); }
+
+    void readMesh(int32_t i);
+    void readVertices(TGL3dsMesh& m);
+    void readCorners(TGL3dsMesh& m);
+    void readFaceMaterials(TGL3dsMesh& m, size_t faces);
+    void readMaterial(int32_t j);
+
+    TGLAll3dsMesh& FModel;
+    const std::vector<uint8_t>& FData;
+    size_t FPos = sizeof signature;
+    std::string FRecord;  // the record being read, for error messages ("mesh 2 'Box'")
+};
+
+// ---- Bounded reads ---------------------------------------------------------------------------
+
+std::string quoted(const std::string& name) {
+    return "'" + (name.size() > quotedNameLength ? name.substr(0, quotedNameLength) + "..." : name) + "'";
+}
+
+// The next `bytes` bytes, which must all be there; the cursor moves past them.
+const uint8_t* BinReader::take(int64_t bytes, const char* what) {
+    if (bytes > left())
+        throw EStreamError(prefix() + what + " needs " + std::to_string(bytes) + " bytes at offset " +
+                           std::to_string(FPos) + " but the data ends at offset " +
+                           std::to_string(FData.size()));
+    const uint8_t* p = FData.data() + FPos;
+    FPos += static_cast<size_t>(bytes);
+    return p;
+}
+
+// A count of entries of `bytesEach` bytes, followed by at least `bytesAfter` more; refused when
+// negative or when the data left cannot hold what it declares.
+int32_t BinReader::readCount(const char* what, int64_t bytesEach, int64_t bytesAfter) {
+    const size_t at = FPos;
+    const int32_t n = readInt(what);
+    if (n < 0) rangeFailure(std::string(what) + " " + std::to_string(n) + " at offset " + std::to_string(at));
+    checkFits(what, n, at, n * bytesEach + bytesAfter);
+    return n;
+}
+
+// The count n read at offset `at` declares `needed` bytes, which must all be left.
+void BinReader::checkFits(const char* what, int32_t n, size_t at, int64_t needed) {
+    if (needed > left())
+        rangeFailure(std::string(what) + " " + std::to_string(n) + " at offset " + std::to_string(at) +
+                     " needs " + std::to_string(needed) + " more bytes but " + std::to_string(left()) +
+                     " are left");
+}
+
+// A name: its length (at least 1), then that many bytes.
+std::string BinReader::readName(const char* what) {
+    const size_t at = FPos;
+    const int32_t n = readCount(what, 1);
+    if (n == 0) rangeFailure(std::string(what) + " 0 at offset " + std::to_string(at));
+    const uint8_t* p = take(n, what);
+    return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+}
+
+// A map file name: a length of 0 or 1 means none and is followed by nothing.
+bool BinReader::readMapName(const char* what, std::string& name) {
+    const int32_t n = readCount(what, 1);
+    if (n <= 1) return false;
+    const uint8_t* p = take(n, what);
+    name.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    return true;
+}
+
+// A stored int32 that must fit an unsigned 16-bit index; `at` is its offset.
+uint16_t BinReader::index16(int32_t value, size_t at, const char* what) {
+    if (value < 0 || value > 0xFFFF)
+        rangeFailure(std::string(what) + " " + std::to_string(value) + " at offset " + std::to_string(at) +
+                     " is outside 0..65535");
+    return static_cast<uint16_t>(value);
+}
+
+// ---- Records ---------------------------------------------------------------------------------
+
+void BinReader::run() {
+    const int32_t meshes = readCount("mesh count", minMeshBytes);
+    // The arrays are filled anew: nothing of an earlier load stays reachable beside this one's.
+    FModel.FMesh.clear();
+    FModel.FRenderOrder.clear();
+    FModel.FNumMeshes = 0;
+    FModel.FMesh.reserve(static_cast<size_t>(meshes));
+    FModel.FRenderOrder.reserve(static_cast<size_t>(meshes));
+    for (int32_t i = 0; i < meshes; ++i) readMesh(i);
+    FRecord.clear();
+    const int32_t materials = readCount("material count", minMaterialBytes);
+    FModel.FMaterial.clear();
+    FModel.FNumMaterials = 0;
+    FModel.FMaterial.reserve(static_cast<size_t>(materials));
+    for (int32_t j = 0; j < materials; ++j) readMaterial(j);
+}
+
+// A mesh is owned and counted from the moment its name is read, so that FMesh, FRenderOrder and
+// FNumMeshes agree whatever fails later.
+void BinReader::readMesh(int32_t i) {
+    FRecord = "mesh " + std::to_string(i);
+    std::string name = readName("mesh name length");
+    FRecord += " " + quoted(name);
+    auto* m = new TGL3dsMesh(&FModel);
+    FModel.FMesh.push_back(m);
+    FModel.FRenderOrder.push_back(i);
+    FModel.FNumMeshes = i + 1;
+    m->FName = std::move(name);
+    const size_t at = FPos;
+    m->FMatID.assign(1, index16(readInt("mesh material index"), at, "mesh material index"));
+    readVertices(*m);
+    readCorners(*m);
+}
+
+// Vertex entries, the unused normal count and one normal per vertex (whatever that count says).
+void BinReader::readVertices(TGL3dsMesh& m) {
+    const int32_t n = readCount("vertex count", vertexBytes + normalBytes, 4);
+    const size_t count = static_cast<size_t>(n);
+    const uint8_t* p = take(n * vertexBytes, "vertex entries");
+    m.FVertex.resize(count);
+    m.FMapping.resize(count);
+    m.FBoneID.resize(count);
+    for (size_t v = 0; v < count; ++v, p += vertexBytes) {
+        m.FVertex[v] = {f32At(p), f32At(p + 4), f32At(p + 8)};
+        m.FMapping[v] = {f32At(p + 12), f32At(p + 16)};
+        m.FBoneID[v] = i32At(p + 20);
+    }
+    m.FNumVertex = n;
+    readInt("normal count");
+    p = take(n * normalBytes, "normals");
+    m.FVNormal.resize(count);
+    for (size_t v = 0; v < count; ++v, p += normalBytes)
+        m.FVNormal[v] = {f32At(p), f32At(p + 4), f32At(p + 8)};
+}
+
+// Corner entries (vertex and normal index), then one material index per whole triangle. Vertex
+// indices beyond the vertex list are kept as stored; the passes and the renderer never follow them.
+void BinReader::readCorners(TGL3dsMesh& m) {
+    const size_t at = FPos;
+    const int32_t n = readCount("index count", 0);
+    const size_t count = static_cast<size_t>(n), faces = count / 3;
+    checkFits("index count", n, at, n * cornerBytes + static_cast<int64_t>(faces) * faceBytes);
+    const size_t start = FPos;
+    const uint8_t* p = take(n * cornerBytes, "corner entries");
+    std::vector<uint16_t> indices(count), normals(count);
+    for (size_t k = 0; k < count; ++k, p += cornerBytes) {
+        indices[k] = index16(i32At(p), start + k * cornerBytes, "vertex index");
+        normals[k] = index16(i32At(p + 4), start + k * cornerBytes + 4, "normal index");
+    }
+    m.FIndices = std::move(indices);
+    m.FNormalIndices = std::move(normals);
+    m.FNumIndices = n;
+    readFaceMaterials(m, faces);
+}
+
+// The face table replaces the mesh material index; with no whole triangle FMatID ends empty.
+void BinReader::readFaceMaterials(TGL3dsMesh& m, size_t faces) {
+    const size_t start = FPos;
+    const uint8_t* p = take(static_cast<int64_t>(faces) * faceBytes, "face material indices");
+    m.FMatID.resize(faces);
+    for (size_t f = 0; f < faces; ++f)
+        m.FMatID[f] = index16(i32At(p + f * faceBytes), start + f * faceBytes, "face material index");
+}
+
+// A material is owned and counted from the moment its name is read.
+void BinReader::readMaterial(int32_t j) {
+    FRecord = "material " + std::to_string(j);
+    std::string name = readName("material name length");
+    FRecord += " " + quoted(name);
+    auto* m = new TGL3dsMaterial(&FModel);
+    FModel.FMaterial.push_back(m);
+    FModel.FNumMaterials = j + 1;
+    m->FName = std::move(name);
+    float* colours[] = {&m->FAmbR, &m->FAmbG,         &m->FAmbB, &m->FDifR, &m->FDifG,
+                        &m->FDifB, &m->FTransparency, &m->FSpcR, &m->FSpcG, &m->FSpcB};
+    const uint8_t* p = take(static_cast<int64_t>(4 * std::size(colours)), "colours and opacity");
+    for (float* c : colours) {
+        *c = f32At(p);
+        p += 4;
+    }
+    m->FHasTextureMap = readMapName("texture name length", m->FFileName);
+    m->FHasBumpMap = readMapName("bump map name length", m->FBumpMapFileName);
+    m->FBumpMapStrength = readFloat("bump map strength");
+}
+
+}  // namespace
+
+void TGLAll3dsMesh::LoadBinFromFile(const std::string& FileName) {
+    FType = MeshBIN;
+    TFileStream stream(FileName);
+    LoadBinFromStream(stream);
+}
+
+void TGLAll3dsMesh::LoadBinFromStream(TStream& Stream) {
+    const std::vector<uint8_t> data = wholeStream(Stream);
+    if (data.size() < sizeof signature || std::memcmp(data.data(), signature, sizeof signature) != 0) return;
+    BinReader(*this, data).run();
+
+    CalculateSize();
+    CalculateRenderOrder();
+    for (TGL3dsMaterial* m : FMaterial) m->UpdateTexture();
+}

@@ -1,0 +1,233 @@
+// Binary model loading on about a million triangles (16 grid meshes near the 16-bit vertex limit,
+// mapping, normals, one material per mesh, 3 materials). No other program reads the format, so
+// the same geometry is also loaded from a 3DS file through our 3DS loader: the binary file is
+// written here from the model that loader produced. Beside them: reading each file alone (the
+// floor) and the peak resident memory of one load, each in a fresh child process of this program.
+#include <benchmark/benchmark.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/model.h"
+
+namespace {
+
+constexpr int meshCount = 16, gridW = 180, gridH = 173;  // 31,494 vertices and 62,280 faces each
+
+struct Bytes {
+    std::vector<uint8_t> d;
+    std::vector<size_t> open;
+    void u8(uint8_t v) { d.push_back(v); }
+    void u16(uint16_t v) { u8(uint8_t(v)), u8(uint8_t(v >> 8)); }
+    void u32(uint32_t v) { u16(uint16_t(v)), u16(uint16_t(v >> 16)); }
+    void f32(float f) { u32(std::bit_cast<uint32_t>(f)); }
+    void text(const std::string& s) { d.insert(d.end(), s.begin(), s.end()); }
+    void begin(uint16_t id) { u16(id), open.push_back(d.size()), u32(0); }
+    void end() {
+        const uint32_t len = uint32_t(d.size() - open.back() + 2);
+        for (int i = 0; i < 4; ++i) d[open.back() + size_t(i)] = uint8_t(len >> (8 * i));
+        open.pop_back();
+    }
+};
+
+// ---- The files -------------------------------------------------------------------------------
+
+// One wavy grid mesh of the 3DS file, with mapping and one material group over all faces.
+void gridMesh(Bytes& b, int k, const std::string& material) {
+    const int stride = gridW + 1, vertices = stride * (gridH + 1), faces = 2 * gridW * gridH;
+    b.begin(EDIT_OBJECT), b.text("Grid" + std::to_string(k)), b.u8(0), b.begin(OBJ_TRIMESH);
+    b.begin(TRI_VERTEXL), b.u16(uint16_t(vertices));
+    for (int j = 0; j <= gridH; ++j)
+        for (int i = 0; i <= gridW; ++i)
+            b.f32(float(i + 200 * (k % 4))), b.f32(float(j + 200 * (k / 4))),
+                b.f32(float(3 * std::sin(0.1 * i + k) * std::cos(0.13 * j)));
+    b.end(), b.begin(TRI_MAPPINGCOORDS), b.u16(uint16_t(vertices));
+    for (int j = 0; j <= gridH; ++j)
+        for (int i = 0; i <= gridW; ++i) b.f32(float(i) / gridW), b.f32(float(j) / gridH);
+    b.end(), b.begin(TRI_FACEL1), b.u16(uint16_t(faces));
+    for (int j = 0; j < gridH; ++j)
+        for (int i = 0; i < gridW; ++i) {
+            const uint16_t a = uint16_t(j * stride + i), c = uint16_t(a + stride + 1);
+            b.u16(a), b.u16(uint16_t(a + 1)), b.u16(c), b.u16(3);
+            b.u16(a), b.u16(c), b.u16(uint16_t(c - 1)), b.u16(6);
+        }
+    b.begin(TRI_MATERIAL), b.text(material), b.u8(0), b.u16(uint16_t(faces));
+    for (int f = 0; f < faces; ++f) b.u16(uint16_t(f));
+    b.end(), b.end(), b.end(), b.end();
+}
+
+std::vector<uint8_t> make3ds() {
+    const char* names[3] = {"Steel", "Plastic", "Glass"};
+    Bytes b;
+    b.begin(MAIN3DS), b.begin(VERS3DS), b.u32(3), b.end(), b.begin(EDIT3DS);
+    for (int m = 0; m < 3; ++m) {
+        b.begin(MAT_MATRIAL), b.begin(MAT_MATNAME), b.text(names[m]), b.u8(0), b.end();
+        b.begin(MAT_DIFFUSE), b.begin(MAT_COLOR24), b.u8(200), b.u8(uint8_t(60 * m)), b.u8(40), b.end(),
+            b.end();
+        b.begin(MAT_TRANSPARENCY), b.begin(INT_PERCENTAGE), b.u16(m == 2 ? 60 : 0), b.end(), b.end();
+        b.end();
+    }
+    for (int k = 0; k < meshCount; ++k) gridMesh(b, k, names[k % 3]);
+    b.end(), b.end();
+    return b.d;
+}
+
+// The model as the binary format stores it.
+std::vector<uint8_t> binOf(const TGLAll3dsMesh& model) {
+    Bytes b;
+    auto name = [&](const std::string& s) { b.u32(uint32_t(s.size())), b.text(s); };
+    b.text("qzv"), b.u32(uint32_t(model.FNumMeshes));
+    for (const TGL3dsMesh* m : model.FMesh) {
+        name(m->FName), b.u32(m->FMatID.empty() ? 0 : m->FMatID[0]), b.u32(uint32_t(m->FNumVertex));
+        for (size_t v = 0; v < m->FVertex.size(); ++v)
+            b.f32(m->FVertex[v].X), b.f32(m->FVertex[v].Y), b.f32(m->FVertex[v].Z), b.f32(m->FMapping[v].tu),
+                b.f32(m->FMapping[v].tv), b.u32(uint32_t(m->FBoneID[v]));
+        b.u32(uint32_t(m->FVNormal.size()));
+        for (const T3dpoint& n : m->FVNormal) b.f32(n.X), b.f32(n.Y), b.f32(n.Z);
+        b.u32(uint32_t(m->FNumIndices));
+        for (size_t k = 0; k < m->FIndices.size(); ++k) b.u32(m->FIndices[k]), b.u32(m->FNormalIndices[k]);
+        for (uint16_t id : m->FMatID) b.u32(id);
+    }
+    b.u32(uint32_t(model.FNumMaterials));
+    for (const TGL3dsMaterial* m : model.FMaterial) {
+        name(m->FName);
+        for (float f : {m->FAmbR, m->FAmbG, m->FAmbB, m->FDifR, m->FDifG, m->FDifB, m->FTransparency,
+                        m->FSpcR, m->FSpcG, m->FSpcB, 0.0f, 0.0f, 0.0f})
+            b.f32(f);  // colours, opacity, then no texture, no bump map (lengths 0) and strength 0
+    }
+    return b.d;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+struct Files {
+    std::string bin, tds;
+};
+
+const Files& files() {
+    static const Files f = [] {
+        const auto dir = std::filesystem::temp_directory_path();
+        Files out{(dir / "vtrl_bench_grid.bin").string(), (dir / "vtrl_bench_grid.3ds").string()};
+        writeFile(out.tds, make3ds());
+        TGLAll3dsMesh model;
+        model.Load3DSFromFile(out.tds);
+        writeFile(out.bin, binOf(model));
+        return out;
+    }();
+    return f;
+}
+
+// ---- The loaders -----------------------------------------------------------------------------
+
+size_t faces(const TGLAll3dsMesh& model) {
+    size_t n = 0;
+    for (const TGL3dsMesh* m : model.FMesh) n += size_t(m->FNumIndices / 3);
+    return n;
+}
+
+size_t loadBin(const std::string& path) {
+    TGLAll3dsMesh model;
+    model.LoadBinFromFile(path);
+    return faces(model);
+}
+
+size_t load3ds(const std::string& path) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(path);
+    return faces(model);
+}
+
+size_t readFile(const std::string& path) {
+    std::vector<uint8_t> bytes(std::filesystem::file_size(path));
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) std::abort();
+    const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    benchmark::DoNotOptimize(bytes.data());
+    return got;
+}
+
+long statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+// Peak resident MiB of one load (`bin` or `3ds`) in a fresh run of this program, beyond its start.
+double peakExtraMiB(const std::string& kind, const std::string& path) {
+    const std::string cmd =
+        "/proc/" + std::to_string(getpid()) + "/exe --peak-child=" + kind + " '" + path + "'";
+    double extra = -1;
+    if (std::FILE* p = popen(cmd.c_str(), "r")) {
+        long before = 0, hwm = 0;
+        if (std::fscanf(p, "%ld %ld", &before, &hwm) == 2) extra = double(hwm - before) / 1024.0;
+        pclose(p);
+    }
+    return extra;
+}
+
+void loadBenchmark(benchmark::State& state, size_t (*load)(const std::string&), const std::string& path,
+                   const char* kind) {
+    size_t n = load(path);  // warm-up: page cache and allocator
+    for (auto _ : state) n = load(path);
+    state.counters["triangles"] = double(n);
+    if (kind) state.counters["peak_extra_MiB"] = peakExtraMiB(kind, path);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(path)));
+}
+
+void BM_LoadBin(benchmark::State& s) {
+    loadBenchmark(s, loadBin, files().bin, "bin");
+}
+void BM_Load3DS_SameGeometry(benchmark::State& s) {
+    loadBenchmark(s, load3ds, files().tds, "3ds");
+}
+void BM_ReadFloor_Bin(benchmark::State& s) {
+    loadBenchmark(s, readFile, files().bin, nullptr);
+}
+void BM_ReadFloor_3DS(benchmark::State& s) {
+    loadBenchmark(s, readFile, files().tds, nullptr);
+}
+
+BENCHMARK(BM_LoadBin)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Load3DS_SameGeometry)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadFloor_Bin)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadFloor_3DS)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // --peak-child=KIND PATH: one load, then the resident KiB before it and the peak.
+    if (argc == 3 && std::strncmp(argv[1], "--peak-child=", 13) == 0) {
+        const long before = statusKiB("VmRSS:");
+        benchmark::DoNotOptimize(std::strcmp(argv[1] + 13, "bin") == 0 ? loadBin(argv[2]) : load3ds(argv[2]));
+        std::printf("%ld %ld\n", before, statusKiB("VmHWM:"));
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,5 +1,5 @@
 // The binary model loader: LoadBinFromFile and LoadBinFromStream read the signature "qzv", the
-// mesh records and the material records from a copy of the whole stream through a bounded cursor.
+// mesh records and the material records from the stream's first byte through a bounded cursor.
 // A count or length larger than the bytes left, a negative one, or an index outside 0..65535 raises
 // ERangeError before anything is allocated or stored; a field cut off by the end of the data raises
 // EStreamError. What was built before stays owned by the model. A wrong signature loads nothing.
@@ -23,6 +23,8 @@ constexpr int64_t vertexBytes = 24, normalBytes = 12, cornerBytes = 8, faceBytes
 // The smallest records: a one-byte name and empty lists, and a material without map names.
 constexpr int64_t minMeshBytes = 4 + 1 + 4 + 4 + 4 + 4;
 constexpr int64_t minMaterialBytes = 4 + 1 + 4 * 10 + 4 + 4 + 4;
+// Entries of a bulk list read at a time.
+constexpr size_t entriesPerPiece = 4096;
 // Longest piece of a name quoted in an error message.
 constexpr size_t quotedNameLength = 40;
 
@@ -37,31 +39,26 @@ float f32At(const uint8_t* p) {
     return std::bit_cast<float>(u32At(p));
 }
 
-// Every byte of the stream, from its first whatever its position.
-std::vector<uint8_t> wholeStream(TStream& Stream) {
-    Stream.Seek(-Stream.Position());
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(Stream.Size(), 0)));
-    const int64_t got = Stream.Read(bytes.data(), static_cast<int64_t>(bytes.size()));
-    bytes.resize(static_cast<size_t>(std::max<int64_t>(got, 0)));
-    return bytes;
-}
-
 // One call of LoadBinFromStream after the signature: the records and the bounded reads they use.
+// Bulk lists are read a piece at a time, so no copy of the whole stream is ever held.
 class BinReader {
   public:
-    BinReader(TGLAll3dsMesh& model, const std::vector<uint8_t>& data) : FModel(model), FData(data) {}
+    BinReader(TGLAll3dsMesh& model, TStream& stream, int64_t size)
+        : FModel(model), FStream(stream), FSize(size) {}
     void run();
 
   private:
-    int64_t left() const { return static_cast<int64_t>(FData.size() - FPos); }
+    int64_t left() const { return FSize - FPos; }
     const uint8_t* take(int64_t bytes, const char* what);
+    template <class F>
+    void entries(size_t count, int64_t entryBytes, const char* what, F use);
     int32_t readInt(const char* what) { return i32At(take(4, what)); }
     float readFloat(const char* what) { return f32At(take(4, what)); }
     int32_t readCount(const char* what, int64_t bytesEach, int64_t bytesAfter = 0);
-    void checkFits(const char* what, int32_t n, size_t at, int64_t needed);
+    void checkFits(const char* what, int32_t n, int64_t at, int64_t needed);
     std::string readName(const char* what);
     bool readMapName(const char* what, std::string& name);
-    uint16_t index16(int32_t value, size_t at, const char* what);
+    uint16_t index16(int32_t value, int64_t at, const char* what);
     std::string prefix() const { return "LoadBinFromStream: " + (FRecord.empty() ? "" : FRecord + ": "); }
     [[noreturn]] void rangeFailure(const std::string& fact) { throw ERangeError(prefix() + fact); }
 
@@ -72,9 +69,11 @@ class BinReader {
     void readMaterial(int32_t j);
 
     TGLAll3dsMesh& FModel;
-    const std::vector<uint8_t>& FData;
-    size_t FPos = sizeof signature;
-    std::string FRecord;  // the record being read, for error messages ("mesh 2 'Box'")
+    TStream& FStream;
+    const int64_t FSize;
+    int64_t FPos = sizeof signature;
+    std::vector<uint8_t> FPiece;  // the bytes of the last take
+    std::string FRecord;          // the record being read, for error messages ("mesh 2 'Box'")
 };
 
 // ---- Bounded reads ---------------------------------------------------------------------------
@@ -83,21 +82,37 @@ std::string quoted(const std::string& name) {
     return "'" + (name.size() > quotedNameLength ? name.substr(0, quotedNameLength) + "..." : name) + "'";
 }
 
-// The next `bytes` bytes, which must all be there; the cursor moves past them.
+// The next `bytes` bytes, which must all be there; valid until the next take.
 const uint8_t* BinReader::take(int64_t bytes, const char* what) {
     if (bytes > left())
         throw EStreamError(prefix() + what + " needs " + std::to_string(bytes) + " bytes at offset " +
-                           std::to_string(FPos) + " but the data ends at offset " +
-                           std::to_string(FData.size()));
-    const uint8_t* p = FData.data() + FPos;
-    FPos += static_cast<size_t>(bytes);
-    return p;
+                           std::to_string(FPos) + " but the data ends at offset " + std::to_string(FSize));
+    if (FPiece.size() < static_cast<size_t>(bytes)) FPiece.resize(static_cast<size_t>(bytes));
+    const int64_t got = FStream.Read(FPiece.data(), bytes);
+    if (got != bytes)
+        throw EStreamError(prefix() + what + ": read " + std::to_string(got) + " of " +
+                           std::to_string(bytes) + " bytes at offset " + std::to_string(FPos));
+    FPos += bytes;
+    return FPiece.data();
+}
+
+// Reads `count` entries of `entryBytes` bytes each, a piece at a time, and hands each to `use`
+// with its number, its bytes and its offset.
+template <class F>
+void BinReader::entries(size_t count, int64_t entryBytes, const char* what, F use) {
+    for (size_t first = 0; first < count; first += entriesPerPiece) {
+        const size_t n = std::min(entriesPerPiece, count - first);
+        const int64_t at = FPos;
+        const uint8_t* p = take(static_cast<int64_t>(n) * entryBytes, what);
+        for (size_t k = 0; k < n; ++k, p += entryBytes)
+            use(first + k, p, at + static_cast<int64_t>(k) * entryBytes);
+    }
 }
 
 // A count of entries of `bytesEach` bytes, followed by at least `bytesAfter` more; refused when
 // negative or when the data left cannot hold what it declares.
 int32_t BinReader::readCount(const char* what, int64_t bytesEach, int64_t bytesAfter) {
-    const size_t at = FPos;
+    const int64_t at = FPos;
     const int32_t n = readInt(what);
     if (n < 0) rangeFailure(std::string(what) + " " + std::to_string(n) + " at offset " + std::to_string(at));
     checkFits(what, n, at, n * bytesEach + bytesAfter);
@@ -105,7 +120,7 @@ int32_t BinReader::readCount(const char* what, int64_t bytesEach, int64_t bytesA
 }
 
 // The count n read at offset `at` declares `needed` bytes, which must all be left.
-void BinReader::checkFits(const char* what, int32_t n, size_t at, int64_t needed) {
+void BinReader::checkFits(const char* what, int32_t n, int64_t at, int64_t needed) {
     if (needed > left())
         rangeFailure(std::string(what) + " " + std::to_string(n) + " at offset " + std::to_string(at) +
                      " needs " + std::to_string(needed) + " more bytes but " + std::to_string(left()) +
@@ -114,7 +129,7 @@ void BinReader::checkFits(const char* what, int32_t n, size_t at, int64_t needed
 
 // A name: its length (at least 1), then that many bytes.
 std::string BinReader::readName(const char* what) {
-    const size_t at = FPos;
+    const int64_t at = FPos;
     const int32_t n = readCount(what, 1);
     if (n == 0) rangeFailure(std::string(what) + " 0 at offset " + std::to_string(at));
     const uint8_t* p = take(n, what);
@@ -131,7 +146,7 @@ bool BinReader::readMapName(const char* what, std::string& name) {
 }
 
 // A stored int32 that must fit an unsigned 16-bit index; `at` is its offset.
-uint16_t BinReader::index16(int32_t value, size_t at, const char* what) {
+uint16_t BinReader::index16(int32_t value, int64_t at, const char* what) {
     if (value < 0 || value > 0xFFFF)
         rangeFailure(std::string(what) + " " + std::to_string(value) + " at offset " + std::to_string(at) +
                      " is outside 0..65535");
@@ -168,7 +183,7 @@ void BinReader::readMesh(int32_t i) {
     FModel.FRenderOrder.push_back(i);
     FModel.FNumMeshes = i + 1;
     m->FName = std::move(name);
-    const size_t at = FPos;
+    const int64_t at = FPos;
     m->FMatID.assign(1, index16(readInt("mesh material index"), at, "mesh material index"));
     readVertices(*m);
     readCorners(*m);
@@ -178,37 +193,34 @@ void BinReader::readMesh(int32_t i) {
 void BinReader::readVertices(TGL3dsMesh& m) {
     const int32_t n = readCount("vertex count", vertexBytes + normalBytes, 4);
     const size_t count = static_cast<size_t>(n);
-    const uint8_t* p = take(n * vertexBytes, "vertex entries");
     m.FVertex.resize(count);
     m.FMapping.resize(count);
     m.FBoneID.resize(count);
-    for (size_t v = 0; v < count; ++v, p += vertexBytes) {
+    m.FNumVertex = n;
+    entries(count, vertexBytes, "vertex entries", [&](size_t v, const uint8_t* p, int64_t) {
         m.FVertex[v] = {f32At(p), f32At(p + 4), f32At(p + 8)};
         m.FMapping[v] = {f32At(p + 12), f32At(p + 16)};
         m.FBoneID[v] = i32At(p + 20);
-    }
-    m.FNumVertex = n;
+    });
     readInt("normal count");
-    p = take(n * normalBytes, "normals");
     m.FVNormal.resize(count);
-    for (size_t v = 0; v < count; ++v, p += normalBytes)
+    entries(count, normalBytes, "normals", [&](size_t v, const uint8_t* p, int64_t) {
         m.FVNormal[v] = {f32At(p), f32At(p + 4), f32At(p + 8)};
+    });
 }
 
 // Corner entries (vertex and normal index), then one material index per whole triangle. Vertex
 // indices beyond the vertex list are kept as stored; the passes and the renderer never follow them.
 void BinReader::readCorners(TGL3dsMesh& m) {
-    const size_t at = FPos;
+    const int64_t at = FPos;
     const int32_t n = readCount("index count", 0);
     const size_t count = static_cast<size_t>(n), faces = count / 3;
     checkFits("index count", n, at, n * cornerBytes + static_cast<int64_t>(faces) * faceBytes);
-    const size_t start = FPos;
-    const uint8_t* p = take(n * cornerBytes, "corner entries");
     std::vector<uint16_t> indices(count), normals(count);
-    for (size_t k = 0; k < count; ++k, p += cornerBytes) {
-        indices[k] = index16(i32At(p), start + k * cornerBytes, "vertex index");
-        normals[k] = index16(i32At(p + 4), start + k * cornerBytes + 4, "normal index");
-    }
+    entries(count, cornerBytes, "corner entries", [&](size_t k, const uint8_t* p, int64_t offset) {
+        indices[k] = index16(i32At(p), offset, "vertex index");
+        normals[k] = index16(i32At(p + 4), offset + 4, "normal index");
+    });
     m.FIndices = std::move(indices);
     m.FNormalIndices = std::move(normals);
     m.FNumIndices = n;
@@ -217,11 +229,10 @@ void BinReader::readCorners(TGL3dsMesh& m) {
 
 // The face table replaces the mesh material index; with no whole triangle FMatID ends empty.
 void BinReader::readFaceMaterials(TGL3dsMesh& m, size_t faces) {
-    const size_t start = FPos;
-    const uint8_t* p = take(static_cast<int64_t>(faces) * faceBytes, "face material indices");
     m.FMatID.resize(faces);
-    for (size_t f = 0; f < faces; ++f)
-        m.FMatID[f] = index16(i32At(p + f * faceBytes), start + f * faceBytes, "face material index");
+    entries(faces, faceBytes, "face material indices", [&](size_t f, const uint8_t* p, int64_t offset) {
+        m.FMatID[f] = index16(i32At(p), offset, "face material index");
+    });
 }
 
 // A material is owned and counted from the moment its name is read.
@@ -254,9 +265,13 @@ void TGLAll3dsMesh::LoadBinFromFile(const std::string& FileName) {
 }
 
 void TGLAll3dsMesh::LoadBinFromStream(TStream& Stream) {
-    const std::vector<uint8_t> data = wholeStream(Stream);
-    if (data.size() < sizeof signature || std::memcmp(data.data(), signature, sizeof signature) != 0) return;
-    BinReader(*this, data).run();
+    Stream.Seek(-Stream.Position());
+    const int64_t size = Stream.Size();
+    char head[sizeof signature] = {};
+    if (size < static_cast<int64_t>(sizeof signature) || Stream.Read(head, sizeof head) != sizeof head ||
+        std::memcmp(head, signature, sizeof signature) != 0)
+        return;
+    BinReader(*this, Stream, size).run();
 
     CalculateSize();
     CalculateRenderOrder();

@@ -1,12 +1,31 @@
-// The number format of the user's locale for the text loaders: the global DecimalSeparator, taken
-// from the environment (LC_ALL, LC_NUMERIC, LANG) once at program start, and the routine that reads
-// a locale's separator. Nothing reports failure: a locale that is not available counts as '.'.
+// The number format of text model files: the decimal separator of the user's locale, read once at
+// program start, and the conversion of text fields to real and integer numbers with it. The
+// conversions report text that is not a number by returning false; nothing here throws.
 #pragma once
 
-// The decimal separator real numbers in text files are written with. Set before main from the
-// user's locale; a host (or a test) may assign another before loading.
-extern char DecimalSeparator;
+#include <cstdint>
+#include <string_view>
 
+// The decimal separator real numbers in text files are written with. At program start it is taken
+// from the user's numeric locale (LC_ALL, else LC_NUMERIC, else LANG, as the C library resolves
+// them), without changing the process's own C locale; '.' when that locale is not installed or its
+// separator is not a single punctuation byte.
+char DecimalSeparator();
+// Replaces the separator for the rest of the process (hosts reading files written elsewhere, tests).
+void SetDecimalSeparator(char Separator);
 // The decimal separator of the named locale; "" names the user's locale as the environment gives
-// it. '.' when the locale is not available or its separator is not a single byte.
+// it now. '.' when the locale is not available or its separator is not a single punctuation byte.
 char LocaleDecimalSeparator(const char* LocaleName);
+
+namespace vtrl3ds_internal {
+
+// A real number in decimal notation: optional sign, digits with at most one Separator, optional
+// exponent (e or E, optional sign, digits), surrounding bytes 1..32 allowed. False for anything
+// else (a point where Separator is another character included) and for values outside the
+// single-precision range.
+bool textToReal(std::string_view Text, char Separator, float& Value);
+// A decimal 32-bit integer with an optional sign, surrounding bytes 1..32 allowed; false for
+// anything else, overflow included.
+bool textToInt(std::string_view Text, int32_t& Value);
+
+}  // namespace vtrl3ds_internal

@@ -115,6 +115,8 @@ class TGLAll3dsMesh : public TComponent {
     void CalcVNormals();          // per-vertex normals, normal indices and face normals
     void CalculateSize();         // every mesh's box and the model's box (which holds the origin)
     void CalculateRenderOrder();  // moves meshes with a see-through face to the end of FRenderOrder
+    // Moves every vertex bound to a bone of FSkeleton[FCurrentGLSkeleton] into that bone's space.
+    void InitSkin();
 
     // Draws the model: its display list, or its meshes in render order.
     void Render();

@@ -1,29 +1,61 @@
-// Skeletons and bones of the model library, declared with their fields; loading, matrices and
-// skinning are built on them elsewhere. Both are components: a bone belongs to its skeleton, a
-// skeleton to its model.
+// Skeletons and bones of the model library: a bone belongs to its skeleton, a skeleton to its
+// model. Bones build their absolute bind-pose matrices from their parents (bone.cpp), skeletons
+// find bones by name and load by file type (skeleton.cpp, bvh.cpp); the model's InitSkin moves
+// bound vertices into bone space (boneskin.cpp). Failures are EModelError kinds (errors.h).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "vtrl3ds/component.h"
+#include "vtrl3ds/matrix.h"
 #include "vtrl3ds/types.h"
 
-class clsMatrix;
+class TStream;
+
+// BVH channel layouts stored in TGL3dsBone::FBVHChannelType: a rotation-order flag, plus
+// ChannelTypeTranslate when position channels X, Y, Z come first.
+constexpr int32_t ChannelTypeNone = 0;
+constexpr int32_t ChannelTypeScaleRotateTranslate = 1;  // declared, never produced
+constexpr int32_t ChannelTypeTranslate = 2;
+constexpr int32_t ChannelTypeRXYZ = 4;
+constexpr int32_t ChannelTypeRZXY = 8;
+constexpr int32_t ChannelTypeRYZX = 16;
+constexpr int32_t ChannelTypeRZYX = 32;
+constexpr int32_t ChannelTypeRXZY = 64;
+constexpr int32_t ChannelTypeRYXZ = 128;
+constexpr int32_t ChannelTypeScale = 256;         // declared, never produced
+constexpr int32_t ChannelTypeTranslateXYZ = 512;  // declared, never produced
+constexpr int32_t ChannelTypeInterleaved = 1024;  // declared, never produced
+
+// The most bones a skeleton holds (bone indices are searched with a 16-bit counter).
+constexpr int32_t MaxSkeletonBones = 65536;
 
 // One bone of a skeleton.
 class TGL3dsBone : public TComponent {
   public:
-    using TComponent::TComponent;
+    // A bone owned by AOwner (its skeleton) with an identity FMatrix.
+    explicit TGL3dsBone(TComponent* AOwner);
+    // Frees FMatrix and the key lists, then leaves the owner's list.
+    ~TGL3dsBone() override;
 
-    std::string FName;              // bone name
-    std::string FParentName;        // parent bone's name; empty for a root
-    TGL3dsBone* FParent = nullptr;  // the parent bone, resolved by name; not owned
-    T3dpoint FTranslate{};          // rest translation relative to the parent
-    T3dpoint FRotate{};             // rest rotation about X, Y and Z, radians
-    int32_t FBVHChannelType = 0;    // BVH channel-layout bits
-    clsMatrix* FMatrix = nullptr;   // absolute bind-pose matrix, owned by the bone
+    // Resolves FParent by FParentName in the owning skeleton (none when the name is empty or
+    // matches no bone), then computes FMatrix as InitWithParent does.
+    void Init();
+    // FParent := Parent (null for a root) and FMatrix := parent's FMatrix x the bone's relative
+    // matrix (FRotate, then FTranslate). A parent must be initialised before its children. Loaders
+    // that know the hierarchy from the file's structure use this instead of the name lookup.
+    void InitWithParent(TGL3dsBone* Parent);
+
+    std::string FName;                   // bone name
+    std::string FParentName;             // parent bone's name; empty for a root
+    TGL3dsBone* FParent = nullptr;       // the parent bone, resolved by name; not owned
+    T3dpoint FTranslate{};               // rest translation relative to the parent
+    T3dpoint FRotate{};                  // rest rotation about X, Y and Z, radians
+    int32_t FBVHChannelType = 0;         // BVH channel-layout bits
+    std::unique_ptr<clsMatrix> FMatrix;  // absolute bind-pose matrix, owned by the bone
     int32_t FNumTranslateFrames = 0;
     int32_t FNumRotateFrames = 0;
     std::vector<TKeyFrame> FTranslateFrame;  // translation keys
@@ -34,6 +66,24 @@ class TGL3dsBone : public TComponent {
 class TGLSkeleton : public TComponent {
   public:
     using TComponent::TComponent;
+    // Destroys the bones it owns, then empties FBone.
+    ~TGLSkeleton() override;
+
+    // FName := FileName, then loads by the name's last four characters ignoring case: ".bvh"
+    // motion files, ".txt" MilkShape text files; any other name loads nothing.
+    void LoadFromFile(const std::string& FileName);
+    // The first bone whose name equals S ignoring ASCII case, or null.
+    TGL3dsBone* GetBoneByName(const std::string& S) const;
+
+    // Loads a BVH motion file (the owning model's FType becomes Mesh3DSBVH).
+    void LoadBVHFromFile(const std::string& FileName);
+    // Reads BVH text from the stream's position to its end: bones, their hierarchy and channel
+    // layouts, one position and one rotation key per bone and frame; then initialises the bones.
+    void LoadBVHFromStream(TStream& Stream);
+    // Loads the bone section of a MilkShape 3D ASCII file (the owning model's FType becomes MeshMSA).
+    void LoadMSAFromFile(const std::string& FileName);
+    // Reads the MilkShape bone section from the stream's position to its end.
+    void LoadMSAFromStream(TStream& Stream);
 
     std::string FName;               // the file it was loaded from
     std::vector<TGL3dsBone*> FBone;  // bones in file order (owned through the component list)

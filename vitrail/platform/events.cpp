@@ -1,8 +1,10 @@
 // The thread's message queue: SDL events become window messages (keys with virtual-key codes,
 // mouse positions packed into lParam, the close box as WM_CLOSE); peek, get, translate,
-// dispatch, send, post, quit and the default procedure. Also mouse capture, cursor position,
+// dispatch, send, post, quit and the default procedure. Mouse messages go to the window holding
+// the capture or to the child window under the pointer. Also mouse capture, cursor position,
 // the foreground window and the tick count.
 #include "vitrail/platform/internal.h"
+#include "vitrail/platform/platform_test.h"
 
 using namespace vtrlplat;
 
@@ -83,6 +85,21 @@ void post(HWND wnd, UINT message, WPARAM w, LPARAM l) {
     state().queue.push_back(MSG{wnd, message, w, l, SDL_GetTicks(), {0, 0}});
 }
 
+// Queues a mouse message at (x, y) of top-level window `top`: to a child of it holding the
+// capture, else (unless `top` holds it) to the child under the point, else to `top`.
+void routeMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
+    const HWND capture = state().capture;
+    const Window* held = findWindow(capture);
+    HWND target = top;
+    if (held && held->child && topLevelOf(capture) == top) target = capture;
+    else if (capture != top) {
+        const HWND under = childAt(top, POINT{x, y});
+        if (under) target = under;
+    }
+    const POINT origin = originInTopLevel(target);
+    post(target, message, keys, packPoint(x - origin.x, y - origin.y));
+}
+
 void translateEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_KEYDOWN:
@@ -99,7 +116,7 @@ void translateEvent(const SDL_Event& e) {
         }
         case SDL_MOUSEMOTION: {
             const HWND wnd = windowFromSdlId(e.motion.windowID);
-            if (wnd) post(wnd, WM_MOUSEMOVE, mouseFlags(e.motion.state), packPoint(e.motion.x, e.motion.y));
+            if (wnd) routeMouse(wnd, WM_MOUSEMOVE, mouseFlags(e.motion.state), e.motion.x, e.motion.y);
             return;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -111,7 +128,7 @@ void translateEvent(const SDL_Event& e) {
             if (e.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
             else if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
             else if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            if (msg) post(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), packPoint(e.button.x, e.button.y));
+            if (msg) routeMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
             return;
         }
         case SDL_WINDOWEVENT: {
@@ -149,6 +166,10 @@ void pumpEvents() {
 }
 
 }  // namespace vtrlplat
+
+void PlatformTestMouseInput(HWND wnd, UINT message, WPARAM keys, int32_t x, int32_t y) {
+    if (findWindow(wnd)) routeMouse(wnd, message, keys, x, y);
+}
 
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT lo, UINT hi, UINT remove) {
     if (state().peekHook) state().peekHook();

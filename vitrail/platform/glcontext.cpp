@@ -1,4 +1,5 @@
-// Device contexts, pixel formats and GL contexts on SDL's GL support. A pixel-format request is
+// Window device contexts, pixel formats, GL contexts and buffer swaps (which first lay child
+// windows over the image) on SDL's GL support. A pixel-format request is
 // met with the closest format the platform offers (32 depth bits asked, 24 granted); contexts
 // are compatibility-profile, since all drawing uses the fixed-function pipeline.
 #include "vitrail/platform/internal.h"
@@ -60,8 +61,9 @@ bool recreateWith(Window& w, const GlRequest& r) {
 
 }  // namespace
 
+// Window 0 is the screen: its DC serves palette calls.
 HDC GetDC(HWND wnd) {
-    if (!findWindow(wnd)) return 0;
+    if (wnd && !findWindow(wnd)) return 0;
     HDC h = newHandle();
     state().dcs[h] = DeviceContext{wnd, false};
     return h;
@@ -69,7 +71,9 @@ HDC GetDC(HWND wnd) {
 
 int32_t ReleaseDC(HWND wnd, HDC dc) {
     auto it = state().dcs.find(dc);
-    if (it == state().dcs.end() || it->second.window != wnd || it->second.released || !findWindow(wnd)) return 0;
+    if (it == state().dcs.end() || it->second.kind != DcKind::Window || it->second.window != wnd ||
+        it->second.released || (wnd && !findWindow(wnd)))
+        return 0;
     it->second.released = true;
     return 1;
 }
@@ -178,6 +182,7 @@ void* wglGetProcAddress(const char* name) {
 BOOL SwapBuffers(HDC dc) {
     Window* w = windowOfDc(dc, false);
     if (!w || !w->sdl || !state().current) return 0;
+    if (!w->children.empty()) compositeChildren(*w);
     SDL_GL_SwapWindow(w->sdl);
     return 1;
 }

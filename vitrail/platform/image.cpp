@@ -1,27 +1,68 @@
 // BMP decoding for the toolkit, on SDL's BMP loader: the result is what GetObjectA describes,
-// bottom-up rows padded to 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images.
+// bottom-up rows padded to 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images, and
+// packed colour-table indices for images of 8 bits or fewer. Unreadable files give handle 0.
 #include <vector>
 
 #include "vitrail/platform/internal.h"
 
+using vtrlplat::Bitmap;
+
 namespace {
 
-struct Bitmap {
-    std::vector<uint8_t> bits;
-    int32_t width = 0, height = 0, stride = 0, bitsPixel = 0;
-};
+// The bit count a BMP file's header declares (core or info header), 0 when it cannot be read.
+// The stream is left at its start.
+int declaredDepth(SDL_RWops* rw) {
+    uint8_t h[30] = {};
+    const size_t got = SDL_RWread(rw, h, 1, sizeof h);
+    SDL_RWseek(rw, 0, RW_SEEK_SET);
+    if (got < 26 || h[0] != 'B' || h[1] != 'M') return 0;
+    const uint32_t headerSize = h[14] | h[15] << 8 | h[16] << 16 | static_cast<uint32_t>(h[17]) << 24;
+    if (headerSize == 12) return h[24] | h[25] << 8;
+    return got < sizeof h ? 0 : h[28] | h[29] << 8;
+}
 
-std::map<HBITMAP, Bitmap>& bitmaps() {
-    static std::map<HBITMAP, Bitmap> b;
-    return b;
+// A colour-table bitmap of `depth` bits (1, 2, 4 or 8) from SDL's 8-bit indexed surface.
+Bitmap indexedBitmap(SDL_Surface* s, int depth) {
+    Bitmap bmp;
+    bmp.width = s->w;
+    bmp.height = s->h;
+    bmp.bitsPixel = depth;
+    bmp.stride = ((s->w * depth + 31) / 32) * 4;
+    bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(s->h), 0);
+    const SDL_Palette* pal = s->format->palette;
+    for (int i = 0; i < pal->ncolors && i < 256; ++i)
+        bmp.colours.push_back(RGBQUAD{pal->colors[i].b, pal->colors[i].g, pal->colors[i].r, 0});
+    const unsigned mask = (1u << depth) - 1;
+    SDL_LockSurface(s);
+    for (int32_t y = 0; y < s->h; ++y) {
+        const auto* src = static_cast<const uint8_t*>(s->pixels) + static_cast<size_t>(y) * static_cast<size_t>(s->pitch);
+        uint8_t* row = bmp.bits.data() + static_cast<size_t>(s->h - 1 - y) * static_cast<size_t>(bmp.stride);
+        for (int32_t x = 0; x < s->w; ++x) {
+            const int32_t bit = x * depth;
+            row[bit / 8] |= static_cast<uint8_t>((src[x] & mask) << (8 - depth - bit % 8));
+        }
+    }
+    SDL_UnlockSurface(s);
+    return bmp;
 }
 
 }  // namespace
 
 HANDLE LoadImageA(HINSTANCE, const char* file, UINT type, int32_t, int32_t, UINT flags) {
     if (!file || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE)) return 0;
-    SDL_Surface* loaded = SDL_LoadBMP(file);
+    SDL_RWops* rw = SDL_RWFromFile(file, "rb");
+    if (!rw) return 0;
+    const int depth = declaredDepth(rw);
+    SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
     if (!loaded) return 0;
+    if ((depth == 1 || depth == 2 || depth == 4 || depth == 8) && loaded->format->BitsPerPixel == 8 &&
+        loaded->format->palette) {
+        Bitmap bmp = indexedBitmap(loaded, depth);
+        SDL_FreeSurface(loaded);
+        const HBITMAP h = vtrlplat::newHandle();
+        vtrlplat::state().bitmaps[h] = std::move(bmp);
+        return h;
+    }
     const bool wide = loaded->format->BitsPerPixel == 32;
     SDL_Surface* conv = SDL_ConvertSurfaceFormat(loaded, wide ? SDL_PIXELFORMAT_BGRA32 : SDL_PIXELFORMAT_BGR24, 0);
     SDL_FreeSurface(loaded);
@@ -45,17 +86,14 @@ HANDLE LoadImageA(HINSTANCE, const char* file, UINT type, int32_t, int32_t, UINT
     SDL_FreeSurface(conv);
 
     HBITMAP h = vtrlplat::newHandle();
-    bitmaps()[h] = std::move(bmp);
+    vtrlplat::state().bitmaps[h] = std::move(bmp);
     return h;
 }
 
 int32_t GetObjectA(HGDIOBJ obj, int32_t size, void* out) {
-    auto it = bitmaps().find(obj);
-    if (it == bitmaps().end() || !out || size < static_cast<int32_t>(sizeof(BITMAP))) return 0;
-    Bitmap& b = it->second;
+    Bitmap* b = vtrlplat::findBitmap(obj);
+    if (!b || !out || size < static_cast<int32_t>(sizeof(BITMAP))) return 0;
     *static_cast<BITMAP*>(out) =
-        BITMAP{0, b.width, b.height, b.stride, 1, static_cast<WORD>(b.bitsPixel), b.bits.data()};
+        BITMAP{0, b->width, b->height, b->stride, 1, static_cast<WORD>(b->bitsPixel), b->bits.data()};
     return sizeof(BITMAP);
 }
-
-BOOL DeleteObject(HGDIOBJ obj) { return bitmaps().erase(obj) ? 1 : 0; }

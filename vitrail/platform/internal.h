@@ -1,5 +1,5 @@
 // Shared state of the platform layer's source files: the handle tables that map the toolkit's
-// 32-bit handles to SDL objects, the window classes and the thread's message queue.
+// 32-bit handles to SDL objects and GDI objects, the window classes and the thread's message queue.
 // Only files in vitrail/platform/ include this header (and SDL).
 #pragma once
 
@@ -32,6 +32,28 @@ struct GlRequest {
     bool operator==(const GlRequest&) const = default;
 };
 
+// A GDI bitmap (a decoded file or a DIB section) or a child window's surface: rows padded to 4
+// bytes, bottom-up unless topDown. Pixels of 8 bits or fewer index `colours`; 24-bit pixels are
+// B, G, R and 32-bit ones B, G, R, A.
+struct Bitmap {
+    std::vector<uint8_t> bits;
+    int32_t width = 0, height = 0, stride = 0, bitsPixel = 0;
+    bool topDown = false;
+    std::vector<RGBQUAD> colours;
+};
+
+struct Palette {
+    std::vector<PALETTEENTRY> entries;
+};
+
+// A region as rectangles in y-x bands: sorted by top, then left; the rectangles of a band share
+// top and bottom and neither overlap nor touch; neighbouring bands with equal spans are merged.
+// Two equal areas therefore have equal lists.
+struct Region {
+    std::vector<RECT> rects;
+    HWND owner = 0;  // the window whose shape it is
+};
+
 struct Window {
     SDL_Window* sdl = nullptr;
     std::string className;
@@ -45,12 +67,31 @@ struct Window {
     std::vector<int32_t> parts;  // status strip parts
     GlRequest gl;
     int pixelFormat = 0;
+    bool destroying = false;
+    bool child = false;             // made with WS_CHILD: no SDL window, drawn over its top level
+    int32_t id = 0;                 // a child's control identifier
+    std::vector<HWND> children;     // bottom to top
+    std::map<std::string, HANDLE> props;  // keyed by the lower-case name
+    HRGN region = 0;                // the window's shape (owned), relative to its top-left corner
+    Bitmap surface;                 // a child's pixels, top-down B, G, R, A; alpha 255 where drawn
+    std::vector<uint8_t> composed;  // the surface bottom-up, alpha cleared outside the shape
+    bool composedStale = true;
 };
+
+enum class DcKind { Window, Paint, Memory };
 
 struct DeviceContext {
     HWND window = 0;
     bool released = false;
+    DcKind kind = DcKind::Window;
+    HBITMAP bitmap = 0;    // memory DCs: the selected bitmap
+    HPALETTE palette = 0;  // the selected palette
 };
+
+// Stock GDI objects live in 0x1000..0x2FFF, a range newHandle never hands out.
+constexpr HGDIOBJ kStockBase = 0x2000;
+constexpr HBITMAP kStockBitmap = kStockBase + 0x100;  // a memory DC's placeholder bitmap
+constexpr HPALETTE kDefaultPalette = kStockBase + DEFAULT_PALETTE;
 
 struct GlContext {
     SDL_GLContext sdl = nullptr;
@@ -67,6 +108,9 @@ struct State {
     std::map<HCURSOR, SDL_Cursor*> cursors;
     std::map<HICON, SDL_Surface*> icons;  // file icons; system icons map to null
     std::vector<GlRequest> formats;       // index 1.. = formats handed out by ChoosePixelFormat
+    std::map<HBITMAP, Bitmap> bitmaps;
+    std::map<HPALETTE, Palette> palettes;
+    std::map<HRGN, Region> regions;
     std::deque<MSG> queue;
     HWND capture = 0;
     HGLRC current = 0;
@@ -89,5 +133,27 @@ uint32_t newHandle();
 void pumpEvents();
 // Destroys the SDL side of every object and empties the tables.
 void destroyAll();
+
+// Child windows (childwindow.cpp).
+// Makes a child record under `parent` and sends it WM_CREATE; 0 when the parent is dead.
+HWND createChildWindow(const WindowClass& cls, const char* caption, DWORD style, int32_t x, int32_t y,
+                       int32_t width, int32_t height, HWND parent, HMENU id);
+// Unlinks a destroyed window from its parent and frees its shape, properties and surface.
+void releaseWindowParts(HWND wnd, Window& w);
+// The top-level window above `wnd` (itself when it has no parent).
+HWND topLevelOf(HWND wnd);
+// Top-left corner of `wnd`'s client area in its top-level window's client coordinates.
+POINT originInTopLevel(HWND wnd);
+// The topmost visible child (at any depth) of top-level `top` whose shape holds `pt`, or 0.
+HWND childAt(HWND top, POINT pt);
+// Draws the visible children's surfaces over the GL back buffer of `top` (composite.cpp).
+void compositeChildren(Window& top);
+
+// GDI objects (gdi.cpp, region.cpp).
+Bitmap* findBitmap(HBITMAP bmp);
+Region* findRegion(HRGN rgn);
+bool regionContains(const Region& r, int32_t x, int32_t y);
+// A new region of the given rectangles (any order, overlaps allowed).
+HRGN makeRegion(const std::vector<RECT>& rects);
 
 }  // namespace vtrlplat

@@ -26,6 +26,10 @@ using HBRUSH = uint32_t;
 using HMENU = uint32_t;
 using HGDIOBJ = uint32_t;
 using HBITMAP = uint32_t;
+using HPALETTE = uint32_t;
+using HRGN = uint32_t;
+using HGLOBAL = uint32_t;
+using COLORREF = uint32_t;  // 0x00BBGGRR
 using WPARAM = int32_t;
 using LPARAM = int32_t;
 using LRESULT = int32_t;
@@ -115,6 +119,61 @@ struct BITMAP {
     void* bmBits;
 };
 
+struct RGBQUAD {
+    BYTE rgbBlue, rgbGreen, rgbRed, rgbReserved;
+};
+
+// The 40-byte header of a device-independent bitmap; a positive height stores rows bottom-up.
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+
+struct PALETTEENTRY {
+    BYTE peRed, peGreen, peBlue, peFlags;
+};
+
+// A logical palette: palNumEntries entries follow the version in one block.
+struct LOGPALETTE {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[1];
+};
+
+// Region data: a 32-byte header followed by nCount rectangles of 16 bytes.
+struct RGNDATAHEADER {
+    DWORD dwSize;
+    DWORD iType;
+    DWORD nCount;
+    DWORD nRgnSize;
+    RECT rcBound;
+};
+static_assert(sizeof(RGNDATAHEADER) == 32);
+
+struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+};
+
+struct XFORM {
+    float eM11, eM12, eM21, eM22, eDx, eDy;
+};
+
 // ---- Constants ----------------------------------------------------------------------------
 constexpr BOOL FALSE_ = 0;
 
@@ -177,6 +236,21 @@ constexpr BYTE PFD_TYPE_RGBA = 0, PFD_MAIN_PLANE = 0;
 constexpr UINT IMAGE_BITMAP = 0, LR_LOADFROMFILE = 0x0010, LR_LOADTRANSPARENT = 0x0020,
                LR_CREATEDIBSECTION = 0x2000;
 
+// GDI objects, bitmaps, palettes and blits.
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr UINT DIB_RGB_COLORS = 0, OBJ_PAL = 5, OBJ_BITMAP = 7;
+constexpr DWORD BI_RGB = 0;
+constexpr int32_t DEFAULT_PALETTE = 15;
+constexpr UINT GDI_ERROR = 0xFFFFFFFF;
+
+// Regions: data type, combine modes and the complexity results (RGN_ERROR on failure).
+constexpr DWORD RDH_RECTANGLES = 1;
+constexpr int32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+constexpr int32_t RGN_ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3;
+
+// Global memory.
+constexpr UINT GMEM_FIXED = 0x0000, GMEM_MOVEABLE = 0x0002, GMEM_ZEROINIT = 0x0040, GHND = 0x0042;
+
 // ---- Message boxes --------------------------------------------------------------------------
 // Shows a modal box; text and caption are Windows-1252. MB_OK answers IDOK; MB_YESNO answers
 // IDYES or IDNO. Returns 0 when no box could be shown.
@@ -196,21 +270,46 @@ HGDIOBJ GetStockObject(int32_t index);                     // a stock object han
 // window with caption and close box, client area width x height; without it, a borderless
 // window. CW_USEDEFAULT places it at the screen's top-left corner. WM_CREATE is sent to the
 // class's window procedure before the handle is returned. Returns 0 on failure.
+// With WS_CHILD and a parent it makes a child window instead: no window of its own, placed at
+// x, y of the parent's client area, control identifier `menu`. It takes the mouse messages over
+// its area (or its window region) and a visible one gets a WM_PAINT after WM_CREATE; what its
+// paint DC draws is laid over the top-level window's GL image by SwapBuffers.
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* caption, DWORD style,
                      int32_t x, int32_t y, int32_t width, int32_t height, HWND parent, HMENU menu,
                      HINSTANCE inst, void* param);
 BOOL ShowWindow(HWND wnd, int32_t cmdShow);
 BOOL UpdateWindow(HWND wnd);                               // sends WM_PAINT when the window needs it
-BOOL DestroyWindow(HWND wnd);                              // sends WM_DESTROY; 0 for a dead handle
+// Destroys the window's children first (topmost first), then sends it WM_DESTROY; 0 for a dead handle.
+BOOL DestroyWindow(HWND wnd);
 BOOL IsWindow(HWND wnd);
 BOOL SetWindowTextA(HWND wnd, const char* text);
 int32_t GetWindowTextA(HWND wnd, char* out, int32_t size); // the Windows-1252 caption
 BOOL GetClientRect(HWND wnd, RECT* rect);
 int32_t GetSystemMetrics(int32_t index);                   // SM_CXSCREEN / SM_CYSCREEN
+// A paint DC for the window, valid until EndPaint: a child's draws into its surface, a top-level
+// window's draws nowhere (its pixels belong to the GL context).
 HDC BeginPaint(HWND wnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND wnd, const PAINTSTRUCT* ps);
 // A status strip is kept as a control record (its text and parts); nothing is drawn.
 HWND CreateStatusWindowA(LONG style, const char* text, HWND parent, UINT id);
+
+// ---- Child windows, properties and window regions -------------------------------------------
+HWND GetParent(HWND wnd);  // the parent of a child window or of the status strip, or 0
+int32_t GetDlgCtrlID(HWND wnd);                    // a child's control identifier, 0 otherwise
+// Screen coordinates. A top-level window's rectangle is its client area: the frame belongs to
+// the window manager.
+BOOL GetWindowRect(HWND wnd, RECT* rect);
+// A child moves within its parent's client area; a new size gives it a cleared surface.
+BOOL MoveWindow(HWND wnd, int32_t x, int32_t y, int32_t width, int32_t height, BOOL repaint);
+BOOL SetPropA(HWND wnd, const char* name, HANDLE value);  // names compare without case
+HANDLE GetPropA(HWND wnd, const char* name);               // 0 when not set
+HANDLE RemovePropA(HWND wnd, const char* name);            // the value removed, or 0
+// The window's shape, relative to its top-left corner; the window owns the region from now on
+// (it is deleted with the window or the next shape). Region 0 gives back the rectangle.
+int32_t SetWindowRgn(HWND wnd, HRGN rgn, BOOL redraw);
+int32_t GetWindowRgn(HWND wnd, HRGN out);  // copies the shape into `out`; RGN_ERROR without one
+// Queues one WM_PAINT for the window unless one is already waiting.
+BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase);
 
 // ---- Messages -------------------------------------------------------------------------------
 // Pumps pending SDL events into the thread's queue, then looks at its head (hwnd 0: any window).
@@ -252,8 +351,60 @@ void* wglGetProcAddress(const char* name);  // GL entry point by name, or null
 BOOL SwapBuffers(HDC dc);
 
 // ---- Images ---------------------------------------------------------------------------------
-// Decodes a BMP file into a bottom-up, 4-byte-padded bitmap of 24 or 32 bits (B, G, R (, A)).
+// Decodes a BMP file into a bottom-up, 4-byte-padded bitmap: files of 24 or 32 bits give
+// B, G, R (, A) pixels of that depth; files of 8 bits or fewer keep their depth and colour table.
 // 0 when the file cannot be read or decoded.
 HANDLE LoadImageA(HINSTANCE inst, const char* file, UINT type, int32_t cx, int32_t cy, UINT flags);
 int32_t GetObjectA(HGDIOBJ obj, int32_t size, void* out);  // fills a BITMAP; bytes written
+// Deletes a bitmap, palette or region. Stock objects: 1, nothing done. 0 for an unknown handle,
+// a bitmap or palette still selected into a DC, or a region a window owns.
 BOOL DeleteObject(HGDIOBJ obj);
+
+// ---- GDI: memory DCs, DIB sections, blits and palettes ----------------------------------------
+// A memory DC holding a stock placeholder bitmap (nothing to copy) and the default palette.
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);  // memory DCs; the objects selected into it survive
+// Selects a bitmap into a memory DC and returns the previous one; 0 when the DC or bitmap is
+// unknown or the bitmap is selected into another DC.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
+HGDIOBJ GetCurrentObject(HDC dc, UINT type);  // OBJ_BITMAP or OBJ_PAL selected into the DC
+// A zeroed 24- or 32-bit BI_RGB section; *bits points at its pixels. 0 for other formats.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
+// SRCCOPY only, clipped to both bitmaps. Sources: bitmaps of any depth in memory DCs; targets:
+// 24- or 32-bit bitmaps in memory DCs and the paint or window DCs of child windows.
+BOOL BitBlt(HDC dst, int32_t x, int32_t y, int32_t cx, int32_t cy, HDC src, int32_t x1, int32_t y1,
+            DWORD rop);
+// Colour-table entries of the bitmap selected into the DC; the number copied (0 for deep bitmaps).
+UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* out);
+HPALETTE CreatePalette(const LOGPALETTE* pal);     // version 0x300, at least one entry
+HPALETTE CreateHalftonePalette(HDC dc);            // 256 entries: a 6x6x6 cube and 40 greys
+HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);  // the previous palette
+UINT RealizePalette(HDC dc);                       // entries of the selected palette; GDI_ERROR
+// The entries copied; with `out` null, the number of entries in the palette.
+UINT GetPaletteEntries(HPALETTE pal, UINT start, UINT count, PALETTEENTRY* out);
+
+// ---- Regions: rectangle lists in y-x bands ----------------------------------------------------
+BOOL SetRect(RECT* rect, int32_t left, int32_t top, int32_t right, int32_t bottom);
+HRGN CreateRectRgn(int32_t left, int32_t top, int32_t right, int32_t bottom);
+// A region from RGNDATA of `size` bytes: dwSize 32, iType RDH_RECTANGLES and nCount rectangles
+// within `size`; empty rectangles add nothing. No transform (`xform` must be null). 0 otherwise.
+HRGN ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data);
+// dst := a OR b (RGN_OR) or a (RGN_COPY); the result's complexity, RGN_ERROR for other modes.
+int32_t CombineRgn(HRGN dst, HRGN a, HRGN b, int32_t mode);
+BOOL PtInRegion(HRGN rgn, int32_t x, int32_t y);
+int32_t GetRgnBox(HRGN rgn, RECT* box);  // complexity; an empty region's box is all zeros
+BOOL EqualRgn(HRGN a, HRGN b);
+// Fills RGNDATA with the region's rectangles in band order; with `out` null, the bytes needed.
+// 0 when `size` is too small.
+DWORD GetRegionData(HRGN rgn, DWORD size, RGNDATA* out);
+
+// ---- Global memory ----------------------------------------------------------------------------
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);  // zeroed block; 0 when out of memory
+void* GlobalLock(HGLOBAL mem);                   // the block's address; counts the locks
+BOOL GlobalUnlock(HGLOBAL mem);                  // nonzero while locks remain
+// Resizes the block (new bytes zeroed) and keeps the handle; a locked block moves only with
+// GMEM_MOVEABLE. 0 on failure, the block unchanged.
+HGLOBAL GlobalReAlloc(HGLOBAL mem, size_t bytes, UINT flags);
+HGLOBAL GlobalFree(HGLOBAL mem);                 // 0 on success, the handle when unknown
+size_t GlobalSize(HGLOBAL mem);

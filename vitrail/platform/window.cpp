@@ -1,5 +1,6 @@
 // Window classes, windows, system cursors and icons, the screen size, painting and the status
-// strip control, on SDL windows. Also owns the layer's state and its start-up and teardown.
+// strip control, on SDL windows (child windows: childwindow.cpp). Also owns the layer's state
+// and its start-up and teardown.
 #include <cstdlib>
 
 #include "vitrail/platform/internal.h"
@@ -12,7 +13,11 @@ State& state() {
     return s;
 }
 
-uint32_t newHandle() { return ++state().nextHandle; }
+uint32_t newHandle() {
+    // Brushes and stock objects are named in 0x1000..0x2FFF; tables never hand those out.
+    if (++state().nextHandle == 0x1000) state().nextHandle = 0x3000;
+    return state().nextHandle;
+}
 
 bool ensureVideo() {
     State& s = state();
@@ -65,6 +70,9 @@ void destroyAll() {
     s.icons.clear();
     s.classes.clear();
     s.formats.clear();
+    s.bitmaps.clear();
+    s.palettes.clear();
+    s.regions.clear();
     s.queue.clear();
     s.capture = 0;
 }
@@ -169,10 +177,12 @@ HBRUSH GetSysColorBrush(int32_t index) { return 0x1000 + static_cast<uint32_t>(i
 HGDIOBJ GetStockObject(int32_t index) { return 0x2000 + static_cast<uint32_t>(index); }
 
 HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD style, int32_t x, int32_t y,
-                     int32_t width, int32_t height, HWND parent, HMENU, HINSTANCE, void*) {
+                     int32_t width, int32_t height, HWND parent, HMENU menu, HINSTANCE, void*) {
     if (!className) return 0;
     auto cls = state().classes.find(className);
-    if (cls == state().classes.end() || !ensureVideo()) return 0;
+    if (cls == state().classes.end()) return 0;
+    if (style & WS_CHILD) return createChildWindow(cls->second, caption, style, x, y, width, height, parent, menu);
+    if (!ensureVideo()) return 0;
     if (x == CW_USEDEFAULT) x = 0;
     if (y == CW_USEDEFAULT) y = 0;
     if (width <= 0 || height <= 0) return 0;
@@ -218,8 +228,13 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
 
 BOOL ShowWindow(HWND wnd, int32_t cmdShow) {
     Window* w = findWindow(wnd);
-    if (!w || !w->sdl) return 0;
+    if (!w) return 0;
     const BOOL wasVisible = w->visible;
+    if (w->child) {
+        w->visible = cmdShow != SW_HIDE;
+        return wasVisible;
+    }
+    if (!w->sdl) return 0;
     if (cmdShow == SW_HIDE) {
         SDL_HideWindow(w->sdl);
         w->visible = false;
@@ -244,6 +259,10 @@ BOOL UpdateWindow(HWND wnd) {
 BOOL DestroyWindow(HWND wnd) {
     Window* w = findWindow(wnd);
     if (!w) return 0;
+    if (w->destroying) return 1;  // asked again from inside its own WM_DESTROY
+    w->destroying = true;
+    const std::vector<HWND> children = w->children;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) DestroyWindow(*it);
     auto cls = state().classes.find(w->className);
     WNDPROC proc = cls != state().classes.end() ? cls->second.proc : nullptr;
     if (proc) proc(wnd, WM_DESTROY, 0, 0);
@@ -251,6 +270,7 @@ BOOL DestroyWindow(HWND wnd) {
     if (!w) return 1;
     w->alive = false;
     if (state().capture == wnd) ReleaseCapture();
+    releaseWindowParts(wnd, *w);
     // The SDL window is hidden now and destroyed once no GL context can still draw into it.
     if (w->sdl) {
         bool inUse = false;
@@ -304,11 +324,20 @@ HDC BeginPaint(HWND wnd, PAINTSTRUCT* ps) {
     Window* w = findWindow(wnd);
     if (!w) return 0;
     w->needsPaint = false;
-    if (ps) *ps = PAINTSTRUCT{0, 0, RECT{0, 0, w->width, w->height}};
-    return 0;
+    const HDC dc = newHandle();
+    state().dcs[dc] = DeviceContext{wnd, false, DcKind::Paint};
+    if (ps) *ps = PAINTSTRUCT{dc, 0, RECT{0, 0, w->width, w->height}};
+    return dc;
 }
 
-BOOL EndPaint(HWND wnd, const PAINTSTRUCT*) { return findWindow(wnd) != nullptr; }
+BOOL EndPaint(HWND wnd, const PAINTSTRUCT* ps) {
+    if (ps) {
+        auto it = state().dcs.find(ps->hdc);
+        if (it != state().dcs.end() && it->second.kind == DcKind::Paint && it->second.window == wnd)
+            state().dcs.erase(it);
+    }
+    return findWindow(wnd) != nullptr;
+}
 
 HWND CreateStatusWindowA(LONG style, const char* text, HWND parent, UINT) {
     if (!findWindow(parent)) return 0;

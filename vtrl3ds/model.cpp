@@ -75,5 +75,6 @@ void TGLAll3dsMesh::LoadFromFile(const std::string& FileName) {
     FName = FileName;
     // The MilkShape (".txt") and binary (".bin") branches join here with their loaders.
     if (extensionOf(FileName) == ".3ds") Load3DSFromFile(FileName);
+    if (extensionOf(FileName) == ".txt") LoadMSAFromFile(FileName);
     if (extensionOf(FileName) == ".bin") LoadBinFromFile(FileName);
 }

@@ -109,6 +109,12 @@ class TGLAll3dsMesh : public TComponent {
     void LoadBinFromFile(const std::string& FileName);
     // Reads a binary model from the whole stream, from its first byte, then post-processes.
     void LoadBinFromStream(TStream& Stream);
+    // Sets FType to MeshMSA and loads the named MilkShape 3D ASCII file; when it declares bones,
+    // reads its skeleton from the same file and binds the vertices to their bones (InitSkin).
+    void LoadMSAFromFile(const std::string& FileName);
+    // Reads MilkShape 3D ASCII meshes and materials from the rest of the stream, notes in
+    // FLoadSkeleton whether bones are declared, then post-processes (size and render order).
+    void LoadMSAFromStream(TStream& Stream);
 
     void MoveToPivot();           // subtracts each mesh's pivot from its vertices
     void CalculateScale();        // multiplies every vertex coordinate by FMasterScale

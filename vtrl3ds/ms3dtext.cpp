@@ -1,0 +1,309 @@
+// Reading MilkShape 3D ASCII text (see ms3dtext.h): number conversion, the line cursor and field
+// lists. Every failure raises the library's exception with the routine, the source, the line
+// number and what was being read; no count is trusted before the text is seen to hold it.
+#include "vtrl3ds/ms3dtext.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "vtrl3ds/locale.h"
+#include "vtrl3ds/stream.h"
+
+namespace vtrl3ds_internal {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Characters with codes 1 to 32 separate fields.
+bool isBlank(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 1 && u <= 32;
+}
+
+// The layout of a real number found by scanNumber: where its parts are within the text.
+struct RealShape {
+    size_t begin = 0, end = 0;  // the number without surrounding blanks
+    bool plus = false;          // written with a leading '+'
+    size_t separatorAt = std::string_view::npos;
+    int64_t magnitude = 0;  // decimal exponent of the first non-zero digit, roughly
+};
+
+// Checks the grammar: [blanks] [sign] digits [separator digits] [(e|E) [sign] digits] [blanks],
+// with at least one digit before the exponent.
+bool scanNumber(std::string_view s, char separator, RealShape& shape) {
+    size_t i = 0, n = s.size();
+    while (i < n && s[i] == ' ') ++i;
+    while (n > i && s[n - 1] == ' ') --n;
+    shape.begin = i;
+    shape.end = n;
+    if (i < n && (s[i] == '+' || s[i] == '-')) shape.plus = s[i++] == '+';
+    // `leading` counts the integer digits from the first non-zero one, less the zeros after the
+    // separator that stand before it: the decimal exponent of the number, give or take one.
+    size_t digits = 0;
+    int64_t leading = 0;
+    bool nonZero = false;
+    for (; i < n && isDigit(s[i]); ++i, ++digits) {
+        nonZero = nonZero || s[i] != '0';
+        if (nonZero) ++leading;
+    }
+    if (i < n && s[i] == separator) {
+        shape.separatorAt = i++;
+        for (; i < n && isDigit(s[i]); ++i, ++digits) {
+            if (!nonZero && s[i] == '0') --leading;
+            nonZero = nonZero || s[i] != '0';
+        }
+    }
+    if (digits == 0) return false;
+    int64_t exponent = 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        const bool negative = i < n && s[i] == '-';
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i == n || !isDigit(s[i])) return false;
+        for (; i < n && isDigit(s[i]); ++i)
+            exponent = std::min<int64_t>(exponent * 10 + (s[i] - '0'), 1 << 30);
+        if (negative) exponent = -exponent;
+    }
+    shape.magnitude = leading + exponent;
+    return i == n;
+}
+
+// Converts a number whose grammar scanNumber accepted; the separator becomes a point.
+template <class T>
+std::from_chars_result convertShape(std::string_view s, const RealShape& shape, T& value) {
+    const size_t from = shape.begin + (shape.plus ? 1 : 0);
+    if (shape.separatorAt == std::string_view::npos || s[shape.separatorAt] == '.')
+        return std::from_chars(s.data() + from, s.data() + shape.end, value);
+    std::string text(s.substr(from, shape.end - from));
+    text[shape.separatorAt - from] = '.';
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return {s.data() + from + static_cast<size_t>(r.ptr - text.data()), r.ec};
+}
+
+template <class T>
+NumberStatus convertReal(std::string_view s, char separator, T& value) {
+    RealShape shape;
+    if (!scanNumber(s, separator, shape)) return NumberStatus::invalid;
+    const auto r = convertShape(s, shape, value);
+    if (r.ec == std::errc() && r.ptr == s.data() + shape.end) return NumberStatus::ok;
+    if (r.ec != std::errc::result_out_of_range) return NumberStatus::invalid;
+    // Too large is refused; too small for the type reads as a zero of the number's sign.
+    if (shape.magnitude > 0) return NumberStatus::outOfRange;
+    value = s[shape.begin] == '-' ? -T(0) : T(0);
+    return NumberStatus::ok;
+}
+
+}  // namespace
+
+NumberStatus parseInt32(std::string_view s, int32_t& value) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    const bool negative = i < s.size() && s[i] == '-';
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    if (i == s.size()) return NumberStatus::invalid;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (!isDigit(s[i])) return NumberStatus::invalid;
+        v = std::min<int64_t>(v * 10 + (s[i] - '0'), int64_t{1} << 32);
+    }
+    if (negative) v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return NumberStatus::outOfRange;
+    value = static_cast<int32_t>(v);
+    return NumberStatus::ok;
+}
+
+NumberStatus parseFloat(std::string_view s, char separator, float& value) {
+    float f = 0;
+    const NumberStatus status = convertReal(s, separator, f);
+    // from_chars refuses values beyond the float range; a double that rounds to one is refused too.
+    if (status == NumberStatus::ok && std::isinf(f)) return NumberStatus::outOfRange;
+    if (status == NumberStatus::ok) value = f;
+    return status;
+}
+
+NumberStatus parseDouble(std::string_view s, char separator, double& value) {
+    return convertReal(s, separator, value);
+}
+
+std::string readRest(TStream& stream) {
+    const int64_t left = stream.Size() - stream.Position();
+    std::string text(left > 0 ? static_cast<size_t>(left) : 0, '\0');
+    int64_t got = 0;
+    while (got < static_cast<int64_t>(text.size())) {
+        const int64_t n = stream.Read(text.data() + got, static_cast<int64_t>(text.size()) - got);
+        if (n <= 0) break;
+        got += n;
+    }
+    text.resize(static_cast<size_t>(got));
+    return text;
+}
+
+std::string quoted(std::string_view s) {
+    constexpr size_t shown = 40;
+    return "'" + std::string(s.substr(0, shown)) + (s.size() > shown ? "...'" : "'");
+}
+
+std::string describe(const Item& item) {
+    std::string s = item.kind;
+    if (item.number > 0) s += " " + std::to_string(item.number);
+    if (item.count > 0) s += " of " + std::to_string(item.count);
+    if (item.ownerKind)
+        s += std::string(" of ") + item.ownerKind + (item.ownerName ? " " + quoted(*item.ownerName) : "");
+    return s;
+}
+
+// ---- The line cursor ---------------------------------------------------------------------------
+
+MsText::MsText(std::string text, std::string source, const char* routine)
+    : FText(std::move(text)), FSource(std::move(source)), FRoutine(routine), FSeparator(DecimalSeparator()) {
+    findLineEnd();
+}
+
+// The nearest line break at or after FStart. The next LF and the next CR are remembered, so each
+// byte of the text is searched at most once for each.
+void MsText::findLineEnd() {
+    const size_t size = FText.size();
+    if (FStart >= size) {
+        FStart = FEnd = FNext = size;
+        return;
+    }
+    auto find = [&](char c) {
+        const void* p = std::memchr(FText.data() + FStart, c, size - FStart);
+        return p ? static_cast<size_t>(static_cast<const char*>(p) - FText.data()) : size;
+    };
+    // At the first line nothing is remembered yet.
+    if (FNextLF < FStart || FStart == 0) FNextLF = find('\n');
+    if (FNextCR < FStart || FStart == 0) FNextCR = find('\r');
+    FEnd = std::min(FNextLF, FNextCR);
+    if (FEnd == size)
+        FNext = size;
+    else
+        FNext = FEnd + ((FText[FEnd] == '\r' && FEnd + 1 < size && FText[FEnd + 1] == '\n') ? 2 : 1);
+}
+
+void MsText::advance() {
+    FStart = FNext;
+    ++FLine;
+    findLineEnd();
+}
+
+void MsText::nextLine(const Item& what) {
+    if (onLastLine()) fail<EIndexError>("the text ends before " + describe(what));
+    advance();
+}
+
+void MsText::checkRoom(int64_t count, size_t minBytes, const Item& what) const {
+    const size_t left = FText.size() - FNext;
+    // Every item is a line of at least minBytes - 1 characters and a break; the last needs no break.
+    if (count > 0 && static_cast<uint64_t>(count) > (left + 1) / minBytes)
+        fail<EIndexError>(std::to_string(count) + " " + describe(what) + " cannot fit in the " +
+                          std::to_string(left) + " bytes that follow (at least " + std::to_string(minBytes) +
+                          " each)");
+}
+
+int32_t MsText::headerValue(std::string_view header) const {
+    std::string_view rest = line();
+    std::string kept;
+    for (size_t at; (at = rest.find(header)) != std::string_view::npos;
+         rest.remove_prefix(at + header.size()))
+        kept.append(rest.substr(0, at));
+    kept.append(rest);
+    int32_t value = 0;
+    if (parseInt32(kept, value) != NumberStatus::ok)
+        fail<EConvertError>("the value of the " + quoted(header) +
+                            " header is not a 32-bit integer: " + quoted(kept));
+    return value;
+}
+
+int32_t MsText::integerLine(const Item& what) const {
+    int32_t value = 0;
+    if (parseInt32(line(), value) != NumberStatus::ok)
+        fail<EConvertError>(describe(what) + " is not a 32-bit integer: " + quoted(line()));
+    return value;
+}
+
+float MsText::realLine(const Item& what) const {
+    float value = 0;
+    const NumberStatus status = parseFloat(line(), FSeparator, value);
+    if (status == NumberStatus::outOfRange)
+        fail<ERangeError>(describe(what) + " is beyond the single-precision range: " + quoted(line()));
+    if (status != NumberStatus::ok)
+        fail<EConvertError>(describe(what) + " is not a real number (decimal separator " +
+                            quoted(std::string_view(&FSeparator, 1)) + "): " + quoted(line()));
+    return value;
+}
+
+std::string MsText::unquotedLine() const {
+    std::string s;
+    s.reserve(line().size());
+    for (char c : line())
+        if (c != '"') s.push_back(c);
+    return s;
+}
+
+// ---- Field lists -------------------------------------------------------------------------------
+
+FieldList::FieldList(const MsText& text, size_t needed, const Item& what) : FText(text), FWhat(what) {
+    const std::string_view line = text.line();
+    const char* p = line.data();
+    const char* const e = p + line.size();
+    size_t n = 0;
+    while (p < e && isBlank(*p)) ++p;
+    while (p < e && n < needed) {
+        const char* start = p;
+        if (*p == '"') {
+            start = ++p;
+            while (p < e && !(*p == '"' && (p + 1 == e || p[1] != '"'))) p += (*p == '"') ? 2 : 1;
+            FField[n++] = std::string_view(start, static_cast<size_t>(p - start));
+            if (p < e) ++p;
+        } else {
+            while (p < e && !isBlank(*p) && *p != ',') ++p;
+            FField[n++] = std::string_view(start, static_cast<size_t>(p - start));
+        }
+        while (p < e && isBlank(*p)) ++p;
+        if (p < e && *p == ',') {
+            // A comma that ends the line stands before one more, empty field.
+            if (p + 1 == e && n < needed) FField[n++] = std::string_view();
+            do ++p;
+            while (p < e && isBlank(*p));
+        }
+    }
+    if (n < needed)
+        text.fail<EIndexError>(describe(what) + " has " + std::to_string(n) + " field" + (n == 1 ? "" : "s") +
+                               ", " + std::to_string(needed) + " expected");
+}
+
+void FieldList::badField(size_t i, const char* kind, NumberStatus status) const {
+    const std::string where = "field " + std::to_string(i) + " of " + describe(FWhat);
+    if (status == NumberStatus::outOfRange && std::string_view(kind) == "a real number")
+        FText.fail<ERangeError>(where + " is beyond the single-precision range: " + quoted(FField[i]));
+    FText.fail<EConvertError>(where + " is not " + kind + ": " + quoted(FField[i]));
+}
+
+int32_t FieldList::integer(size_t i) const {
+    int32_t value = 0;
+    const NumberStatus status = parseInt32(FField[i], value);
+    if (status != NumberStatus::ok) badField(i, "a 32-bit integer", status);
+    return value;
+}
+
+float FieldList::real(size_t i) const {
+    float value = 0;
+    const NumberStatus status = parseFloat(FField[i], FText.separator(), value);
+    if (status != NumberStatus::ok) badField(i, "a real number", status);
+    return value;
+}
+
+double FieldList::realDouble(size_t i) const {
+    double value = 0;
+    const NumberStatus status = parseDouble(FField[i], FText.separator(), value);
+    if (status != NumberStatus::ok) badField(i, "a real number", status);
+    return value;
+}
+
+}  // namespace vtrl3ds_internal

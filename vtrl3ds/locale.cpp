@@ -107,10 +107,10 @@ bool textToReal(std::string_view Text, char Separator, float& Value) {
 
 bool textToInt(std::string_view Text, int32_t& Value) {
     Text = trimmed(Text);
-    if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
-    if (Text.empty() ||
-        !(isDigit(Text.front()) || (Text.front() == '-' && Text.size() > 1 && isDigit(Text[1]))))
-        return false;
+    const bool plus = !Text.empty() && Text.front() == '+';
+    if (plus) Text.remove_prefix(1);
+    const size_t firstDigit = (!plus && !Text.empty() && Text.front() == '-') ? 1 : 0;
+    if (Text.size() <= firstDigit || !isDigit(Text[firstDigit])) return false;
     int32_t v = 0;
     const auto [end, ec] = std::from_chars(Text.data(), Text.data() + Text.size(), v);
     if (ec != std::errc() || end != Text.data() + Text.size()) return false;

@@ -3,6 +3,7 @@
 // skeleton read and the vertices bound to it. Every failure raises the library's exception naming
 // the file and line; counts are checked against the text left before anything is allocated, and
 // what was built before a failure stays owned by the model.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -318,4 +319,13 @@ void TGLAll3dsMesh::LoadMSAFromFile(const std::string& FileName) {
         TFileStream stream(FileName);
         loadText(*this, stream, FileName);
     }
+    if (!FLoadSkeleton) return;
+    FNumSkeletons = std::max(FNumSkeletons, 0) + 1;
+    FSkeleton.resize(static_cast<size_t>(FNumSkeletons));
+    auto* skeleton = new TGLSkeleton(this);
+    FSkeleton.back() = skeleton;
+    // The file just read, also when this was called directly rather than through LoadFromFile
+    // (which leaves the same name in FName).
+    skeleton->LoadFromFile(FileName);
+    InitSkin();
 }

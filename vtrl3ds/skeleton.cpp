@@ -36,7 +36,7 @@ void TGLSkeleton::LoadFromFile(const std::string& FileName) {
     FName = FileName;
     const std::string ext = extensionOf(FileName);
     if (ext == ".bvh") LoadBVHFromFile(FileName);
-    // The MilkShape (".txt") branch joins here with its loader.
+    if (ext == ".txt") LoadMSAFromFile(FileName);
 }
 
 // Bones are searched in list order over the bones that exist (FNumBones, never past FBone).

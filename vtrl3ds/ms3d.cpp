@@ -176,8 +176,9 @@ uint16_t MsaReader::cornerIndex(const FieldList& f, size_t field, int32_t limit,
     const std::string what =
         describe(item) + ": " + kind + " index " + std::to_string(v) + " in field " + std::to_string(field);
     if (v < 0 || v > 0xFFFF) FText.fail<ERangeError>(what + " is outside 0..65535");
-    FText.fail<ERangeError>(what + " is beyond the mesh's " + std::to_string(limit) + " " + kind +
-                            (limit == 1 ? "" : "s"));
+    const std::string plural = std::string_view(kind) == "vertex" ? "vertices" : std::string(kind) + "s";
+    FText.fail<ERangeError>(what + " is beyond the mesh's " + std::to_string(limit) + " " +
+                            (limit == 1 ? std::string(kind) : plural));
 }
 
 void MsaReader::triangles(TGL3dsMesh& m, int32_t material) {

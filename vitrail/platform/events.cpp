@@ -85,19 +85,27 @@ void post(HWND wnd, UINT message, WPARAM w, LPARAM l) {
     state().queue.push_back(MSG{wnd, message, w, l, SDL_GetTicks(), {0, 0}});
 }
 
-// Queues a mouse message at (x, y) of top-level window `top`: to a child of it holding the
-// capture, else (unless `top` holds it) to the child under the point, else to `top`.
-void routeMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
-    const HWND capture = state().capture;
+// Queues a mouse message at (x, y) of top-level window `top`; its window is chosen when it is read.
+void postMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
+    state().queue.push_back(QueuedMessage{MSG{top, message, keys, packPoint(x, y), SDL_GetTicks(), {x, y}}, true});
+}
+
+// Sends a pointer message to a child of its top-level window holding the capture, else (unless
+// the top-level window holds it) to the child under the point, else to the top-level window,
+// with the position in the chosen window's client coordinates.
+void route(QueuedMessage& m) {
+    const HWND top = m.hwnd, capture = state().capture;
     const Window* held = findWindow(capture);
     HWND target = top;
     if (held && held->child && topLevelOf(capture) == top) target = capture;
     else if (capture != top) {
-        const HWND under = childAt(top, POINT{x, y});
+        const HWND under = childAt(top, m.pt);
         if (under) target = under;
     }
     const POINT origin = originInTopLevel(target);
-    post(target, message, keys, packPoint(x - origin.x, y - origin.y));
+    m.hwnd = target;
+    m.lParam = packPoint(m.pt.x - origin.x, m.pt.y - origin.y);
+    m.routeOnRead = false;
 }
 
 void translateEvent(const SDL_Event& e) {
@@ -116,7 +124,7 @@ void translateEvent(const SDL_Event& e) {
         }
         case SDL_MOUSEMOTION: {
             const HWND wnd = windowFromSdlId(e.motion.windowID);
-            if (wnd) routeMouse(wnd, WM_MOUSEMOVE, mouseFlags(e.motion.state), e.motion.x, e.motion.y);
+            if (wnd) postMouse(wnd, WM_MOUSEMOVE, mouseFlags(e.motion.state), e.motion.x, e.motion.y);
             return;
         }
         case SDL_MOUSEBUTTONDOWN:
@@ -128,7 +136,7 @@ void translateEvent(const SDL_Event& e) {
             if (e.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
             else if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
             else if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            if (msg) routeMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
+            if (msg) postMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
             return;
         }
         case SDL_WINDOWEVENT: {
@@ -168,7 +176,7 @@ void pumpEvents() {
 }  // namespace vtrlplat
 
 void PlatformTestMouseInput(HWND wnd, UINT message, WPARAM keys, int32_t x, int32_t y) {
-    if (findWindow(wnd)) routeMouse(wnd, message, keys, x, y);
+    if (findWindow(wnd)) postMouse(wnd, message, keys, x, y);
 }
 
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT lo, UINT hi, UINT remove) {
@@ -176,6 +184,7 @@ BOOL PeekMessageA(MSG* msg, HWND wnd, UINT lo, UINT hi, UINT remove) {
     pumpEvents();
     auto& q = state().queue;
     for (auto it = q.begin(); it != q.end(); ++it) {
+        if (it->routeOnRead) route(*it);
         if (!matches(*it, wnd, lo, hi)) continue;
         if (msg) *msg = *it;
         if (remove & PM_REMOVE) q.erase(it);

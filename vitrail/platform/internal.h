@@ -98,6 +98,14 @@ struct GlContext {
     HWND window = 0;
 };
 
+// A queued message. Pointer messages keep the top-level window and its client position (in pt)
+// until they are read: only then is their window chosen, so that a capture taken while an
+// earlier message was handled already applies to them.
+struct QueuedMessage : MSG {
+    QueuedMessage(const MSG& m, bool route = false) : MSG(m), routeOnRead(route) {}
+    bool routeOnRead;
+};
+
 struct State {
     bool videoStarted = false;
     std::string videoDriver;
@@ -111,7 +119,7 @@ struct State {
     std::map<HBITMAP, Bitmap> bitmaps;
     std::map<HPALETTE, Palette> palettes;
     std::map<HRGN, Region> regions;
-    std::deque<MSG> queue;
+    std::deque<QueuedMessage> queue;
     HWND capture = 0;
     HGLRC current = 0;
     uint32_t nextHandle = 0x100;

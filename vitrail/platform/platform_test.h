@@ -41,6 +41,6 @@ size_t PlatformTestQueuedMessages();
 // would; null shows every name again.
 void PlatformTestHideProcAddress(const char* name);
 // Queues a mouse message as a pointer event at (x, y) of top-level window `wnd`'s client area
-// would: to the window holding the capture, else to the topmost child under the point, else
-// to `wnd`, with the position in the receiving window's client coordinates.
+// would. When it is read it goes to the window holding the capture, else to the topmost child
+// under the point, else to `wnd`, with the position in that window's client coordinates.
 void PlatformTestMouseInput(HWND wnd, UINT message, WPARAM keys, int32_t x, int32_t y);

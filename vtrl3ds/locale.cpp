@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -35,30 +36,40 @@ bool usableSeparator(char c) {
 // Read while static objects are initialised, i.e. at program start, before main.
 char gDecimalSeparator = LocaleDecimalSeparator("");
 
-// Copies a well-formed decimal number into Out with '.' as its separator and without a '+' sign,
-// the form std::from_chars reads; false when Text is not such a number.
-bool normalised(std::string_view Text, char Separator, std::string& Out) {
-    size_t i = 0;
-    if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) {
-        if (Text[i] == '-') Out += '-';
-        ++i;
-    }
-    size_t digits = 0;
-    for (; i < Text.size() && isDigit(Text[i]); ++i, ++digits) Out += Text[i];
-    if (i < Text.size() && Text[i] == Separator) {
-        Out += '.';
-        for (++i; i < Text.size() && isDigit(Text[i]); ++i, ++digits) Out += Text[i];
-    }
-    if (digits == 0) return false;
+// Where the decimal separator of a well-formed decimal number stands (Text.size() when it has
+// none); npos when Text is not such a number: optional sign, digits with at most one Separator
+// among or after them (at least one digit in all), optional exponent with digits.
+size_t separatorAt(std::string_view Text, char Separator) {
+    constexpr size_t bad = std::string_view::npos;
+    size_t i = (!Text.empty() && (Text[0] == '+' || Text[0] == '-')) ? 1 : 0;
+    size_t digits = 0, at = Text.size();
+    for (; i < Text.size() && isDigit(Text[i]); ++i) ++digits;
+    if (i < Text.size() && Text[i] == Separator)
+        for (at = i++; i < Text.size() && isDigit(Text[i]); ++i) ++digits;
+    if (digits == 0) return bad;
     if (i < Text.size() && (Text[i] == 'e' || Text[i] == 'E')) {
-        Out += 'e';
-        ++i;
-        if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) Out += Text[i++];
-        size_t exponentDigits = 0;
-        for (; i < Text.size() && isDigit(Text[i]); ++i, ++exponentDigits) Out += Text[i];
-        if (exponentDigits == 0) return false;
+        i += (i + 1 < Text.size() && (Text[i + 1] == '+' || Text[i + 1] == '-')) ? 2 : 1;
+        const size_t exponent = i;
+        while (i < Text.size() && isDigit(Text[i])) ++i;
+        if (i == exponent) return bad;
     }
-    return i == Text.size();
+    return i == Text.size() ? at : bad;
+}
+
+// std::from_chars on a well-formed number with '.' as its separator and no '+' sign. A value
+// below the smallest single is read as a double, whose rounding to single gives the signed zero
+// (or the subnormal) a wider conversion would; one above the largest single is refused.
+bool convert(const char* first, const char* last, float& Value) {
+    float v = 0;
+    std::from_chars_result r = std::from_chars(first, last, v);
+    if (r.ec == std::errc::result_out_of_range) {
+        double d = 0;
+        r = std::from_chars(first, last, d);
+        v = static_cast<float>(d);
+    }
+    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return false;
+    Value = v;
+    return true;
 }
 
 }  // namespace
@@ -84,25 +95,56 @@ void SetDecimalSeparator(char Separator) {
 
 namespace vtrl3ds_internal {
 
+// The common short form (sign, at most seven significant digits, a separator, no exponent):
+// mantissa and power of ten are both exact singles, so one single-precision division gives the
+// correctly rounded value, the one std::from_chars gives. False when Text is not of that form.
+bool shortDecimal(std::string_view Text, char Separator, float& Value) {
+    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    size_t i = (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) ? 1 : 0;
+    uint32_t mantissa = 0;
+    size_t digits = 0, decimals = 0;
+    bool separator = false;
+    for (; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (isDigit(c)) {
+            mantissa = mantissa * 10 + uint32_t(c - '0');
+            ++digits;
+            decimals += separator;
+        } else if (c == Separator && !separator) {
+            separator = true;
+        } else {
+            return false;
+        }
+        if (digits > 7 || decimals > 10) return false;
+    }
+    if (digits == 0) return false;
+    const float v = static_cast<float>(mantissa) / powers[decimals];
+    Value = Text[0] == '-' ? -v : v;
+    return true;
+}
+
+// Checked first, then converted in place; only a number holding a separator other than the point
+// is copied (with the point in its place) for std::from_chars.
 bool textToReal(std::string_view Text, char Separator, float& Value) {
     Text = trimmed(Text);
-    thread_local std::string buffer;
-    buffer.clear();
-    if (!normalised(Text, Separator, buffer)) return false;
-    const char* first = buffer.data();
-    const char* last = first + buffer.size();
-    float v = 0;
-    std::from_chars_result r = std::from_chars(first, last, v);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Below the smallest single: read as a double, whose rounding to single gives the signed zero
-        // (or the subnormal) a wider conversion would. Above the largest single stays refused.
-        double d = 0;
-        r = std::from_chars(first, last, d);
-        v = static_cast<float>(d);
+    if (shortDecimal(Text, Separator, Value)) return true;
+    size_t at = separatorAt(Text, Separator);
+    if (at == std::string_view::npos) return false;
+    if (Text[0] == '+') {
+        Text.remove_prefix(1);
+        --at;
     }
-    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return false;
-    Value = v;
-    return true;
+    if (at == Text.size() || Separator == '.') return convert(Text.data(), Text.data() + Text.size(), Value);
+    char small[64];
+    std::string large;
+    char* copy = small;
+    if (Text.size() > sizeof small) {
+        large.resize(Text.size());
+        copy = large.data();
+    }
+    std::memcpy(copy, Text.data(), Text.size());
+    copy[at] = '.';
+    return convert(copy, copy + Text.size(), Value);
 }
 
 bool textToInt(std::string_view Text, int32_t& Value) {

@@ -4,7 +4,10 @@
 // joint, frame and rotation values an independent reader (assimp) gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -311,6 +314,30 @@ TEST(BvhNumbers, real_and_integer_text_forms) {
     EXPECT_EQ(n, INT32_MIN);
     for (const char* bad : {"2147483648", "1.0", "", "+", "-", "7a", "+-7"})
         EXPECT_FALSE(textToInt(bad, n)) << bad;
+}
+
+TEST(BvhNumbers, short_decimals_round_exactly_like_a_full_conversion) {
+    // Up to seven digits with the separator anywhere: the short path must give the bits of
+    // std::from_chars, with the point and with the comma.
+    uint64_t state = 12345;
+    for (int n = 0; n < 200000; ++n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        const uint32_t mantissa = uint32_t(state >> 33) % 10000000u;
+        const int decimals = int((state >> 20) % 8);
+        std::string text = std::to_string(mantissa);
+        if (decimals > 0) {
+            if (text.size() <= size_t(decimals)) text.insert(0, size_t(decimals) - text.size() + 1, '0');
+            text.insert(text.size() - size_t(decimals), ".");
+        }
+        if (state & 1) text.insert(0, "-");
+        float expected = 0, point = 0, comma = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_TRUE(textToReal(text, '.', point)) << text;
+        ASSERT_EQ(std::bit_cast<uint32_t>(point), std::bit_cast<uint32_t>(expected)) << text;
+        std::replace(text.begin(), text.end(), '.', ',');
+        ASSERT_TRUE(textToReal(text, ',', comma)) << text;
+        ASSERT_EQ(std::bit_cast<uint32_t>(comma), std::bit_cast<uint32_t>(expected)) << text;
+    }
 }
 
 // ---- hostile input

@@ -298,7 +298,7 @@ void loadText(TGLAll3dsMesh& model, TStream& stream, const std::string& source) 
     model.FNumMeshes = 0;
     model.FNumMaterials = 0;
     {
-        MsText text(readRest(stream), source, routine);
+        MsText text(stream, source, routine);
         MsaReader reader(model, text);
         reader.walk();
         reader.finish();

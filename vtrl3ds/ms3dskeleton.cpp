@@ -121,7 +121,7 @@ void BoneReader::keys(TGL3dsBone& b, const char* kind, const char* item, std::ve
 // Reads the bone section from the rest of the stream; `source` names it in messages.
 void loadText(TGLSkeleton& skeleton, TStream& stream, const std::string& source) {
     {
-        MsText text(readRest(stream), source, routine);
+        MsText text(stream, source, routine);
         BoneReader(skeleton, text).walk();
     }
     // Parents are found by name among all bones; a parent listed after its child is found, but

@@ -3,10 +3,12 @@
 // number and what was being read; no count is trusted before the text is seen to hold it.
 #include "vtrl3ds/ms3dtext.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/stream.h"
@@ -118,6 +120,18 @@ NumberStatus parseInt32(std::string_view s, int32_t& value) {
 }
 
 NumberStatus parseFloat(std::string_view s, char separator, float& value) {
+    // The usual field ("-12.5", "0.000000"): with a point as separator, a text that opens with a
+    // digit (after a minus) and that std::from_chars reads whole has the grammar above. Anything
+    // else takes the full path, which also tells an invalid text from an out-of-range one.
+    const size_t digitAt = !s.empty() && s[0] == '-' ? 1 : 0;
+    if (separator == '.' && digitAt < s.size() && isDigit(s[digitAt])) {
+        float f = 0;
+        const auto r = std::from_chars(s.data(), s.data() + s.size(), f);
+        if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
+            value = f;
+            return NumberStatus::ok;
+        }
+    }
     float f = 0;
     const NumberStatus status = convertReal(s, separator, f);
     // from_chars refuses values beyond the float range; a double that rounds to one is refused too.
@@ -128,19 +142,6 @@ NumberStatus parseFloat(std::string_view s, char separator, float& value) {
 
 NumberStatus parseDouble(std::string_view s, char separator, double& value) {
     return convertReal(s, separator, value);
-}
-
-std::string readRest(TStream& stream) {
-    const int64_t left = stream.Size() - stream.Position();
-    std::string text(left > 0 ? static_cast<size_t>(left) : 0, '\0');
-    int64_t got = 0;
-    while (got < static_cast<int64_t>(text.size())) {
-        const int64_t n = stream.Read(text.data() + got, static_cast<int64_t>(text.size()) - got);
-        if (n <= 0) break;
-        got += n;
-    }
-    text.resize(static_cast<size_t>(got));
-    return text;
 }
 
 std::string quoted(std::string_view s) {
@@ -159,31 +160,71 @@ std::string describe(const Item& item) {
 
 // ---- The line cursor ---------------------------------------------------------------------------
 
-MsText::MsText(std::string text, std::string source, const char* routine)
-    : FText(std::move(text)), FSource(std::move(source)), FRoutine(routine), FSeparator(DecimalSeparator()) {
+namespace {
+
+constexpr size_t pieceSize = size_t{1} << 20;  // bytes read from the stream at a time
+
+}  // namespace
+
+MsText::MsText(TStream& stream, std::string source, const char* routine)
+    : FStream(stream), FSource(std::move(source)), FRoutine(routine), FSeparator(DecimalSeparator()) {
     findLineEnd();
 }
 
-// The nearest line break at or after FStart. The next LF and the next CR are remembered, so each
-// byte of the text is searched at most once for each.
+// Keeps the bytes from the current line's start, moved to the front, and reads the next piece
+// after them; a line longer than the buffer doubles it.
+void MsText::refill() {
+    const size_t shift = FStart;
+    const size_t kept = FSize - shift;
+    if (kept + pieceSize > FCapacity) {
+        const size_t capacity = std::max(2 * FCapacity, kept + pieceSize);
+        auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (kept) std::memcpy(bigger.get(), FBuffer.get() + shift, kept);
+        FBuffer = std::move(bigger);
+        FCapacity = capacity;
+    } else if (shift && kept) {
+        std::memmove(FBuffer.get(), FBuffer.get() + shift, kept);
+    }
+    FStart -= shift, FEnd -= shift, FNext -= shift, FSize = kept;
+    const int64_t got = FStream.Read(FBuffer.get() + FSize, static_cast<int64_t>(FCapacity - FSize));
+    if (got <= 0) FEof = true;
+    FSize += static_cast<size_t>(std::max<int64_t>(got, 0));
+    FFound = false;
+}
+
+// The first c at or after FStart among the bytes held, or FSize.
+size_t MsText::find(char c) const {
+    const void* p = std::memchr(FBuffer.get() + FStart, c, FSize - FStart);
+    return p ? static_cast<size_t>(static_cast<const char*>(p) - FBuffer.get()) : FSize;
+}
+
+// Sets FEnd and FNext when the line under the cursor is held whole with its break (a CR at the
+// end of the bytes held may be the first half of a CR LF); false when more must be read first.
+bool MsText::breakFound() {
+    if (!FFound || FNextLF < FStart) FNextLF = find('\n');
+    if (!FFound || FNextCR < FStart) FNextCR = find('\r');
+    FFound = true;
+    FEnd = std::min(FNextLF, FNextCR);
+    if (FEnd == FSize || (FBuffer[FEnd] == '\r' && FEnd + 1 == FSize && !FEof)) return false;
+    FNext = FEnd + ((FBuffer[FEnd] == '\r' && FEnd + 1 < FSize && FBuffer[FEnd + 1] == '\n') ? 2 : 1);
+    return true;
+}
+
 void MsText::findLineEnd() {
-    const size_t size = FText.size();
-    if (FStart >= size) {
-        FStart = FEnd = FNext = size;
+    while (FStart >= FSize && !FEof) refill();
+    if (FStart >= FSize) {
+        FEnd = FNext = FSize;  // past the last line
         return;
     }
-    auto find = [&](char c) {
-        const void* p = std::memchr(FText.data() + FStart, c, size - FStart);
-        return p ? static_cast<size_t>(static_cast<const char*>(p) - FText.data()) : size;
-    };
-    // At the first line nothing is remembered yet.
-    if (FNextLF < FStart || FStart == 0) FNextLF = find('\n');
-    if (FNextCR < FStart || FStart == 0) FNextCR = find('\r');
-    FEnd = std::min(FNextLF, FNextCR);
-    if (FEnd == size)
-        FNext = size;
-    else
-        FNext = FEnd + ((FText[FEnd] == '\r' && FEnd + 1 < size && FText[FEnd + 1] == '\n') ? 2 : 1);
+    while (!breakFound()) {
+        if (FEof) {
+            FEnd = FNext = FSize;  // the last line, without a break
+            return;
+        }
+        refill();
+    }
+    // Whether another line follows is known only once a byte after this one is held.
+    if (FNext == FSize && !FEof) refill();
 }
 
 void MsText::advance() {
@@ -198,7 +239,8 @@ void MsText::nextLine(const Item& what) {
 }
 
 void MsText::checkRoom(int64_t count, size_t minBytes, const Item& what) const {
-    const size_t left = FText.size() - FNext;
+    const int64_t unread = std::max<int64_t>(FStream.Size() - FStream.Position(), 0);
+    const size_t left = FSize - FNext + static_cast<size_t>(unread);
     // Every item is a line of at least minBytes - 1 characters and a break; the last needs no break.
     if (count > 0 && static_cast<uint64_t>(count) > (left + 1) / minBytes)
         fail<EIndexError>(std::to_string(count) + " " + describe(what) + " cannot fit in the " +

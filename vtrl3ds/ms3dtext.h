@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,9 +29,6 @@ NumberStatus parseFloat(std::string_view s, char separator, float& value);
 // The same at double precision.
 NumberStatus parseDouble(std::string_view s, char separator, double& value);
 
-// Reads the rest of a stream (from its position to its end).
-std::string readRest(TStream& stream);
-
 // What a line or field belongs to, for messages ("vertex 3 of 12 of mesh 'Body'"); cheap to make,
 // turned into text only when something fails.
 struct Item {
@@ -42,17 +40,18 @@ struct Item {
 };
 std::string describe(const Item& item);
 
-// A text split into lines at CR, LF or CR LF (a break at the very end starts no further line),
-// walked by a cursor that may stand past the last line. Errors name the routine, the source and
-// the 1-based number of the line under the cursor.
+// The rest of a stream as lines split at CR, LF or CR LF (a break at the very end starts no
+// further line), read a piece at a time and walked by a cursor that may stand past the last line.
+// Errors name the routine, the source and the 1-based number of the line under the cursor; a
+// stream that fails to read raises its own EStreamError.
 class MsText {
   public:
-    // The separator real numbers are read with is DecimalSeparator at this moment.
-    MsText(std::string text, std::string source, const char* routine);
+    // The separator real numbers are read with is DecimalSeparator() at this moment.
+    MsText(TStream& stream, std::string source, const char* routine);
 
-    bool atLine() const { return FStart < FText.size(); }      // the cursor is on a line
-    bool onLastLine() const { return FNext >= FText.size(); }  // ... and it is the last one
-    std::string_view line() const { return {FText.data() + FStart, FEnd - FStart}; }
+    bool atLine() const { return FStart < FSize; }              // the cursor is on a line
+    bool onLastLine() const { return FEof && FNext >= FSize; }  // ... and it is the last one
+    std::string_view line() const { return {FBuffer.get() + FStart, FEnd - FStart}; }
     int64_t lineNumber() const { return FLine; }
     char separator() const { return FSeparator; }
     // Moves to the next line, or past the last one.
@@ -83,16 +82,24 @@ class MsText {
 
   private:
     void findLineEnd();
+    bool breakFound();
+    void refill();
+    size_t find(char c) const;
 
-    std::string FText;
+    TStream& FStream;
     std::string FSource;
     const char* FRoutine;
     char FSeparator;
-    size_t FStart = 0;   // first byte of the current line
-    size_t FEnd = 0;     // the byte after its last character
-    size_t FNext = 0;    // first byte of the next line
-    size_t FNextLF = 0;  // first LF at or after FStart (or the size); kept so long CR-only texts stay linear
-    size_t FNextCR = 0;  // the same for CR
+    std::unique_ptr<char[]> FBuffer;  // the bytes from the current line's start on
+    size_t FCapacity = 0;
+    size_t FSize = 0;     // bytes held
+    bool FEof = false;    // the stream has nothing more
+    size_t FStart = 0;    // first byte of the current line
+    size_t FEnd = 0;      // the byte after its last character
+    size_t FNext = 0;     // first byte of the next line
+    size_t FNextLF = 0;   // first LF at or after FStart (FSize for none held); remembered, so
+    size_t FNextCR = 0;   // ... each byte is searched once for each, also in CR-only texts
+    bool FFound = false;  // FNextLF and FNextCR hold for the bytes held
     int64_t FLine = 1;
 };
 

@@ -5,6 +5,7 @@
 // refused with the file and line named; and the two MIT-licensed real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -224,6 +225,35 @@ TEST(MS3D, cr_lf_and_crlf_line_breaks_read_alike) {
         EXPECT_EQ(model.FMesh[0]->FName, "Body");
         EXPECT_EQ(model.FMesh[1]->FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0}));
         EXPECT_EQ(model.FMaterial[2]->FFileName, ".\\gull.bmp");
+    }
+}
+
+// A stream that hands out at most `piece` bytes per read, so lines and CR LF pairs straddle reads.
+class TrickleStream : public TMemoryStream {
+  public:
+    TrickleStream(const std::string& text, int64_t piece)
+        : TMemoryStream(std::vector<uint8_t>(text.begin(), text.end())), FPiece(piece) {}
+    int64_t Read(void* Buffer, int64_t Count) override {
+        return TMemoryStream::Read(Buffer, std::min(Count, FPiece));
+    }
+
+  private:
+    int64_t FPiece;
+};
+
+TEST(MS3D, text_arriving_in_small_pieces_reads_alike) {
+    std::string crlf;
+    for (char c : sampleText()) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (int64_t piece : {1, 2, 3, 7, 64}) {
+        TGLAll3dsMesh model;
+        TrickleStream stream(crlf, piece);
+        model.LoadMSAFromStream(stream);
+        ASSERT_EQ(model.FNumMeshes, 2) << piece;
+        EXPECT_EQ(model.FMesh[1]->FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0})) << piece;
+        EXPECT_EQ(model.FMaterial[2]->FFileName, ".\\gull.bmp") << piece;
+        TGLAll3dsMesh cut;
+        TrickleStream cutStream("Meshes: 1\r\n\"M\" 0 0\r\n1\r\n0 1 2 3 4 5\r\n", piece);
+        EXPECT_THROW(cut.LoadMSAFromStream(cutStream), EIndexError) << piece;
     }
 }
 

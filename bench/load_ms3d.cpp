@@ -1,0 +1,341 @@
+// MilkShape 3D ASCII loading on a file made here in the shape of the project's anchor file (16
+// meshes, about 500,000 vertices and a million triangles, 3 materials, 2 bones; about 79 MB, meant
+// to be byte-identical to the anchor generator's output). No peer library reads this text format,
+// so ours is set against two floors measured in the same run: reading the file, and splitting it
+// into fields while converting every number. Beside them, the parts of our load on their own
+// (the line walk, the model pass, the skeleton pass, the passes after the walk, the vertex binding)
+// show where the time goes, and one load in a forked child gives the peak memory.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/skeleton.h"
+#include "vtrl3ds/stream.h"
+
+namespace {
+
+// ---- The file --------------------------------------------------------------------------------
+
+struct Rng {
+    uint64_t s;
+    uint64_t next() {
+        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double range(double a, double b) {
+        return a + (b - a) * double(next() >> 11) * (1.0 / 9007199254740992.0);
+    }
+};
+
+struct MeshSpec {
+    int w, h, shape;
+};
+
+struct Geometry {
+    std::vector<float> pos, uv;
+    std::vector<uint16_t> tri;  // a b c per triangle
+    std::vector<bool> smooth;   // the triangle's smoothing group is not 0
+};
+
+// A point of the parametric surface (torus, sphere band, terrain or tube) with its bump.
+void surfacePoint(const MeshSpec& m, double u, double v, double R, double r, double bump, double p[3]) {
+    const double PI = 3.14159265358979323846, a = 2 * PI * u;
+    switch (m.shape) {
+        case 0:
+            p[0] = (R + (r + bump) * std::cos(2 * PI * v)) * std::cos(a);
+            p[1] = (R + (r + bump) * std::cos(2 * PI * v)) * std::sin(a);
+            p[2] = (r + bump) * std::sin(2 * PI * v);
+            break;
+        case 1:
+            p[0] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::cos(a);
+            p[1] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::sin(a);
+            p[2] = (R + bump) * std::cos(PI * (0.01 + 0.98 * v));
+            break;
+        case 2:
+            p[0] = (u - 0.5) * 4 * R;
+            p[1] = (v - 0.5) * 4 * R;
+            p[2] = 3 * bump + 2 * std::sin(5 * u + 3 * v);
+            break;
+        default:
+            p[0] = (r + bump) * std::cos(a);
+            p[1] = (r + bump) * std::sin(a);
+            p[2] = (v - 0.5) * 3 * R;
+            break;
+    }
+}
+
+// A (w+1) x (h+1) grid with a duplicated seam, two triangles per cell.
+Geometry surface(const MeshSpec& m, Rng& rng, float tx, float ty) {
+    const double PI = 3.14159265358979323846;
+    const double R = rng.range(20, 40), r = rng.range(5, 12), amp = rng.range(0.2, 1.5),
+                 freq = rng.range(3, 9);
+    Geometry g;
+    for (int j = 0; j <= m.h; ++j)
+        for (int i = 0; i <= m.w; ++i) {
+            const double u = double(i) / m.w, v = double(j) / m.h;
+            double p[3];
+            surfacePoint(m, u, v, R, r, amp * std::sin(freq * 2 * PI * u) * std::cos(freq * 2 * PI * v), p);
+            for (int c = 0; c < 3; ++c) p[c] += rng.range(-1e-3, 1e-3);
+            g.pos.insert(g.pos.end(), {float(p[0] + tx), float(p[1] + ty), float(p[2])});
+            g.uv.insert(g.uv.end(), {float(u * 4.0), float(v * 2.0)});
+        }
+    const int stride = m.w + 1;
+    for (int j = 0; j < m.h; ++j)
+        for (int i = 0; i < m.w; ++i) {
+            const auto a = uint16_t(j * stride + i), c = uint16_t((j + 1) * stride + i + 1);
+            g.tri.insert(g.tri.end(), {a, uint16_t(a + 1), c, a, c, uint16_t(c - 1)});
+            const bool smooth = j % 97 != 96;
+            g.smooth.insert(g.smooth.end(), {smooth, smooth});
+        }
+    return g;
+}
+
+void appendf(std::string& s, const char* format, auto... args) {
+    char line[512];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    s.append(line, size_t(n));
+}
+
+void appendMesh(std::string& s, int k, Rng& rng) {
+    const MeshSpec m = k % 2 == 0 ? MeshSpec{181, 181, k % 4} : MeshSpec{172, 171, k % 4};
+    const float tx = float((k % 4) * 120.0), ty = float((k / 4) * 120.0);
+    const Geometry g = surface(m, rng, tx, ty);
+    const size_t nv = g.pos.size() / 3, nf = g.tri.size() / 3;
+    appendf(s, "\"Part%02d\" 0 %d\n%zu\n", k + 1, k % 3, nv);
+    for (size_t i = 0; i < nv; ++i)
+        appendf(s, "0 %.6f %.6f %.6f %.6f %.6f %d\n", g.pos[3 * i], g.pos[3 * i + 1], g.pos[3 * i + 2],
+                g.uv[2 * i], 1.0f - g.uv[2 * i + 1], k % 2);
+    appendf(s, "%zu\n", nv);
+    for (size_t i = 0; i < nv; ++i) {
+        const double x = g.pos[3 * i] - tx, y = g.pos[3 * i + 1] - ty, z = g.pos[3 * i + 2];
+        double l = std::sqrt(x * x + y * y + z * z);
+        if (l == 0) l = 1;
+        appendf(s, "%.6f %.6f %.6f\n", x / l, y / l, z / l);
+    }
+    appendf(s, "%zu\n", nf);
+    for (size_t i = 0; i < nf; ++i) {
+        const uint16_t* t = &g.tri[3 * i];
+        appendf(s, "0 %u %u %u %u %u %u %u\n", t[0], t[1], t[2], t[0], t[1], t[2], g.smooth[i] ? 1u : 0u);
+    }
+}
+
+std::string makeText(uint64_t seed) {
+    Rng rng{seed ^ 0x3D5ull};
+    std::string s;
+    s.reserve(100u << 20);
+    s += "// MilkShape 3D ASCII\n\nFrames: 30\nFrame: 1\n\nMeshes: 16\n";
+    for (int k = 0; k < 16; ++k) appendMesh(s, k, rng);
+    s += "\nMaterials: 3\n";
+    const char* names[3] = {"Brushed Steel", "Red Plastic", "Tinted Glass"};
+    for (int m = 0; m < 3; ++m)
+        appendf(s,
+                "\"%s\"\n0.200000 0.200000 0.200000 1.000000\n0.800000 0.800000 0.800000 1.000000\n"
+                "1.000000 1.000000 1.000000 1.000000\n0.000000 0.000000 0.000000 "
+                "1.000000\n%.6f\n%.6f\n\"%s\"\n\"\"\n",
+                names[m], 40.0 + 20 * m, m == 2 ? 0.35 : 1.0, m == 0 ? ".\\steel.tga" : "");
+    s += "\nBones: 2\n\"root\"\n\"\"\n0 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"
+         "2\n1.000000 0.000000 0.000000 0.000000\n30.000000 0.000000 0.000000 0.000000\n"
+         "2\n1.000000 0.000000 0.000000 0.000000\n30.000000 0.000000 0.000000 1.570796\n"
+         "\"child\"\n\"root\"\n0 0.000000 10.000000 0.000000 0.000000 0.000000 0.000000\n"
+         "0\n0\n";
+    s += "GroupComments: 0\nMaterialComments: 0\nBoneComments: 0\nModelComment: 0\n";
+    return s;
+}
+
+const std::string& modelPath() {
+    static const std::string path = [] {
+        const std::string p = (std::filesystem::temp_directory_path() / "vtrl_bench_model_ms3d.txt").string();
+        const std::string text = makeText(20240601);
+        std::ofstream(p, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+        return p;
+    }();
+    return path;
+}
+
+std::string fileText(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) std::abort();
+    std::string text(std::filesystem::file_size(path), '\0');
+    if (std::fread(text.data(), 1, text.size(), f) != text.size()) std::abort();
+    std::fclose(f);
+    return text;
+}
+
+void setBytes(benchmark::State& state) {
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(modelPath())));
+}
+
+size_t triangles(const TGLAll3dsMesh& model) {
+    size_t n = 0;
+    for (const TGL3dsMesh* m : model.FMesh) n += size_t(m->FNumIndices / 3);
+    return n;
+}
+
+// ---- Floors and ours -------------------------------------------------------------------------
+
+void BM_ReadFileFloor(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(fileText(modelPath()).data());
+    setBytes(state);
+}
+
+// Splitting every line at blanks and converting every field that reads as a number with
+// std::from_chars (integers too, as floats), in one pass over the text read beforehand.
+void BM_SplitParseFloor(benchmark::State& state) {
+    const std::string text = fileText(modelPath());
+    auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\r'; };
+    for (auto _ : state) {
+        double sum = 0;
+        const char* p = text.data();
+        const char* end = p + text.size();
+        while (p < end) {
+            while (p < end && blank(*p)) ++p;
+            const char* field = p;
+            while (p < end && !blank(*p)) ++p;
+            float v = 0;
+            std::from_chars(field, p, v);
+            sum += v;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    setBytes(state);
+}
+
+// The whole file load: model, skeleton (a second read and walk of the file) and vertex binding.
+void BM_Vtrl3ds(benchmark::State& state) {
+    size_t faces = 0;
+    for (auto _ : state) {
+        TGLAll3dsMesh model;
+        model.LoadFromFile(modelPath());
+        faces = triangles(model);
+    }
+    state.counters["triangles"] = double(faces);
+    setBytes(state);
+}
+
+// ---- Where our time goes --------------------------------------------------------------------
+
+// Only splitting the text into lines (from memory), as both walks do.
+void BM_Part_LineWalk(benchmark::State& state) {
+    const std::string text = fileText(modelPath());
+    for (auto _ : state) {
+        TMemoryStream stream(text.data(), text.size());
+        vtrl3ds_internal::MsText lines(stream, "bench", "bench");
+        size_t n = 0;
+        for (; lines.atLine(); lines.advance()) ++n;
+        benchmark::DoNotOptimize(n);
+    }
+}
+
+// The model pass from memory: meshes, materials, the passes after the walk; no file, no skeleton.
+void BM_Part_ModelPass(benchmark::State& state) {
+    const std::string text = fileText(modelPath());
+    for (auto _ : state) {
+        TGLAll3dsMesh model;
+        TMemoryStream stream(text.data(), text.size());
+        model.LoadMSAFromStream(stream);
+        benchmark::DoNotOptimize(model.FMesh.data());
+    }
+}
+
+// The skeleton pass from memory: every line tested for the headers, the two bones read.
+void BM_Part_SkeletonPass(benchmark::State& state) {
+    const std::string text = fileText(modelPath());
+    for (auto _ : state) {
+        TGLAll3dsMesh model;
+        auto* skeleton = new TGLSkeleton(&model);
+        TMemoryStream stream(text.data(), text.size());
+        skeleton->LoadMSAFromStream(stream);
+        benchmark::DoNotOptimize(skeleton->FBone.data());
+    }
+}
+
+void passBenchmark(benchmark::State& state, void (TGLAll3dsMesh::*pass)()) {
+    TGLAll3dsMesh model;
+    model.LoadFromFile(modelPath());
+    for (auto _ : state) (model.*pass)();
+}
+
+void BM_Part_CalculateSize(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalculateSize);
+}
+void BM_Part_CalculateRenderOrder(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::CalculateRenderOrder);
+}
+// Each call moves the bound vertices once more; the work is the same.
+void BM_Part_InitSkin(benchmark::State& s) {
+    passBenchmark(s, &TGLAll3dsMesh::InitSkin);
+}
+
+long statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+// In a forked child: the heap this process freed goes back to the system and the peak is reset to
+// the present size, so the peak after one load less the size before it is what the load took.
+long childLoadPeakKiB() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = statusKiB("VmRSS:");
+    {
+        TGLAll3dsMesh model;
+        model.LoadFromFile(modelPath());
+    }
+    return statusKiB("VmHWM:") - before;
+}
+
+// Peak resident memory one load adds, measured in a forked child.
+void BM_PeakMemory(benchmark::State& state) {
+    double extraMiB = -1;
+    modelPath();  // the file is made here, not in the child
+    for (auto _ : state) {
+        int fd[2];
+        if (pipe(fd) != 0) std::abort();
+        const pid_t child = fork();
+        if (child == 0) {
+            const long peak = childLoadPeakKiB();
+            _exit(write(fd[1], &peak, sizeof peak) == sizeof peak ? 0 : 1);
+        }
+        long peak = -1;
+        if (read(fd[0], &peak, sizeof peak) != sizeof peak) peak = -1;
+        close(fd[0]);
+        close(fd[1]);
+        waitpid(child, nullptr, 0);
+        extraMiB = double(peak) / 1024.0;
+    }
+    state.counters["peak_extra_MiB"] = extraMiB;
+}
+
+#define TIMED(b) BENCHMARK(b)->Unit(benchmark::kMillisecond)->UseRealTime()
+TIMED(BM_ReadFileFloor)->Repetitions(7)->ReportAggregatesOnly(true);
+TIMED(BM_SplitParseFloor)->Repetitions(7)->ReportAggregatesOnly(true);
+TIMED(BM_Vtrl3ds)->Repetitions(7)->ReportAggregatesOnly(true);
+TIMED(BM_Part_LineWalk);
+TIMED(BM_Part_ModelPass);
+TIMED(BM_Part_SkeletonPass);
+TIMED(BM_Part_CalculateSize);
+TIMED(BM_Part_CalculateRenderOrder);
+TIMED(BM_Part_InitSkin);
+TIMED(BM_PeakMemory)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

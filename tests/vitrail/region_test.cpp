@@ -177,6 +177,13 @@ TEST_F(Regions, deep_images_get_the_halftone_palette_and_failures_leave_it_alone
     EXPECT_EQ(BitmapToRegion(dir.write("cut.bmp", cut).c_str(), kMagentaRef, 1), 0u);
     EXPECT_EQ(BitmapToRegion(dir.write("text.bmp", {'h', 'e', 'l', 'l', 'o'}).c_str(), kMagentaRef, 1), 0u);
     EXPECT_EQ(BitmapToRegion(nullptr, kMagentaRef, 1), 0u);
+    // A header declaring 30000 x 30000 pixels in a file of 118 bytes is refused from the header.
+    std::vector<uint8_t> huge = Bmp24(1, 1, kRed);
+    const int32_t side = 30000;
+    std::memcpy(huge.data() + 18, &side, 4);
+    std::memcpy(huge.data() + 22, &side, 4);
+    huge.resize(118, 0);
+    EXPECT_EQ(LoadBMPFromFile(dir.write("huge.bmp", huge).c_str(), untouched), 0u);
 }
 
 TEST_F(Regions, region_data_is_checked_against_the_bytes_given) {

@@ -1,6 +1,8 @@
 // BMP decoding for the toolkit, on SDL's BMP loader: the result is what GetObjectA describes,
 // bottom-up rows padded to 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images, and
-// packed colour-table indices for images of 8 bits or fewer. Unreadable files give handle 0.
+// packed colour-table indices for images of 8 bits or fewer. Unreadable files, and files too
+// short for the size they declare, give handle 0.
+#include <cstdlib>
 #include <vector>
 
 #include "vitrail/platform/internal.h"
@@ -9,16 +11,44 @@ using vtrlplat::Bitmap;
 
 namespace {
 
-// The bit count a BMP file's header declares (core or info header), 0 when it cannot be read.
-// The stream is left at its start.
-int declaredDepth(SDL_RWops* rw) {
-    uint8_t h[30] = {};
+// What a BMP file's header declares, read before SDL decodes it.
+struct BmpHeader {
+    int depth = 0;            // bits per pixel, 0 when the header cannot be read
+    bool fitsInFile = false;  // the declared size is one the file can hold
+};
+
+uint32_t readLE(const uint8_t* p, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes; i-- > 0;) v = (v << 8) | p[i];
+    return v;
+}
+
+// Uncompressed pixel rows must lie in the file; run-length images (whose few bytes may stand
+// for many pixels) are held to maxRunLengthPixels. Nothing is allocated for a size the file
+// cannot back. The stream is left at its start.
+BmpHeader probeHeader(SDL_RWops* rw) {
+    constexpr int64_t maxRunLengthPixels = int64_t{1} << 26;
+    uint8_t h[34] = {};
     const size_t got = SDL_RWread(rw, h, 1, sizeof h);
+    const int64_t fileSize = SDL_RWsize(rw);
     SDL_RWseek(rw, 0, RW_SEEK_SET);
-    if (got < 26 || h[0] != 'B' || h[1] != 'M') return 0;
-    const uint32_t headerSize = h[14] | h[15] << 8 | h[16] << 16 | static_cast<uint32_t>(h[17]) << 24;
-    if (headerSize == 12) return h[24] | h[25] << 8;
-    return got < sizeof h ? 0 : h[28] | h[29] << 8;
+    if (got < 26 || h[0] != 'B' || h[1] != 'M') return {};
+    const uint32_t headerSize = readLE(h + 14, 4);
+    const bool core = headerSize == 12;
+    if (!core && got < sizeof h) return {};
+    const int64_t width = core ? readLE(h + 18, 2) : static_cast<int32_t>(readLE(h + 18, 4));
+    const int64_t rows = core ? readLE(h + 20, 2) : std::abs(int64_t{static_cast<int32_t>(readLE(h + 22, 4))});
+    BmpHeader out;
+    out.depth = static_cast<int>(readLE(h + (core ? 24 : 28), 2));
+    const uint32_t compression = core ? 0 : readLE(h + 30, 4);
+    if (compression == 1 || compression == 2) {
+        out.fitsInFile = width * rows <= maxRunLengthPixels;
+    } else {
+        const int64_t stride = ((width * out.depth + 31) / 32) * 4;
+        const int64_t available = fileSize - 14 - int64_t{headerSize};
+        out.fitsInFile = rows == 0 || stride <= 0 || (available >= 0 && stride <= available / rows);
+    }
+    return out;
 }
 
 // A colour-table bitmap of `depth` bits (1, 2, 4 or 8) from SDL's 8-bit indexed surface.
@@ -52,7 +82,12 @@ HANDLE LoadImageA(HINSTANCE, const char* file, UINT type, int32_t, int32_t, UINT
     if (!file || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE)) return 0;
     SDL_RWops* rw = SDL_RWFromFile(file, "rb");
     if (!rw) return 0;
-    const int depth = declaredDepth(rw);
+    const BmpHeader header = probeHeader(rw);
+    if (!header.fitsInFile) {
+        SDL_RWclose(rw);
+        return 0;
+    }
+    const int depth = header.depth;
     SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
     if (!loaded) return 0;
     if ((depth == 1 || depth == 2 || depth == 4 || depth == 8) && loaded->format->BitsPerPixel == 8 &&

@@ -32,8 +32,9 @@ constexpr size_t triangleBytes = 14;  // flags, three vertex and three normal in
 constexpr size_t meshBytes = 12;      // header (name flags material) and three count lines
 constexpr size_t materialBytes = 27;  // name, three colour lines, emissive, shininess, transparency, two maps
 
+// Tested on every line between blocks: the first character is compared alone first.
 bool startsWith(std::string_view line, std::string_view header) {
-    return line.substr(0, header.size()) == header;
+    return !line.empty() && line[0] == header[0] && line.substr(0, header.size()) == header;
 }
 
 std::string withoutQuotes(std::string_view s) {

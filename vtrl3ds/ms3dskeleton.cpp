@@ -25,8 +25,9 @@ constexpr std::string_view bonesHeader = "Bones: ";
 constexpr size_t boneBytes = 19;  // name, parent, rest pose (7 fields), two key counts
 constexpr size_t keyBytes = 8;    // time x y z
 
+// Tested on every line between blocks: the first character is compared alone first.
 bool startsWith(std::string_view line, std::string_view header) {
-    return line.substr(0, header.size()) == header;
+    return !line.empty() && line[0] == header[0] && line.substr(0, header.size()) == header;
 }
 
 // The nearest integer, an exact half going to the even neighbour.

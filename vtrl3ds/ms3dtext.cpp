@@ -4,6 +4,7 @@
 #include "vtrl3ds/ms3dtext.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -26,6 +27,14 @@ bool isBlank(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= 32;
 }
+
+// Characters that end an unquoted field: blanks and the comma (a table, as every byte is tested).
+constexpr std::array<bool, 256> endsField = [] {
+    std::array<bool, 256> table{};
+    for (int c = 1; c <= 32; ++c) table[static_cast<size_t>(c)] = true;
+    table[','] = true;
+    return table;
+}();
 
 // The layout of a real number found by scanNumber: where its parts are within the text.
 struct RealShape {
@@ -103,19 +112,22 @@ NumberStatus convertReal(std::string_view s, char separator, T& value) {
 }  // namespace
 
 NumberStatus parseInt32(std::string_view s, int32_t& value) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    const bool negative = i < s.size() && s[i] == '-';
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    if (i == s.size()) return NumberStatus::invalid;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (!isDigit(s[i])) return NumberStatus::invalid;
-        v = std::min<int64_t>(v * 10 + (s[i] - '0'), int64_t{1} << 32);
+    const char* p = s.data();
+    const char* const e = p + s.size();
+    while (p < e && *p == ' ') ++p;
+    const bool negative = p < e && *p == '-';
+    if (p < e && (*p == '+' || *p == '-')) ++p;
+    if (p == e) return NumberStatus::invalid;
+    // Saturates at 2^32, which is beyond the range either way (v * 10 + 9 cannot overflow).
+    constexpr uint64_t beyond = uint64_t{1} << 32;
+    uint64_t v = 0;
+    for (; p < e; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) return NumberStatus::invalid;
+        v = std::min(v * 10 + digit, beyond);
     }
-    if (negative) v = -v;
-    if (v < INT32_MIN || v > INT32_MAX) return NumberStatus::outOfRange;
-    value = static_cast<int32_t>(v);
+    if (v > (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX})) return NumberStatus::outOfRange;
+    value = negative ? static_cast<int32_t>(-static_cast<int64_t>(v)) : static_cast<int32_t>(v);
     return NumberStatus::ok;
 }
 
@@ -304,7 +316,7 @@ FieldList::FieldList(const MsText& text, size_t needed, const Item& what) : FTex
             FField[n++] = std::string_view(start, static_cast<size_t>(p - start));
             if (p < e) ++p;
         } else {
-            while (p < e && !isBlank(*p) && *p != ',') ++p;
+            while (p < e && !endsField[static_cast<unsigned char>(*p)]) ++p;
             FField[n++] = std::string_view(start, static_cast<size_t>(p - start));
         }
         while (p < e && isBlank(*p)) ++p;

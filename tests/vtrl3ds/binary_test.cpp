@@ -1,8 +1,7 @@
 // The binary model format through a test-side writer: the record layout and its odd corners
 // (a seventh corner, empty face lists, short map names, a normal count that disagrees), hostile
 // input (every truncation, huge and negative counts, indices outside 16 bits), a round trip of a
-// 3DS-loaded model, the front end drawing a .bin scene, and the inspector reporting one.
-#include <GL/gl.h>
+// 3DS-loaded model, the file dispatch and the inspector reporting a .bin file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "build_model.h"
-#include "support/gl_context.h"
 #include "temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "writer3ds.h"
@@ -201,7 +199,11 @@ TEST(BinaryFormat, sample_fills_every_field_as_stored) {
     // The normal count said 0: three normals were read all the same.
     ASSERT_EQ(pane.FVNormal.size(), 3u);
     EXPECT_POINT(pane.FVNormal[2], 2, 0, 1);
+    // Seven corners: the seventh belongs to no face, two face material indices follow it.
+    EXPECT_EQ(pane.FNumIndices, 7);
+    EXPECT_EQ(pane.FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0, 1}));
     EXPECT_EQ(pane.FNormalIndices, (std::vector<uint16_t>{2, 1, 0, 0, 1, 2, 1}));
+    EXPECT_EQ(pane.FMatID, (std::vector<uint16_t>{1, 0}));
     // Not derived by this loader: face normals, pivots, ids.
     EXPECT_TRUE(pane.FaceNormal.empty());
     EXPECT_EQ(pane.FId, 0);
@@ -224,28 +226,16 @@ TEST(BinaryFormat, sample_fills_every_field_as_stored) {
 TEST(BinaryFormat, post_processing_takes_boxes_and_moves_see_through_meshes_last) {
     TGLAll3dsMesh model;
     ASSERT_EQ(loadError(model, sampleBin()), "");
-    // The seventh corner of "Pane" belongs to no face but still counts for its box.
     EXPECT_POINT(model.FMesh[1]->FMinimum, -1, -3, 5);
     EXPECT_POINT(model.FMesh[1]->FMaximum, 0, 0, 5);
     EXPECT_POINT(model.FMinimum, -1, -3, 0);
     EXPECT_POINT(model.FMaximum, 2, 2, 5);
-    // "Pane" has a face of the see-through "Glass": drawn after "Box"; a single pair keeps its order
-    // when the see-through mesh is already last.
+    // "Pane" has a face of the see-through "Glass": drawn after "Box", wherever it is stored.
     EXPECT_EQ(model.FRenderOrder, (std::vector<int32_t>{0, 1}));
     std::vector<MeshRecord> swapped = sampleMeshes();
     std::swap(swapped[0], swapped[1]);
     ASSERT_EQ(loadError(model, binFile(swapped, sampleMaterials())), "");
     EXPECT_EQ(model.FRenderOrder, (std::vector<int32_t>{1, 0}));
-}
-
-TEST(BinaryFormat, seventh_corner_belongs_to_no_face_and_the_next_record_follows_it) {
-    TGLAll3dsMesh model;
-    ASSERT_EQ(loadError(model, sampleBin()), "");
-    const TGL3dsMesh& pane = *model.FMesh[1];
-    EXPECT_EQ(pane.FNumIndices, 7);
-    EXPECT_EQ(pane.FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0, 1}));
-    EXPECT_EQ(pane.FMatID, (std::vector<uint16_t>{1, 0}));
-    EXPECT_EQ(model.FMaterial[0]->FName, "Red");
 }
 
 TEST(BinaryFormat, fewer_than_three_corners_leave_no_face_material) {
@@ -514,7 +504,7 @@ TEST(BinaryRoundTrip, model_loaded_from_3ds_comes_back_bit_for_bit) {
     EXPECT_TRUE(copy.FMesh[0]->FaceNormal.empty());
 }
 
-// ---- Files: dispatch, front end, inspector -----------------------------------------------------
+// ---- Files: dispatch and inspector -----------------------------------------------------
 
 TEST(BinaryFile, load_from_file_dispatches_bin_in_any_case_and_reports_a_missing_file) {
     TempDir dir;
@@ -527,43 +517,6 @@ TEST(BinaryFile, load_from_file_dispatches_bin_in_any_case_and_reports_a_missing
     TGLAll3dsMesh missing;
     EXPECT_THROW(missing.LoadFromFile(dir.file("absent.bin")), EStreamError);
     EXPECT_EQ(missing.FType, MeshBIN);
-}
-
-// The triangle's stored corners run counter-clockwise on screen for the first face and clockwise
-// for the second; only the second survives the front end's front-face culling.
-TEST(BinaryFile, front_end_draws_a_bin_scene_unscaled_with_front_faces_culled) {
-    GLTestContext gl;
-    ASSERT_TRUE(gl.ok());
-    TempDir dir;
-    const std::string path = dir.write(
-        "scene.bin", binFile({{"M",
-                               0,
-                               {{0, 0, 0, 0, 0, -1},
-                                {0.5f, 0, 0, 0, 0, -1},
-                                {0, 0.5f, 0, 0, 0, -1},
-                                {0, -0.5f, 0, 0, 0, -1},
-                                {-0.5f, 0, 0, 0, 0, -1}},
-                               {{0, 0}, {1, 0}, {2, 0}, {0, 0}, {3, 0}, {4, 0}, {0, 0}, {1, 0}, {9, 0}},
-                               {0, 0, 0}}},
-                             {{"White", {}, {1, 1, 1}, 1, {}, "", "", 0}}));
-    TGL3dsModel front;
-    front.LoadModel3DS(10, path);  // the scale reaches no vertex of a .bin scene
-    ASSERT_NE(front.Scene, nullptr);
-    std::vector<GLfloat> buf(4096);
-    glFeedbackBuffer(static_cast<GLsizei>(buf.size()), GL_3D_COLOR, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    front.PutModel3DS();
-    const GLint n = glRenderMode(GL_RENDER);
-    // One polygon token, its corner count and three corners of x, y, z and RGBA.
-    ASSERT_EQ(n, 2 + 3 * 7);
-    EXPECT_EQ(buf[0], GL_POLYGON_TOKEN);
-    EXPECT_NEAR(buf[2 + 7 + 1], 300 - 150, 0.5);  // corner (0, -0.5) at the unscaled place
-    EXPECT_NEAR(buf[2 + 14 + 0], 400 - 200, 0.5);
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(buf[2 + 3 + c], c < 3 ? 0.5f : 1.0f, 1e-3);
-    GLint cull = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
-    EXPECT_EQ(cull, GL_BACK);
-    delete front.Scene;
 }
 
 TEST(BinaryFile, inspector_reports_a_bin_file_and_a_cut_one) {

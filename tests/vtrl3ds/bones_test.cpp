@@ -193,6 +193,16 @@ TEST(SkeletonFile, extension_is_tested_ignoring_case_and_others_load_nothing) {
     EXPECT_EQ(t.FName, other);
     EXPECT_EQ(t.FNumBones, 0);
     EXPECT_THROW(t.LoadFromFile(dir.file("missing.bvh")), EStreamError);
+    // MilkShape text goes to its own reader, whatever the case of ".txt".
+    const std::string milkshape = dir.file("rig.TXT");
+    std::ofstream(milkshape) << "Frames: 30\nBones: 1\n\"Root\"\n\"\"\n0 4 5 6 0 0 0\n0\n0\n\n";
+    TGLAll3dsMesh rigModel;
+    TGLSkeleton* rig = addSkeleton(rigModel);
+    rig->LoadFromFile(milkshape);
+    EXPECT_EQ(rigModel.FType, MeshMSA);
+    EXPECT_EQ(rig->FNumFrames, 30);
+    ASSERT_EQ(rig->FNumBones, 1);
+    EXPECT_POINT(translationOf(*rig->FBone[0]), 4, 5, 6);
 }
 
 }  // namespace

@@ -57,16 +57,6 @@ TEST(BoneLookup, name_matches_ignoring_ascii_case_and_first_wins) {
     EXPECT_EQ(s.GetBoneByName("Spine"), nullptr);
 }
 
-TEST(BoneMatrix, new_bone_has_identity_matrix_and_is_owned_by_its_skeleton) {
-    TGLSkeleton s(nullptr);
-    TGL3dsBone* b = addBone(s, "a");
-    ASSERT_NE(b->FMatrix, nullptr);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(b->FMatrix->m_matrix[i], i % 5 == 0 ? 1.0f : 0.0f);
-    ASSERT_EQ(s.Components().size(), 1u);
-    EXPECT_EQ(s.Components()[0], b);
-    EXPECT_EQ(b->Owner(), &s);
-}
-
 TEST(BoneMatrix, child_chains_its_translation_to_its_parent) {
     TGLSkeleton s(nullptr);
     TGL3dsBone* root = addBone(s, "Root", "", {1, 2, 3});

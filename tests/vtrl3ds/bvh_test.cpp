@@ -547,14 +547,6 @@ TEST(BvhReal, per_joint_channel_orders) {
                      {-0.1697363, 0.9854895, -0.0000009},
                      {-0.2698140, -0.0464707, 0.9617904}}});
     EXPECT_POINT(s.GetBoneByName("LeftHandThumb1")->FTranslate, 0.06496f, -0.29527f, 0.3753f);
-    TGLSkeleton t(nullptr);
-    t.LoadFromFile(realFile("pybvh_test2_yxz.bvh"));
-    EXPECT_EQ(t.FBone[0]->FBVHChannelType, 130);
-    EXPECT_POINT(t.FBone[0]->FTranslateFrame[30].Value, 148.834152f, 95.546539f, -16.32357f);
-    expectRotation(t, "Hips", 30,
-                   {{{-0.9326361, -0.1671467, 0.3197680},
-                     {-0.0661888, 0.9504457, 0.3037631},
-                     {-0.3546951, 0.2621354, -0.8974832}}});
 }
 
 TEST(BvhReal, root_listing_rotations_before_positions) {

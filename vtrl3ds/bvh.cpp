@@ -214,8 +214,9 @@ bool BvhReader::nextLine() {
         FSearched = true;
         const size_t end = std::min(FNextLF, FNextCR);
         const std::string_view line = trimmed(FText.substr(FPos, end - FPos));
-        FPos = end + (end < FText.size() ? 1 : 0);
-        if (end == FNextCR && FPos == FNextLF) ++FPos;
+        FPos = end;
+        if (FPos < FText.size())
+            FPos += (FText[FPos] == '\r' && FPos + 1 < FText.size() && FText[FPos + 1] == '\n') ? 2 : 1;
         ++FLineNo;
         if (!line.empty()) {
             FLine = line;

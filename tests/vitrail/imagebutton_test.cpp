@@ -243,6 +243,14 @@ TEST_F(ImageButton, laying_buttons_over_the_frame_keeps_the_callers_gl_state) {
     glDepthFunc(GL_NEVER);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_ONE);
+    // A complete black texture on unit 1, which stays the active unit: a textured copy is black.
+    glActiveTexture(GL_TEXTURE1);
+    GLuint black = 0;
+    const uint8_t texel[4] = {0, 0, 0, 255};
+    glGenTextures(1, &black);
+    glBindTexture(GL_TEXTURE_2D, black);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
     glEnable(GL_TEXTURE_2D);
     glPixelZoom(2, 2);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -252,13 +260,17 @@ TEST_F(ImageButton, laying_buttons_over_the_frame_keeps_the_callers_gl_state) {
     glGetFloatv(GL_CURRENT_RASTER_POSITION, rasterBefore);
     const std::vector<uint8_t> shown = frame();
     EXPECT_RGB(pixel(shown, kInside), kNormal);
-    EXPECT_RGB(pixel(shown, POINT{kLeft + kW, kTop + kH}), kClear);  // no zoomed copy beyond
+    EXPECT_RGB(pixel(shown, POINT{kLeft + kW + 2, kTop + 4}), kClear);  // a doubled copy would reach here
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint value = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE1);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    GLint value = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &value);
     EXPECT_EQ(value, GL_NEVER);
     glGetIntegerv(GL_BLEND_SRC, &value);

@@ -42,27 +42,43 @@ size_t rowOffset(const Bitmap& b, int32_t y) {
     return static_cast<size_t>(row) * static_cast<size_t>(b.stride);
 }
 
-// Pixel (x, y), y counted from the top, as B, G, R and the fourth byte of 32-bit pixels.
-RGBQUAD pixelAt(const Bitmap& b, int32_t x, int32_t y) {
+// Pixels x0 .. x0 + n - 1 of row y (counted from the top) as B, G, R and the fourth byte of
+// 32-bit pixels; colour-table indices beyond the table read as black.
+void readRow(const Bitmap& b, int32_t y, int32_t x0, int32_t n, RGBQUAD* out) {
     const uint8_t* p = b.bits.data() + rowOffset(b, y);
-    if (b.bitsPixel == 32) return RGBQUAD{p[4 * x], p[4 * x + 1], p[4 * x + 2], p[4 * x + 3]};
-    if (b.bitsPixel == 24) return RGBQUAD{p[3 * x], p[3 * x + 1], p[3 * x + 2], 0};
-    const int32_t bit = x * b.bitsPixel;
-    const int shift = 8 - b.bitsPixel - bit % 8;
-    const size_t index = (p[bit / 8] >> shift) & ((1u << b.bitsPixel) - 1);
-    if (index >= b.colours.size()) return RGBQUAD{0, 0, 0, 0};
-    RGBQUAD c = b.colours[index];
-    c.rgbReserved = 0;
-    return c;
+    if (b.bitsPixel == 32) {
+        std::memcpy(out, p + 4 * static_cast<size_t>(x0), 4 * static_cast<size_t>(n));
+        return;
+    }
+    if (b.bitsPixel == 24) {
+        for (int32_t i = 0; i < n; ++i, ++out) {
+            const uint8_t* q = p + 3 * static_cast<size_t>(x0 + i);
+            *out = RGBQUAD{q[0], q[1], q[2], 0};
+        }
+        return;
+    }
+    const unsigned mask = (1u << b.bitsPixel) - 1;
+    for (int32_t i = 0; i < n; ++i, ++out) {
+        const int32_t bit = (x0 + i) * b.bitsPixel;
+        const size_t index = (p[bit / 8] >> (8 - b.bitsPixel - bit % 8)) & mask;
+        *out = index < b.colours.size() ? b.colours[index] : RGBQUAD{0, 0, 0, 0};
+        out->rgbReserved = 0;
+    }
 }
 
-void putPixel(Bitmap& b, int32_t x, int32_t y, RGBQUAD c) {
-    uint8_t* p =
-        b.bits.data() + rowOffset(b, y) + static_cast<size_t>(x) * static_cast<size_t>(b.bitsPixel / 8);
-    p[0] = c.rgbBlue;
-    p[1] = c.rgbGreen;
-    p[2] = c.rgbRed;
-    if (b.bitsPixel == 32) p[3] = c.rgbReserved;
+// Stores n pixels at x0 of row y of a 24- or 32-bit bitmap.
+void writeRow(Bitmap& b, int32_t y, int32_t x0, int32_t n, const RGBQUAD* in) {
+    uint8_t* p = b.bits.data() + rowOffset(b, y);
+    if (b.bitsPixel == 32) {
+        std::memcpy(p + 4 * static_cast<size_t>(x0), in, 4 * static_cast<size_t>(n));
+        return;
+    }
+    for (int32_t i = 0; i < n; ++i, ++in) {
+        uint8_t* q = p + 3 * static_cast<size_t>(x0 + i);
+        q[0] = in->rgbBlue;
+        q[1] = in->rgbGreen;
+        q[2] = in->rgbRed;
+    }
 }
 
 // Clips one axis of a copy of `n` pixels from `from` to `to` against both extents.
@@ -190,12 +206,13 @@ BOOL BitBlt(HDC dst, int32_t x, int32_t y, int32_t cx, int32_t cy, HDC src, int3
     if (!to || !from || to == from || (to->bitsPixel != 24 && to->bitsPixel != 32)) return 0;
     if (!clipAxis(x, x1, cx, to->width, from->width) || !clipAxis(y, y1, cy, to->height, from->height))
         return 1;
-    for (int32_t r = 0; r < cy; ++r)
-        for (int32_t c = 0; c < cx; ++c) {
-            RGBQUAD p = pixelAt(*from, x1 + c, y1 + r);
-            if (child) p.rgbReserved = 255;  // a child's surface marks what has been drawn
-            putPixel(*to, x + c, y + r, p);
-        }
+    std::vector<RGBQUAD> row(static_cast<size_t>(cx));
+    for (int32_t r = 0; r < cy; ++r) {
+        readRow(*from, y1 + r, x1, cx, row.data());
+        if (child)  // a child's surface marks what has been drawn
+            for (RGBQUAD& p : row) p.rgbReserved = 255;
+        writeRow(*to, y + r, x, cx, row.data());
+    }
     if (child) child->composedStale = true;
     return 1;
 }

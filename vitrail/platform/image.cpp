@@ -27,7 +27,7 @@ uint32_t readLE(const uint8_t* p, int bytes) {
 // for many pixels) are held to maxRunLengthPixels. Nothing is allocated for a size the file
 // cannot back. The stream is left at its start.
 BmpHeader probeHeader(SDL_RWops* rw) {
-    constexpr int64_t maxRunLengthPixels = int64_t{1} << 26;
+    constexpr int64_t maxRunLengthPixels = int64_t{1} << 24;
     uint8_t h[34] = {};
     const size_t got = SDL_RWread(rw, h, 1, sizeof h);
     const int64_t fileSize = SDL_RWsize(rw);

@@ -99,7 +99,8 @@ class TGLAll3dsMesh : public TComponent {
     // Index of the first material whose name equals S ignoring ASCII case; -1 when none does.
     int32_t GetMaterialIDByName(const std::string& S) const;
 
-    // Sets FName and loads by the name's extension (".3ds", ignoring case); others load nothing.
+    // Sets FName and loads by the name's last four characters, ignoring case: ".3ds", ".txt"
+    // (text models with their skeleton) or ".bin"; other names load nothing.
     void LoadFromFile(const std::string& FileName);
     // Sets FType to Mesh3DS and loads the named 3DS file.
     void Load3DSFromFile(const std::string& FileName);

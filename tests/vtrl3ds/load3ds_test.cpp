@@ -204,7 +204,7 @@ TEST_F(Load3DSFile, capitalised_extension_goes_to_the_3ds_loader) {
 
 TEST_F(Load3DSFile, other_extensions_load_nothing_and_report_nothing) {
     TGLAll3dsMesh model;
-    for (const char* name : {"model.obj", "3ds", "model.3ds.bak", "model.txt", "model.bin"}) {
+    for (const char* name : {"model.obj", "3ds", "model.3ds.bak", "model.tx", "model.bin.gz"}) {
         const std::string path = write(name, versionOnly(3));
         EXPECT_NO_THROW(model.LoadFromFile(path));
         EXPECT_EQ(model.FType, 0);

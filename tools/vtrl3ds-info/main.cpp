@@ -22,7 +22,7 @@ int fail(const std::string& file, std::string reason) {
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: vtrl3ds-info MODEL_FILE\n"
-                     "Loads a model file (.3ds) and prints what it holds as JSON.\n";
+                     "Loads a model file (.3ds, .txt or .bin) and prints what it holds as JSON.\n";
         return 2;
     }
     const std::string file = argv[1];
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return fail(file, e.what());
     }
-    if (model.FType == 0) return fail(file, "unsupported file name extension (the model loaders read .3ds)");
+    if (model.FType == 0) return fail(file, "unsupported file name extension (the model loaders read .3ds, .txt and .bin)");
     std::cout << DescribeModel(model, file).dump(2) << "\n";
     return std::cout.good() ? 0 : 1;
 }

@@ -3,9 +3,11 @@
 // and rotation keys), passing every other line by, then initialise the bones in list order.
 // Failures raise the library's exceptions naming the file and line; bones made before a failure
 // stay owned by the skeleton, and none is initialised.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/ms3dtext.h"
@@ -119,16 +121,37 @@ void BoneReader::keys(TGL3dsBone& b, const char* kind, const char* item, std::ve
     }
 }
 
+std::string upperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// Initialises the bones in list order, each with its parent found as TGL3dsBone::Init finds it
+// (the first bone whose name matches, ignoring ASCII case), but through one table rather than a
+// search of the whole list per bone, which thousands of bones would make quadratic. A parent
+// listed after its child is found, but its matrix is not yet made when the child's is.
+void initBones(TGLSkeleton& skeleton) {
+    const size_t count =
+        std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
+    std::unordered_map<std::string, TGL3dsBone*> byName;
+    for (size_t i = 0; i < count; ++i)
+        byName.emplace(upperAscii(skeleton.FBone[i]->FName), skeleton.FBone[i]);
+    for (size_t i = 0; i < count; ++i) {
+        TGL3dsBone& bone = *skeleton.FBone[i];
+        const auto parent =
+            bone.FParentName.empty() ? byName.end() : byName.find(upperAscii(bone.FParentName));
+        bone.InitWithParent(parent == byName.end() ? nullptr : parent->second);
+    }
+}
+
 // Reads the bone section from the rest of the stream; `source` names it in messages.
 void loadText(TGLSkeleton& skeleton, TStream& stream, const std::string& source) {
     {
         MsText text(stream, source, routine);
         BoneReader(skeleton, text).walk();
     }
-    // Parents are found by name among all bones; a parent listed after its child is found, but
-    // its matrix is not yet made when the child's is.
-    const size_t count = std::min(skeleton.FBone.size(), static_cast<size_t>(skeleton.FNumBones));
-    for (size_t i = 0; i < count; ++i) skeleton.FBone[i]->Init();
+    initBones(skeleton);
 }
 
 }  // namespace

@@ -109,7 +109,10 @@ TEST(MS3DSkeleton, key_times_round_to_the_nearest_integer_halves_to_even) {
 
 TEST(MS3DSkeleton, bones_get_their_matrices_after_the_walk_parents_found_by_name) {
     Owned o;
-    loadText(*o.skeleton, twoBones + "\n");
+    // A later bone of the same name is not the parent: the first one is.
+    std::string text = twoBones + "\"Root\"\n\"\"\n0 9 9 9 0 0 0\n0\n0\n\n";
+    text.replace(text.find("Bones: 2"), 8, "Bones: 3");
+    loadText(*o.skeleton, text);
     const TGL3dsBone& root = *o.skeleton->FBone[0];
     const TGL3dsBone& child = *o.skeleton->FBone[1];
     EXPECT_EQ(root.FParent, nullptr);

@@ -123,9 +123,18 @@ bool shortDecimal(std::string_view Text, char Separator, float& Value) {
     return true;
 }
 
+bool textToRealWith(std::string_view Text, char Separator, float& Value);
+
 // Checked first, then converted in place; only a number holding a separator other than the point
 // is copied (with the point in its place) for std::from_chars.
 bool textToReal(std::string_view Text, char Separator, float& Value) {
+    // Files written with the point (as the formats' own writers always do) load under a comma
+    // locale too: the point is accepted wherever the locale's separator is.
+    if (Separator != '.') return textToRealWith(Text, Separator, Value) || textToRealWith(Text, '.', Value);
+    return textToRealWith(Text, '.', Value);
+}
+
+bool textToRealWith(std::string_view Text, char Separator, float& Value) {
     Text = trimmed(Text);
     if (shortDecimal(Text, Separator, Value)) return true;
     size_t at = separatorAt(Text, Separator);

@@ -19,9 +19,9 @@ char LocaleDecimalSeparator(const char* LocaleName);
 
 namespace vtrl3ds_internal {
 
-// A real number in decimal notation: optional sign, digits with at most one Separator, optional
-// exponent (e or E, optional sign, digits), surrounding bytes 1..32 allowed. False for anything
-// else (a point where Separator is another character included) and for values outside the
+// A real number in decimal notation: optional sign, digits with at most one Separator (or, when
+// Separator is not the point, one point instead), optional exponent (e or E, optional sign,
+// digits), surrounding bytes 1..32 allowed. False for anything else and for values outside the
 // single-precision range.
 bool textToReal(std::string_view Text, char Separator, float& Value);
 // A decimal 32-bit integer with an optional sign, surrounding bytes 1..32 allowed; false for

@@ -146,6 +146,9 @@ NumberStatus parseFloat(std::string_view s, char separator, float& value) {
     }
     float f = 0;
     const NumberStatus status = convertReal(s, separator, f);
+    // Files written with the point (as the format's own writers always do) load under a comma
+    // locale too: the point is accepted wherever the locale's separator is.
+    if (status == NumberStatus::invalid && separator != '.') return parseFloat(s, '.', value);
     // from_chars refuses values beyond the float range; a double that rounds to one is refused too.
     if (status == NumberStatus::ok && std::isinf(f)) return NumberStatus::outOfRange;
     if (status == NumberStatus::ok) value = f;
@@ -153,7 +156,9 @@ NumberStatus parseFloat(std::string_view s, char separator, float& value) {
 }
 
 NumberStatus parseDouble(std::string_view s, char separator, double& value) {
-    return convertReal(s, separator, value);
+    const NumberStatus status = convertReal(s, separator, value);
+    if (status == NumberStatus::invalid && separator != '.') return convertReal(s, '.', value);
+    return status;
 }
 
 std::string quoted(std::string_view s) {

@@ -279,8 +279,12 @@ TEST(BvhNumbers, comma_separator_reads_commas_as_decimals_not_field_breaks) {
         load(s, text);
         EXPECT_POINT(s.FBone[0]->FTranslate, 1.5f, -2.25f, 3);
         EXPECT_POINT(s.FBone[0]->FRotateFrame[0].BVH_Value, 0.5f, 10, -0.25f);
-        EXPECT_EQ(loadError(bvh({"Hips", "1.5 0 0"})),
-                  "LoadBVHFromStream: t.bvh:4: '1.5' is not a number (decimal separator ',')");
+        // Files written with the point still load under the comma.
+        TGLSkeleton points(nullptr);
+        load(points, bvh({"Hips", "1.5 0 0"}));
+        EXPECT_POINT(points.FBone[0]->FTranslate, 1.5f, 0, 0);
+        EXPECT_EQ(loadError(bvh({"Hips", "1;5 0 0"})),
+                  "LoadBVHFromStream: t.bvh:4: '1;5' is not a number (decimal separator ',')");
     }
     SeparatorScope point('.');
     // With the point, the commas split fields: the offset has five.

@@ -250,17 +250,21 @@ TEST(MS3D, a_second_mesh_section_replaces_the_list) {
 
 // ---- Decimal separator -------------------------------------------------------------------------
 
-TEST(MS3D, comma_separator_reads_comma_numbers_and_refuses_points) {
+TEST(MS3D, comma_separator_reads_comma_numbers_and_still_points) {
     SeparatorScope comma(',');
     TGLAll3dsMesh model;
     // Whole-line numbers carry the comma; field lists split at commas, so their numbers are whole.
     loadText(model, "Materials: 1\n" + materialBlock("M", "0 0 0 1", "1 1 1 1", "\"\"", " 0,75 ") + "\n");
     EXPECT_FLOAT_EQ(model.FMaterial[0]->FBumpMapStrength, 0.75f);
+    // A file written with the point loads under the comma too.
     TGLAll3dsMesh points;
+    loadText(points, "Materials: 1\n" + materialBlock("M", "0 0 0 1", "1 1 1 1", "\"\"", "0.75") + "\n");
+    EXPECT_FLOAT_EQ(points.FMaterial[0]->FBumpMapStrength, 0.75f);
+    TGLAll3dsMesh neither;
     const std::string error = loadError<EConvertError>(
-        points, "Materials: 1\n" + materialBlock("M", "0 0 0 1", "1 1 1 1", "\"\"", "0.75") + "\n");
+        neither, "Materials: 1\n" + materialBlock("M", "0 0 0 1", "1 1 1 1", "\"\"", "0;75") + "\n");
     EXPECT_NE(error.find("stream:8: the transparency line of material 'M' is not a real number (decimal "
-                         "separator ','): '0.75'"),
+                         "separator ','): '0;75'"),
               std::string::npos)
         << error;
     SeparatorScope point('.');
@@ -280,7 +284,8 @@ TEST(MS3D, number_conversion_rules) {
     EXPECT_FLOAT_EQ(f, 2.25f);
     for (const char* bad : {"", ".", "1.2.3", "1e", "e5", "inf", "nan", "0x10", "1 2", "1,5"})
         EXPECT_EQ(parseFloat(bad, '.', f), NumberStatus::invalid) << bad;
-    EXPECT_EQ(parseFloat("1.5", ',', f), NumberStatus::invalid);
+    EXPECT_EQ(parseFloat("1.5", ',', f), NumberStatus::ok);  // the point is read under the comma too
+    EXPECT_FLOAT_EQ(f, 1.5f);
     EXPECT_EQ(parseFloat("1e39", '.', f), NumberStatus::outOfRange);
     EXPECT_EQ(parseFloat("-1e400", '.', f), NumberStatus::outOfRange);
     EXPECT_EQ(parseFloat("1e-60", '.', f), NumberStatus::ok);

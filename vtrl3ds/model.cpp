@@ -8,30 +8,9 @@
 #include <string>
 
 #include "vtrl3ds/errors.h"
+#include "vtrl3ds/internal.h"
 
-namespace {
-
-// ASCII letters to upper case; other bytes as they are.
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-    return true;
-}
-
-// The last four characters (the whole text when shorter), ASCII letters in lower case.
-std::string extensionOf(const std::string& FileName) {
-    std::string ext = FileName.size() > 4 ? FileName.substr(FileName.size() - 4) : FileName;
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext;
-}
-
-}  // namespace
+using namespace vtrl3ds_internal;
 
 TGL3dsMaterial::TGL3dsMaterial(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -73,8 +52,9 @@ int32_t TGLAll3dsMesh::GetMaterialIDByName(const std::string& S) const {
 
 void TGLAll3dsMesh::LoadFromFile(const std::string& FileName) {
     FName = FileName;
-    // The MilkShape (".txt") and binary (".bin") branches join here with their loaders.
-    if (extensionOf(FileName) == ".3ds") Load3DSFromFile(FileName);
-    if (extensionOf(FileName) == ".txt") LoadMSAFromFile(FileName);
-    if (extensionOf(FileName) == ".bin") LoadBinFromFile(FileName);
+    // The loader is picked by the name's last four characters, ignoring case.
+    const std::string extension = extensionOf(FileName);
+    if (extension == ".3ds") Load3DSFromFile(FileName);
+    if (extension == ".txt") LoadMSAFromFile(FileName);
+    if (extension == ".bin") LoadBinFromFile(FileName);
 }

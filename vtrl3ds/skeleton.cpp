@@ -4,28 +4,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "vtrl3ds/internal.h"
 
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-    return true;
-}
-
-// The last four characters (the whole text when shorter), ASCII letters in lower case.
-std::string extensionOf(const std::string& FileName) {
-    std::string ext = FileName.size() > 4 ? FileName.substr(FileName.size() - 4) : FileName;
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext;
-}
-
-}  // namespace
+using namespace vtrl3ds_internal;
 
 TGLSkeleton::~TGLSkeleton() {
     DestroyComponents();

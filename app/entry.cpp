@@ -14,10 +14,12 @@ bool EnableRefrlect = true;
 TGL3dsModel Model;
 
 int ShowroomMain() {
-    const int32_t answer = MessageBoxA(0, "Settare lo schermo intero?  ", "Video!", MB_YESNO | MB_ICONQUESTION);
+    const int32_t answer =
+        MessageBoxA(0, "Settare lo schermo intero?  ", "Video!", MB_YESNO | MB_ICONQUESTION);
     FullScreen = answer != IDNO;
     OGLWindowSetting(ARROW, "", GENERIC, "");
-    CreateOGLWindow("Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale", 800, 600, 32, FullScreen);
+    CreateOGLWindow("Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale", 800, 600, 32,
+                    FullScreen);
     OpenGL_Init(120.0, 0, 0, 0, 0);
     SetGLRefractive();
     SetGLLight(GL_LIGHT0, 0, 0, 0, 0.1f);

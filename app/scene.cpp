@@ -46,11 +46,20 @@ void cubeMapTexGen() {
 // The elements drawn inside the shared cube-map bracket: cube, sphere, torus, model.
 void drawBracketedElement() {
     switch (SelObj) {
-        case 0: Cubo(0, 0, 0, -5, -5, -5, 5, 5, 5, 3); break;
-        case 1: Sfera(0, 0, 0, 8, 42, 42, 1); break;
-        case 2: Toroide(0, 0, 0, 2, 6, 32, 32); break;
-        case 4: Model.PutModel3DS(); break;
-        default: break;
+        case 0:
+            Cubo(0, 0, 0, -5, -5, -5, 5, 5, 5, 3);
+            break;
+        case 1:
+            Sfera(0, 0, 0, 8, 42, 42, 1);
+            break;
+        case 2:
+            Toroide(0, 0, 0, 2, 6, 32, 32);
+            break;
+        case 4:
+            Model.PutModel3DS();
+            break;
+        default:
+            break;
     }
 }
 

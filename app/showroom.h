@@ -8,11 +8,11 @@
 #include "vitrail/types.h"
 #include "vtrl3ds/model.h"
 
-extern GLName TexSkyBox;      // sky-box texture
-extern TGLCubeMap CubeMap;    // the environment cube map
-extern int32_t SelObj;        // selected element 0..5 (keys 1..6); 5, the water, at start
-extern bool EnableRefrlect;   // reflection mapping (true) or normal mapping (false)
-extern TGL3dsModel Model;     // the 3DS model "cristallo1.3ds"; no scene when the file is missing
+extern GLName TexSkyBox;     // sky-box texture
+extern TGLCubeMap CubeMap;   // the environment cube map
+extern int32_t SelObj;       // selected element 0..5 (keys 1..6); 5, the water, at start
+extern bool EnableRefrlect;  // reflection mapping (true) or normal mapping (false)
+extern TGL3dsModel Model;    // the 3DS model "cristallo1.3ds"; no scene when the file is missing
 
 // The whole program: start-up question, window, initial GL state, scene set-up, frame loop until
 // Active is false, teardown. Returns the exit code, 0.

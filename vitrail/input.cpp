@@ -21,10 +21,16 @@ MSG Msg_ = {};
 namespace {
 
 // Mouse positions: x in the low, y in the high 16 bits, each signed.
-int32_t lowX(LPARAM l) { return static_cast<int16_t>(static_cast<uint32_t>(l) & 0xFFFF); }
-int32_t highY(LPARAM l) { return static_cast<int16_t>((static_cast<uint32_t>(l) >> 16) & 0xFFFF); }
+int32_t lowX(LPARAM l) {
+    return static_cast<int16_t>(static_cast<uint32_t>(l) & 0xFFFF);
+}
+int32_t highY(LPARAM l) {
+    return static_cast<int16_t>((static_cast<uint32_t>(l) >> 16) & 0xFFFF);
+}
 
-double clamp60(double v) { return v > 60 ? 60 : (v < -60 ? -60 : v); }
+double clamp60(double v) {
+    return v > 60 ? 60 : (v < -60 ? -60 : v);
+}
 
 void mouseMove(int32_t x, int32_t y) {
     SetOMX = x;
@@ -59,7 +65,9 @@ void mouseMove(int32_t x, int32_t y) {
 }
 
 // A key code from the message; codes outside the table are ignored.
-bool keyInTable(WPARAM key) { return key >= 0 && key <= 500; }
+bool keyInTable(WPARAM key) {
+    return key >= 0 && key <= 500;
+}
 
 }  // namespace
 
@@ -142,7 +150,9 @@ void SetGLMsg() {
     }
 }
 
-bool SetGLKey(char Key) { return SetKey[static_cast<unsigned char>(Key)] != 0; }
+bool SetGLKey(char Key) {
+    return SetKey[static_cast<unsigned char>(Key)] != 0;
+}
 
 void SetGLMouseMove(int32_t XYZ, int32_t Speed) {
     MSpeed = Speed;

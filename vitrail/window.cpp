@@ -49,10 +49,10 @@ namespace {
 
 // The system cursor of a cursor kind, or 0 for FILECURSOR and unknown kinds.
 uintptr_t cursorId(int32_t kind) {
-    static const uintptr_t ids[] = {0,           IDC_ARROW,  IDC_IBEAM,   IDC_WAIT,    IDC_CROSS,
-                                    IDC_UPARROW, IDC_SIZE,   0,           IDC_SIZENWSE, IDC_SIZENESW,
-                                    IDC_SIZEWE,  IDC_SIZENS, IDC_SIZEALL, IDC_NO,      IDC_HAND,
-                                    IDC_APPSTARTING, IDC_HELP};
+    static const uintptr_t ids[] = {
+        0,           IDC_ARROW, IDC_IBEAM,    IDC_WAIT,        IDC_CROSS,  IDC_UPARROW,
+        IDC_SIZE,    0,         IDC_SIZENWSE, IDC_SIZENESW,    IDC_SIZEWE, IDC_SIZENS,
+        IDC_SIZEALL, IDC_NO,    IDC_HAND,     IDC_APPSTARTING, IDC_HELP};
     return kind >= 1 && kind <= 16 ? ids[kind] : 0;
 }
 
@@ -139,8 +139,8 @@ HWND WindowCreate(const char* pcApplicationName) {
         Height = GetSystemMetrics(SM_CYSCREEN);
         style = 0x96880000;  // pop-up, visible, clipping, thin border, system menu: no caption
     }
-    const HWND wnd = CreateWindowExA(0, "GLWindow", pcApplicationName, style, CW_USEDEFAULT, CW_USEDEFAULT, Width,
-                                     Height, 0, 0, GetModuleHandleA(nullptr), nullptr);
+    const HWND wnd = CreateWindowExA(0, "GLWindow", pcApplicationName, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     Width, Height, 0, 0, GetModuleHandleA(nullptr), nullptr);
     if (wnd) {
         ShowWindow(wnd, SW_SHOWNORMAL);
         UpdateWindow(wnd);
@@ -150,7 +150,8 @@ HWND WindowCreate(const char* pcApplicationName) {
 
 bool WindowInit(HWND hParent) {
     // Bits lands in the descriptor's byte fields.
-    if (Bits < 0 || Bits > 255) throw std::out_of_range("Bits " + std::to_string(Bits) + " is outside 0..255");
+    if (Bits < 0 || Bits > 255)
+        throw std::out_of_range("Bits " + std::to_string(Bits) + " is outside 0..255");
     int errorCode = 0;
     DCWindow = GetDC(hParent);
     PIXELFORMATDESCRIPTOR pfd;

@@ -21,38 +21,38 @@ constexpr int32_t VTRL_ACCELERATION = 8231;
 
 using WindowCommandProc = int32_t (*)(HWND window, int32_t message, int32_t wParam, int32_t lParam);
 
-extern HWND HWindow;                 // the top-level window
-extern HDC DCWindow;                 // its device context, kept until DeleteOGLWindow
-extern HGLRC RCWindow;               // the GL rendering context
-extern int32_t Width, Height;        // window size (screen size in full-screen mode), also the viewport
-extern int32_t Bits;                 // requested bit count, 0..255
-extern bool FullScreen;              // full-screen mode chosen for CreateOGLWindow
-extern bool Active;                  // frame-loop running flag: true from WM_CREATE to WM_DESTROY
-extern int32_t Pixel_Format_Flags;   // extra pixel-format flags OR-ed into the fixed ones
-extern int32_t SetTypeCursor;        // cursor kind recorded by OGLWindowSetting
-extern int32_t SetTypeIcon;          // icon kind recorded by OGLWindowSetting
-extern const char* CursorFile;       // file of the FILECURSOR kind
-extern const char* IconFile;         // file of the FILEICON kind
-extern bool ShowMenuBar;             // calls the menu hooks when true
-extern bool ShowStatusBar;           // creates the status strip when true
-extern VTRLProcedure CreateMenuBar;  // host hook that builds a menu bar
+extern HWND HWindow;                       // the top-level window
+extern HDC DCWindow;                       // its device context, kept until DeleteOGLWindow
+extern HGLRC RCWindow;                     // the GL rendering context
+extern int32_t Width, Height;              // window size (screen size in full-screen mode), also the viewport
+extern int32_t Bits;                       // requested bit count, 0..255
+extern bool FullScreen;                    // full-screen mode chosen for CreateOGLWindow
+extern bool Active;                        // frame-loop running flag: true from WM_CREATE to WM_DESTROY
+extern int32_t Pixel_Format_Flags;         // extra pixel-format flags OR-ed into the fixed ones
+extern int32_t SetTypeCursor;              // cursor kind recorded by OGLWindowSetting
+extern int32_t SetTypeIcon;                // icon kind recorded by OGLWindowSetting
+extern const char* CursorFile;             // file of the FILECURSOR kind
+extern const char* IconFile;               // file of the FILEICON kind
+extern bool ShowMenuBar;                   // calls the menu hooks when true
+extern bool ShowStatusBar;                 // creates the status strip when true
+extern VTRLProcedure CreateMenuBar;        // host hook that builds a menu bar
 extern VTRLProcedure CreateMouseMenu;      // host hook that shows a context menu
 extern WindowCommandProc GetInputCommand;  // host command handler for WM_COMMAND
-extern HWND HStatus;                 // the status strip, as kept by CreateOGLWindow
-extern HWND AWnd;                    // the status strip, as created by CreateStatusBar
-extern char FileName[261];           // text shown in the status strip
-extern int32_t Edges[20];            // right edges of the status parts (part i at index i-1)
-extern int32_t StatusItem[20];       // the caller's values copied into Edges
-extern int32_t MaxStatusItem;        // number of status parts, 0..20
-extern WNDCLASSEXA WindowClassEx;    // class record used to register "IMAGEBUTTON"
-extern DWORD Start;                  // tick count taken by OGLWindowSetting in free-mouse mode
-extern bool FogOnOff;                // set by OGLWindowSetting
-extern GLName ObjNull;               // an empty display list made by OGLWindowSetting
-extern const char* VTRLVersion;      // "1.0"
-extern float AmbientLight[4];        // ambient colour given to a light by SetGLLight
-extern float DiffuseLight[4];        // diffuse colour given by SetGLLight
-extern float SpecularLight[4];       // specular colour given by SetGLLight
-extern float LightPosition[4];       // last light position passed to the GL
+extern HWND HStatus;                       // the status strip, as kept by CreateOGLWindow
+extern HWND AWnd;                          // the status strip, as created by CreateStatusBar
+extern char FileName[261];                 // text shown in the status strip
+extern int32_t Edges[20];                  // right edges of the status parts (part i at index i-1)
+extern int32_t StatusItem[20];             // the caller's values copied into Edges
+extern int32_t MaxStatusItem;              // number of status parts, 0..20
+extern WNDCLASSEXA WindowClassEx;          // class record used to register "IMAGEBUTTON"
+extern DWORD Start;                        // tick count taken by OGLWindowSetting in free-mouse mode
+extern bool FogOnOff;                      // set by OGLWindowSetting
+extern GLName ObjNull;                     // an empty display list made by OGLWindowSetting
+extern const char* VTRLVersion;            // "1.0"
+extern float AmbientLight[4];              // ambient colour given to a light by SetGLLight
+extern float DiffuseLight[4];              // diffuse colour given by SetGLLight
+extern float SpecularLight[4];             // specular colour given by SetGLLight
+extern float LightPosition[4];             // last light position passed to the GL
 
 // Window procedure of "IMAGEBUTTON" windows; the image-button module supplies it.
 LRESULT HoverButtonHandler(HWND window, int32_t message, WPARAM wParam, LPARAM lParam);

@@ -12,7 +12,9 @@
 namespace vtrl3ds_internal {
 
 // ASCII letters to upper case; other bytes as they are.
-inline char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Names compared the way the files' authors typed them: ASCII letters ignoring case.
 inline bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {

@@ -14,7 +14,7 @@
 namespace {
 
 class Frame : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetToolkitGlobals();
         UseHeadlessPlatform();

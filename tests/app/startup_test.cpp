@@ -14,7 +14,7 @@
 namespace {
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetToolkitGlobals(); }
     void TearDown() override { PlatformTestReset(); }
 

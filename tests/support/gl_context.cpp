@@ -62,8 +62,8 @@ std::vector<uint8_t> ReadPixelsTopDown(int32_t width, int32_t height) {
     std::vector<uint8_t> flipped(rows.size());
     const size_t stride = static_cast<size_t>(width) * 4;
     for (int32_t y = 0; y < height; ++y)
-        std::copy_n(rows.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height - 1 - y) * stride), stride,
-                    flipped.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
+        std::copy_n(rows.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height - 1 - y) * stride),
+                    stride, flipped.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
     return flipped;
 }
 

@@ -8,7 +8,7 @@
 #include "vitrail/platform/platform.h"
 
 class GLTestContext {
-public:
+  public:
     explicit GLTestContext(int32_t width = 800, int32_t height = 600);
     ~GLTestContext();
     GLTestContext(const GLTestContext&) = delete;

@@ -12,17 +12,21 @@
 namespace {
 
 class WndProc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         UseHeadlessPlatform();
         ResetToolkitGlobals();
     }
     void TearDown() override { PlatformTestReset(); }
-    LRESULT send(UINT msg, WPARAM w = 0, LPARAM l = 0) { return GLWndProc(HWindow, static_cast<int32_t>(msg), w, l); }
+    LRESULT send(UINT msg, WPARAM w = 0, LPARAM l = 0) {
+        return GLWndProc(HWindow, static_cast<int32_t>(msg), w, l);
+    }
 };
 
 int gHookCalls = 0;
-void countHook() { ++gHookCalls; }
+void countHook() {
+    ++gHookCalls;
+}
 int32_t countCommand(HWND, int32_t, int32_t, int32_t) {
     ++gHookCalls;
     return 42;

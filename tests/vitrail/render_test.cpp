@@ -127,8 +127,9 @@ class RenderTest : public ::testing::Test {
         savedWidth = Width, savedHeight = Height;
         Width = W, Height = H;
         // One folder per case: the cases run in parallel, each in its own process.
-        const fs::path dir = fs::path(VTRL_BINARY_DIR) / "tests" / "tmp" /
-                             ("render_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        const fs::path dir =
+            fs::path(VTRL_BINARY_DIR) / "tests" / "tmp" /
+            ("render_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(dir);
         std::array<std::string, 6> files;
         for (size_t i = 0; i < 6; ++i) {

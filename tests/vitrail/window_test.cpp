@@ -19,7 +19,7 @@ namespace {
 const char* const kCaption = "Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale";
 
 class Window : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
         UseHeadlessPlatform();
@@ -96,7 +96,8 @@ TEST_F(Window, window_failure_shows_its_message_and_exits_with_zero) {
 
 TEST_F(Window, throw_error_shows_the_text_with_e_grave_and_exits_with_zero) {
     answerOnStderr();
-    EXPECT_EXIT(ThrowError("la rispettiva applicazione non \xE8 stata inizilizata!"), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(ThrowError("la rispettiva applicazione non \xE8 stata inizilizata!"),
+                ::testing::ExitedWithCode(0),
                 "\\[Error\\] la rispettiva applicazione non \xC3\xA8 stata inizilizata! type=0");
 }
 

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return fail(file, e.what());
     }
-    if (model.FType == 0) return fail(file, "unsupported file name extension (the model loaders read .3ds, .txt and .bin)");
+    if (model.FType == 0)
+        return fail(file, "unsupported file name extension (the model loaders read .3ds, .txt and .bin)");
     std::cout << DescribeModel(model, file).dump(2) << "\n";
     return std::cout.good() ? 0 : 1;
 }

@@ -17,50 +17,90 @@ int32_t virtualKey(SDL_Keycode key) {
     if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (key - SDLK_KP_1);
     switch (key) {
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: return VK_RETURN;
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return VK_SHIFT;
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return VK_CONTROL;
+        case SDLK_RCTRL:
+            return VK_CONTROL;
         case SDLK_LALT:
-        case SDLK_RALT: return VK_MENU;
-        case SDLK_PAUSE: return VK_PAUSE;
-        case SDLK_CAPSLOCK: return VK_CAPITAL;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_END: return VK_END;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_KP_0: return VK_NUMPAD0;
-        case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-        case SDLK_KP_PLUS: return VK_ADD;
-        case SDLK_KP_MINUS: return VK_SUBTRACT;
-        case SDLK_KP_PERIOD: return VK_DECIMAL;
-        case SDLK_KP_DIVIDE: return VK_DIVIDE;
-        case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-        case SDLK_SCROLLLOCK: return VK_SCROLL;
-        case SDLK_SEMICOLON: return VK_OEM_1;
-        case SDLK_EQUALS: return VK_OEM_PLUS;
-        case SDLK_COMMA: return VK_OEM_COMMA;
-        case SDLK_MINUS: return VK_OEM_MINUS;
-        case SDLK_PERIOD: return VK_OEM_PERIOD;
-        case SDLK_SLASH: return VK_OEM_2;
-        case SDLK_BACKQUOTE: return VK_OEM_3;
-        case SDLK_LEFTBRACKET: return VK_OEM_4;
-        case SDLK_BACKSLASH: return VK_OEM_5;
-        case SDLK_RIGHTBRACKET: return VK_OEM_6;
-        case SDLK_QUOTE: return VK_OEM_7;
-        default: return 0;
+        case SDLK_RALT:
+            return VK_MENU;
+        case SDLK_PAUSE:
+            return VK_PAUSE;
+        case SDLK_CAPSLOCK:
+            return VK_CAPITAL;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_INSERT:
+            return VK_INSERT;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        case SDLK_KP_0:
+            return VK_NUMPAD0;
+        case SDLK_KP_MULTIPLY:
+            return VK_MULTIPLY;
+        case SDLK_KP_PLUS:
+            return VK_ADD;
+        case SDLK_KP_MINUS:
+            return VK_SUBTRACT;
+        case SDLK_KP_PERIOD:
+            return VK_DECIMAL;
+        case SDLK_KP_DIVIDE:
+            return VK_DIVIDE;
+        case SDLK_NUMLOCKCLEAR:
+            return VK_NUMLOCK;
+        case SDLK_SCROLLLOCK:
+            return VK_SCROLL;
+        case SDLK_SEMICOLON:
+            return VK_OEM_1;
+        case SDLK_EQUALS:
+            return VK_OEM_PLUS;
+        case SDLK_COMMA:
+            return VK_OEM_COMMA;
+        case SDLK_MINUS:
+            return VK_OEM_MINUS;
+        case SDLK_PERIOD:
+            return VK_OEM_PERIOD;
+        case SDLK_SLASH:
+            return VK_OEM_2;
+        case SDLK_BACKQUOTE:
+            return VK_OEM_3;
+        case SDLK_LEFTBRACKET:
+            return VK_OEM_4;
+        case SDLK_BACKSLASH:
+            return VK_OEM_5;
+        case SDLK_RIGHTBRACKET:
+            return VK_OEM_6;
+        case SDLK_QUOTE:
+            return VK_OEM_7;
+        default:
+            return 0;
     }
 }
 
@@ -87,7 +127,8 @@ void post(HWND wnd, UINT message, WPARAM w, LPARAM l) {
 
 // Queues a mouse message at (x, y) of top-level window `top`; its window is chosen when it is read.
 void postMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
-    state().queue.push_back(QueuedMessage{MSG{top, message, keys, packPoint(x, y), SDL_GetTicks(), {x, y}}, true});
+    state().queue.push_back(
+        QueuedMessage{MSG{top, message, keys, packPoint(x, y), SDL_GetTicks(), {x, y}}, true});
 }
 
 // Sends a pointer message to a child of its top-level window holding the capture, else (unless
@@ -97,7 +138,8 @@ void route(QueuedMessage& m) {
     const HWND top = m.hwnd, capture = state().capture;
     const Window* held = findWindow(capture);
     HWND target = top;
-    if (held && held->child && topLevelOf(capture) == top) target = capture;
+    if (held && held->child && topLevelOf(capture) == top)
+        target = capture;
     else if (capture != top) {
         const HWND under = childAt(top, m.pt);
         if (under) target = under;
@@ -117,8 +159,10 @@ void translateEvent(const SDL_Event& e) {
             if (!wnd || !vk) return;
             // lParam: repeat count 1, scan code, previous state (bit 30) and transition (bit 31).
             uint32_t l = 1u | ((static_cast<uint32_t>(e.key.keysym.scancode) & 0xFF) << 16);
-            if (e.type == SDL_KEYUP) l |= 0xC0000000u;
-            else if (e.key.repeat) l |= 0x40000000u;
+            if (e.type == SDL_KEYUP)
+                l |= 0xC0000000u;
+            else if (e.key.repeat)
+                l |= 0x40000000u;
             post(wnd, e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, static_cast<LPARAM>(l));
             return;
         }
@@ -133,16 +177,21 @@ void translateEvent(const SDL_Event& e) {
             if (!wnd) return;
             const bool down = e.type == SDL_MOUSEBUTTONDOWN;
             UINT msg = 0;
-            if (e.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-            else if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-            else if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            if (msg) postMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
+            if (e.button.button == SDL_BUTTON_LEFT)
+                msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+            else if (e.button.button == SDL_BUTTON_RIGHT)
+                msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+            else if (e.button.button == SDL_BUTTON_MIDDLE)
+                msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+            if (msg)
+                postMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
             return;
         }
         case SDL_WINDOWEVENT: {
             const HWND wnd = windowFromSdlId(e.window.windowID);
             if (!wnd) return;
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) post(wnd, WM_CLOSE, 0, 0);
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                post(wnd, WM_CLOSE, 0, 0);
             else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                 Window* w = findWindow(wnd);
                 if (w && !w->needsPaint) {
@@ -212,7 +261,8 @@ BOOL TranslateMessage(const MSG* msg) {
     const int32_t vk = msg->wParam;
     int32_t ch = 0;
     const bool shift = state().videoStarted && (SDL_GetModState() & KMOD_SHIFT);
-    if (vk >= 'A' && vk <= 'Z') ch = shift ? vk : vk + ('a' - 'A');
+    if (vk >= 'A' && vk <= 'Z')
+        ch = shift ? vk : vk + ('a' - 'A');
     else if ((vk >= '0' && vk <= '9') || vk == VK_SPACE || vk == VK_RETURN || vk == VK_ESCAPE ||
              vk == VK_BACK || vk == VK_TAB)
         ch = vk;
@@ -262,7 +312,9 @@ BOOL PostMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
-void PostQuitMessage(int32_t exitCode) { state().queue.push_back(MSG{0, WM_QUIT, exitCode, 0, GetTickCount(), {0, 0}}); }
+void PostQuitMessage(int32_t exitCode) {
+    state().queue.push_back(MSG{0, WM_QUIT, exitCode, 0, GetTickCount(), {0, 0}});
+}
 
 LRESULT DefWindowProcA(HWND wnd, int32_t msg, WPARAM, LPARAM) {
     if (msg == static_cast<int32_t>(WM_CLOSE)) DestroyWindow(wnd);
@@ -284,7 +336,9 @@ BOOL ReleaseCapture() {
     return 1;
 }
 
-HWND GetCapture() { return state().capture; }
+HWND GetCapture() {
+    return state().capture;
+}
 
 BOOL GetCursorPos(POINT* pt) {
     if (!pt) return 0;
@@ -316,4 +370,6 @@ HWND GetForegroundWindow() {
     return focus ? windowFromSdlId(SDL_GetWindowID(focus)) : 0;
 }
 
-DWORD GetTickCount() { return SDL_GetTicks(); }
+DWORD GetTickCount() {
+    return SDL_GetTicks();
+}

@@ -51,7 +51,8 @@ bool recreateWith(Window& w, const GlRequest& r) {
     applyAttributes(r);
     Uint32 flags = SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
     if (!(w.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
-    SDL_Window* made = SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y, w.width, w.height, flags);
+    SDL_Window* made =
+        SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y, w.width, w.height, flags);
     if (!made) return false;
     if (w.sdl) SDL_DestroyWindow(w.sdl);
     w.sdl = made;
@@ -125,8 +126,10 @@ HGLRC wglCreateContext(HDC dc) {
         return 0;
     }
     // SDL makes a new context current; a new context is not current until wglMakeCurrent.
-    if (previous) SDL_GL_MakeCurrent(previousWindow, previous);
-    else SDL_GL_MakeCurrent(w->sdl, nullptr);
+    if (previous)
+        SDL_GL_MakeCurrent(previousWindow, previous);
+    else
+        SDL_GL_MakeCurrent(w->sdl, nullptr);
     HGLRC h = newHandle();
     state().contexts[h] = GlContext{ctx, state().dcs[dc].window};
     return h;
@@ -136,7 +139,8 @@ BOOL wglMakeCurrent(HDC dc, HGLRC rc) {
     if (!rc) {
         if (state().current) {
             auto it = state().contexts.find(state().current);
-            auto w = it != state().contexts.end() ? state().windows.find(it->second.window) : state().windows.end();
+            auto w = it != state().contexts.end() ? state().windows.find(it->second.window)
+                                                  : state().windows.end();
             SDL_GL_MakeCurrent(w != state().windows.end() ? w->second.sdl : nullptr, nullptr);
         }
         state().current = 0;
@@ -166,13 +170,17 @@ BOOL wglDeleteContext(HGLRC rc) {
     return 1;
 }
 
-HGLRC wglGetCurrentContext() { return state().current; }
+HGLRC wglGetCurrentContext() {
+    return state().current;
+}
 
 namespace {
 std::string hiddenProcName;  // test seam: the one entry point wglGetProcAddress pretends not to know
 }  // namespace
 
-void PlatformTestHideProcAddress(const char* name) { hiddenProcName = name ? name : ""; }
+void PlatformTestHideProcAddress(const char* name) {
+    hiddenProcName = name ? name : "";
+}
 
 void* wglGetProcAddress(const char* name) {
     if (!name || !state().current || hiddenProcName == name) return nullptr;

@@ -37,7 +37,8 @@ BmpHeader probeHeader(SDL_RWops* rw) {
     const bool core = headerSize == 12;
     if (!core && got < sizeof h) return {};
     const int64_t width = core ? readLE(h + 18, 2) : static_cast<int32_t>(readLE(h + 18, 4));
-    const int64_t rows = core ? readLE(h + 20, 2) : std::abs(int64_t{static_cast<int32_t>(readLE(h + 22, 4))});
+    const int64_t rows =
+        core ? readLE(h + 20, 2) : std::abs(int64_t{static_cast<int32_t>(readLE(h + 22, 4))});
     BmpHeader out;
     out.depth = static_cast<int>(readLE(h + (core ? 24 : 28), 2));
     const uint32_t compression = core ? 0 : readLE(h + 30, 4);
@@ -65,7 +66,8 @@ Bitmap indexedBitmap(SDL_Surface* s, int depth) {
     const unsigned mask = (1u << depth) - 1;
     SDL_LockSurface(s);
     for (int32_t y = 0; y < s->h; ++y) {
-        const auto* src = static_cast<const uint8_t*>(s->pixels) + static_cast<size_t>(y) * static_cast<size_t>(s->pitch);
+        const auto* src =
+            static_cast<const uint8_t*>(s->pixels) + static_cast<size_t>(y) * static_cast<size_t>(s->pitch);
         uint8_t* row = bmp.bits.data() + static_cast<size_t>(s->h - 1 - y) * static_cast<size_t>(bmp.stride);
         for (int32_t x = 0; x < s->w; ++x) {
             const int32_t bit = x * depth;
@@ -99,7 +101,8 @@ HANDLE LoadImageA(HINSTANCE, const char* file, UINT type, int32_t, int32_t, UINT
         return h;
     }
     const bool wide = loaded->format->BitsPerPixel == 32;
-    SDL_Surface* conv = SDL_ConvertSurfaceFormat(loaded, wide ? SDL_PIXELFORMAT_BGRA32 : SDL_PIXELFORMAT_BGR24, 0);
+    SDL_Surface* conv =
+        SDL_ConvertSurfaceFormat(loaded, wide ? SDL_PIXELFORMAT_BGRA32 : SDL_PIXELFORMAT_BGR24, 0);
     SDL_FreeSurface(loaded);
     if (!conv) return 0;
 

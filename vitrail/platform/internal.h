@@ -60,21 +60,21 @@ struct Window {
     std::string caption;  // Windows-1252
     DWORD style = 0;
     int x = 0, y = 0, width = 0, height = 0;
-    bool alive = true;     // false once DestroyWindow ran; the SDL window may linger hidden
+    bool alive = true;  // false once DestroyWindow ran; the SDL window may linger hidden
     bool visible = false;
     bool needsPaint = true;
-    HWND parent = 0;       // for controls such as the status strip
+    HWND parent = 0;             // for controls such as the status strip
     std::vector<int32_t> parts;  // status strip parts
     GlRequest gl;
     int pixelFormat = 0;
     bool destroying = false;
-    bool child = false;             // made with WS_CHILD: no SDL window, drawn over its top level
-    int32_t id = 0;                 // a child's control identifier
-    std::vector<HWND> children;     // bottom to top
+    bool child = false;                   // made with WS_CHILD: no SDL window, drawn over its top level
+    int32_t id = 0;                       // a child's control identifier
+    std::vector<HWND> children;           // bottom to top
     std::map<std::string, HANDLE> props;  // keyed by the lower-case name
-    HRGN region = 0;                // the window's shape (owned), relative to its top-left corner
-    Bitmap surface;                 // a child's pixels, top-down B, G, R, A; alpha 255 where drawn
-    std::vector<uint8_t> composed;  // the surface bottom-up, alpha cleared outside the shape
+    HRGN region = 0;                      // the window's shape (owned), relative to its top-left corner
+    Bitmap surface;                       // a child's pixels, top-down B, G, R, A; alpha 255 where drawn
+    std::vector<uint8_t> composed;        // the surface bottom-up, alpha cleared outside the shape
     bool composedStale = true;
 };
 
@@ -124,9 +124,9 @@ struct State {
     HGLRC current = 0;
     uint32_t nextHandle = 0x100;
     std::function<void()> peekHook;
-    HWND foregroundOverride = 0;     // test seam for GetForegroundWindow
-    bool cursorRemembered = false;   // drivers that cannot move the pointer keep it here
-    POINT cursor = {0, 0};  // test seam: runs at the start of PeekMessageA
+    HWND foregroundOverride = 0;    // test seam for GetForegroundWindow
+    bool cursorRemembered = false;  // drivers that cannot move the pointer keep it here
+    POINT cursor = {0, 0};          // test seam: runs at the start of PeekMessageA
 };
 
 State& state();

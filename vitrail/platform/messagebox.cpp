@@ -46,8 +46,8 @@ int32_t showWithSdl(const MessageBoxRecord& box) {
 }  // namespace
 
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
-    MessageBoxRecord box{owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text),
-                         Cp1252ToUtf8(caption), type};
+    MessageBoxRecord box{
+        owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text), Cp1252ToUtf8(caption), type};
     gShown.push_back(box);
     if (gAnswer) return gAnswer(box);
     return showWithSdl(box);
@@ -57,9 +57,13 @@ void PlatformTestAnswerMessageBoxes(std::function<int32_t(const MessageBoxRecord
     gAnswer = std::move(answer);
 }
 
-const std::vector<MessageBoxRecord>& PlatformTestShownMessageBoxes() { return gShown; }
+const std::vector<MessageBoxRecord>& PlatformTestShownMessageBoxes() {
+    return gShown;
+}
 
-void PlatformTestClearMessageBoxes() { gShown.clear(); }
+void PlatformTestClearMessageBoxes() {
+    gShown.clear();
+}
 
 void PlatformTestUseVideoDriver(const char* name) {
     vtrlplat::state().videoDriver = name ? name : "";
@@ -73,8 +77,14 @@ void PlatformTestReset() {
     vtrlplat::state().cursorRemembered = false;
 }
 
-void PlatformTestSetForegroundWindow(HWND wnd) { vtrlplat::state().foregroundOverride = wnd; }
+void PlatformTestSetForegroundWindow(HWND wnd) {
+    vtrlplat::state().foregroundOverride = wnd;
+}
 
-void PlatformTestOnPeek(std::function<void()> hook) { vtrlplat::state().peekHook = std::move(hook); }
+void PlatformTestOnPeek(std::function<void()> hook) {
+    vtrlplat::state().peekHook = std::move(hook);
+}
 
-size_t PlatformTestQueuedMessages() { return vtrlplat::state().queue.size(); }
+size_t PlatformTestQueuedMessages() {
+    return vtrlplat::state().queue.size();
+}

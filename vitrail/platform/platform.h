@@ -175,32 +175,29 @@ struct XFORM {
 };
 
 // ---- Constants ----------------------------------------------------------------------------
-constexpr BOOL FALSE_ = 0;
 
 // Message codes.
 constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_PAINT = 0x000F,
                WM_CLOSE = 0x0010, WM_QUIT = 0x0012, WM_CONTEXTMENU = 0x007B, WM_KEYDOWN = 0x0100,
                WM_KEYUP = 0x0101, WM_CHAR = 0x0102, WM_COMMAND = 0x0111, WM_SYSCOMMAND = 0x0112,
-               WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202,
-               WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205, WM_MBUTTONDOWN = 0x0207,
-               WM_MBUTTONUP = 0x0208, WM_MOUSEWHEEL = 0x020A, WM_USER = 0x0400;
+               WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204,
+               WM_RBUTTONUP = 0x0205, WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208, WM_MOUSEWHEEL = 0x020A,
+               WM_USER = 0x0400;
 constexpr UINT SB_SETPARTS = 0x0404, SB_GETPARTS = 0x0406;
 constexpr WPARAM SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170;
 // Mouse-message wParam flags.
-constexpr WPARAM MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08,
-                 MK_MBUTTON = 0x10;
+constexpr WPARAM MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10;
 
 // Virtual-key codes (digits and letters are their upper-case characters).
-constexpr int32_t VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10,
-                  VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
-                  VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
-                  VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
-                  VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_NUMPAD0 = 0x60,
-                  VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E,
-                  VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
-                  VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
-                  VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
-                  VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
+constexpr int32_t VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+                  VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+                  VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25,
+                  VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+                  VK_NUMPAD0 = 0x60, VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E,
+                  VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_NUMLOCK = 0x90, VK_SCROLL = 0x91, VK_OEM_1 = 0xBA,
+                  VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD, VK_OEM_PERIOD = 0xBE,
+                  VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB, VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD,
+                  VK_OEM_7 = 0xDE;
 
 // Message boxes.
 constexpr UINT MB_OK = 0x0000, MB_YESNO = 0x0004, MB_ICONQUESTION = 0x0020;
@@ -208,10 +205,9 @@ constexpr int32_t IDOK = 1, IDYES = 6, IDNO = 7;
 
 // Window styles and creation.
 constexpr DWORD WS_POPUP = 0x80000000, WS_CHILD = 0x40000000, WS_VISIBLE = 0x10000000,
-                WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000,
-                WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000,
-                WS_THICKFRAME = 0x00040000, WS_MINIMIZEBOX = 0x00020000,
-                WS_MAXIMIZEBOX = 0x00010000;
+                WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000, WS_CAPTION = 0x00C00000,
+                WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000,
+                WS_MINIMIZEBOX = 0x00020000, WS_MAXIMIZEBOX = 0x00010000;
 constexpr UINT CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002, CS_OWNDC = 0x0020;
 constexpr int32_t CW_USEDEFAULT = static_cast<int32_t>(0x80000000u);
 constexpr int32_t SW_SHOWNORMAL = 1, SW_HIDE = 0;
@@ -221,15 +217,13 @@ constexpr UINT PM_NOREMOVE = 0x0000, PM_REMOVE = 0x0001;
 
 // System cursor and icon identifiers (passed to LoadCursorA / LoadIconA with instance 0).
 constexpr uintptr_t IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514, IDC_CROSS = 32515,
-                    IDC_UPARROW = 32516, IDC_SIZE = 32640, IDC_SIZENWSE = 32642,
-                    IDC_SIZENESW = 32643, IDC_SIZEWE = 32644, IDC_SIZENS = 32645,
-                    IDC_SIZEALL = 32646, IDC_NO = 32648, IDC_HAND = 32649,
-                    IDC_APPSTARTING = 32650, IDC_HELP = 32651, IDI_APPLICATION = 32512;
+                    IDC_UPARROW = 32516, IDC_SIZE = 32640, IDC_SIZENWSE = 32642, IDC_SIZENESW = 32643,
+                    IDC_SIZEWE = 32644, IDC_SIZENS = 32645, IDC_SIZEALL = 32646, IDC_NO = 32648,
+                    IDC_HAND = 32649, IDC_APPSTARTING = 32650, IDC_HELP = 32651, IDI_APPLICATION = 32512;
 
 // Pixel-format flags.
-constexpr DWORD PFD_DOUBLEBUFFER = 0x1, PFD_STEREO = 0x2, PFD_DRAW_TO_WINDOW = 0x4,
-                PFD_SUPPORT_OPENGL = 0x20, PFD_GENERIC_FORMAT = 0x40,
-                PFD_GENERIC_ACCELERATED = 0x1000, PFD_SUPPORT_DIRECTDRAW = 0x2000;
+constexpr DWORD PFD_DOUBLEBUFFER = 0x1, PFD_STEREO = 0x2, PFD_DRAW_TO_WINDOW = 0x4, PFD_SUPPORT_OPENGL = 0x20,
+                PFD_GENERIC_FORMAT = 0x40, PFD_GENERIC_ACCELERATED = 0x1000, PFD_SUPPORT_DIRECTDRAW = 0x2000;
 constexpr BYTE PFD_TYPE_RGBA = 0, PFD_MAIN_PLANE = 0;
 
 // Image loading.
@@ -257,15 +251,15 @@ constexpr UINT GMEM_FIXED = 0x0000, GMEM_MOVEABLE = 0x0002, GMEM_ZEROINIT = 0x00
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 
 // ---- Window classes and windows -------------------------------------------------------------
-ATOM RegisterClassA(const WNDCLASSA* wc);                 // nonzero atom on success
-ATOM RegisterClassExA(const WNDCLASSEXA* wc);              // nonzero atom on success
+ATOM RegisterClassA(const WNDCLASSA* wc);                                  // nonzero atom on success
+ATOM RegisterClassExA(const WNDCLASSEXA* wc);                              // nonzero atom on success
 BOOL GetClassInfoExA(HINSTANCE inst, const char* name, WNDCLASSEXA* out);  // nonzero if registered
-HINSTANCE GetModuleHandleA(const char* name);              // the program's instance (nonzero)
-HICON LoadIconA(HINSTANCE inst, uintptr_t id);             // system icon handle, or 0
-HCURSOR LoadCursorA(HINSTANCE inst, uintptr_t id);         // system cursor handle, or 0
-HCURSOR LoadCursorFromFileA(const char* file);             // cursor from a BMP file, or 0
-HBRUSH GetSysColorBrush(int32_t index);                    // a brush handle (never drawn)
-HGDIOBJ GetStockObject(int32_t index);                     // a stock object handle
+HINSTANCE GetModuleHandleA(const char* name);                              // the program's instance (nonzero)
+HICON LoadIconA(HINSTANCE inst, uintptr_t id);                             // system icon handle, or 0
+HCURSOR LoadCursorA(HINSTANCE inst, uintptr_t id);                         // system cursor handle, or 0
+HCURSOR LoadCursorFromFileA(const char* file);                             // cursor from a BMP file, or 0
+HBRUSH GetSysColorBrush(int32_t index);                                    // a brush handle (never drawn)
+HGDIOBJ GetStockObject(int32_t index);                                     // a stock object handle
 // Creates a top-level window of a registered class. A style with WS_CAPTION gives a fixed-size
 // window with caption and close box, client area width x height; without it, a borderless
 // window. CW_USEDEFAULT places it at the screen's top-left corner. WM_CREATE is sent to the
@@ -274,18 +268,18 @@ HGDIOBJ GetStockObject(int32_t index);                     // a stock object han
 // x, y of the parent's client area, control identifier `menu`. It takes the mouse messages over
 // its area (or its window region) and a visible one gets a WM_PAINT after WM_CREATE; what its
 // paint DC draws is laid over the top-level window's GL image by SwapBuffers.
-HWND CreateWindowExA(DWORD exStyle, const char* className, const char* caption, DWORD style,
-                     int32_t x, int32_t y, int32_t width, int32_t height, HWND parent, HMENU menu,
-                     HINSTANCE inst, void* param);
+HWND CreateWindowExA(DWORD exStyle, const char* className, const char* caption, DWORD style, int32_t x,
+                     int32_t y, int32_t width, int32_t height, HWND parent, HMENU menu, HINSTANCE inst,
+                     void* param);
 BOOL ShowWindow(HWND wnd, int32_t cmdShow);
-BOOL UpdateWindow(HWND wnd);                               // sends WM_PAINT when the window needs it
+BOOL UpdateWindow(HWND wnd);  // sends WM_PAINT when the window needs it
 // Destroys the window's children first (topmost first), then sends it WM_DESTROY; 0 for a dead handle.
 BOOL DestroyWindow(HWND wnd);
 BOOL IsWindow(HWND wnd);
 BOOL SetWindowTextA(HWND wnd, const char* text);
-int32_t GetWindowTextA(HWND wnd, char* out, int32_t size); // the Windows-1252 caption
+int32_t GetWindowTextA(HWND wnd, char* out, int32_t size);  // the Windows-1252 caption
 BOOL GetClientRect(HWND wnd, RECT* rect);
-int32_t GetSystemMetrics(int32_t index);                   // SM_CXSCREEN / SM_CYSCREEN
+int32_t GetSystemMetrics(int32_t index);  // SM_CXSCREEN / SM_CYSCREEN
 // A paint DC for the window, valid until EndPaint: a child's draws into its surface, a top-level
 // window's draws nowhere (its pixels belong to the GL context).
 HDC BeginPaint(HWND wnd, PAINTSTRUCT* ps);
@@ -294,16 +288,16 @@ BOOL EndPaint(HWND wnd, const PAINTSTRUCT* ps);
 HWND CreateStatusWindowA(LONG style, const char* text, HWND parent, UINT id);
 
 // ---- Child windows, properties and window regions -------------------------------------------
-HWND GetParent(HWND wnd);  // the parent of a child window or of the status strip, or 0
-int32_t GetDlgCtrlID(HWND wnd);                    // a child's control identifier, 0 otherwise
+HWND GetParent(HWND wnd);        // the parent of a child window or of the status strip, or 0
+int32_t GetDlgCtrlID(HWND wnd);  // a child's control identifier, 0 otherwise
 // Screen coordinates. A top-level window's rectangle is its client area: the frame belongs to
 // the window manager.
 BOOL GetWindowRect(HWND wnd, RECT* rect);
 // A child moves within its parent's client area; a new size gives it a cleared surface.
 BOOL MoveWindow(HWND wnd, int32_t x, int32_t y, int32_t width, int32_t height, BOOL repaint);
 BOOL SetPropA(HWND wnd, const char* name, HANDLE value);  // names compare without case
-HANDLE GetPropA(HWND wnd, const char* name);               // 0 when not set
-HANDLE RemovePropA(HWND wnd, const char* name);            // the value removed, or 0
+HANDLE GetPropA(HWND wnd, const char* name);              // 0 when not set
+HANDLE RemovePropA(HWND wnd, const char* name);           // the value removed, or 0
 // The window's shape, relative to its top-left corner; the window owns the region from now on
 // (it is deleted with the window or the next shape). Region 0 gives back the rectangle.
 int32_t SetWindowRgn(HWND wnd, HRGN rgn, BOOL redraw);
@@ -315,12 +309,12 @@ BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase);
 // Pumps pending SDL events into the thread's queue, then looks at its head (hwnd 0: any window).
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL GetMessageA(MSG* msg, HWND wnd, UINT filterMin, UINT filterMax);  // 0 for WM_QUIT
-BOOL TranslateMessage(const MSG* msg);  // queues WM_CHAR for character keys
+BOOL TranslateMessage(const MSG* msg);                                 // queues WM_CHAR for character keys
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT SendMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);  // a direct call
 // For messages whose lParam is an address (SB_SETPARTS, SB_GETPARTS): the 64-bit form.
 LRESULT SendMessageA(HWND wnd, UINT msg, WPARAM wParam, void* lParam);
-BOOL PostMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);     // to the queue's tail
+BOOL PostMessageA(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);  // to the queue's tail
 void PostQuitMessage(int32_t exitCode);
 // WM_CLOSE destroys the window; every other message answers 0.
 LRESULT DefWindowProcA(HWND wnd, int32_t msg, WPARAM wParam, LPARAM lParam);
@@ -329,10 +323,10 @@ LRESULT DefWindowProcA(HWND wnd, int32_t msg, WPARAM wParam, LPARAM lParam);
 HWND SetCapture(HWND wnd);  // returns the window that had the capture
 BOOL ReleaseCapture();
 HWND GetCapture();
-BOOL GetCursorPos(POINT* pt);          // screen coordinates
+BOOL GetCursorPos(POINT* pt);  // screen coordinates
 BOOL SetCursorPos(int32_t x, int32_t y);
-HWND GetForegroundWindow();            // the window with the input focus, or 0
-DWORD GetTickCount();                  // milliseconds since the layer started
+HWND GetForegroundWindow();  // the window with the input focus, or 0
+DWORD GetTickCount();        // milliseconds since the layer started
 
 // ---- Device context, pixel format and GL context --------------------------------------------
 HDC GetDC(HWND wnd);
@@ -346,7 +340,7 @@ int32_t DescribePixelFormat(HDC dc, int32_t format, UINT size, PIXELFORMATDESCRI
 HGLRC wglCreateContext(HDC dc);  // a compatibility-profile context; 0 on failure
 BOOL wglMakeCurrent(HDC dc, HGLRC rc);
 BOOL wglDeleteContext(HGLRC rc);
-HGLRC wglGetCurrentContext();  // the context current on this thread, or 0
+HGLRC wglGetCurrentContext();               // the context current on this thread, or 0
 void* wglGetProcAddress(const char* name);  // GL entry point by name, or null
 BOOL SwapBuffers(HDC dc);
 
@@ -377,10 +371,10 @@ BOOL BitBlt(HDC dst, int32_t x, int32_t y, int32_t cx, int32_t cy, HDC src, int3
             DWORD rop);
 // Colour-table entries of the bitmap selected into the DC; the number copied (0 for deep bitmaps).
 UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* out);
-HPALETTE CreatePalette(const LOGPALETTE* pal);     // version 0x300, at least one entry
-HPALETTE CreateHalftonePalette(HDC dc);            // 256 entries: a 6x6x6 cube and 40 greys
+HPALETTE CreatePalette(const LOGPALETTE* pal);                       // version 0x300, at least one entry
+HPALETTE CreateHalftonePalette(HDC dc);                              // 256 entries: a 6x6x6 cube and 40 greys
 HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);  // the previous palette
-UINT RealizePalette(HDC dc);                       // entries of the selected palette; GDI_ERROR
+UINT RealizePalette(HDC dc);  // entries of the selected palette; GDI_ERROR
 // The entries copied; with `out` null, the number of entries in the palette.
 UINT GetPaletteEntries(HPALETTE pal, UINT start, UINT count, PALETTEENTRY* out);
 
@@ -401,10 +395,10 @@ DWORD GetRegionData(HRGN rgn, DWORD size, RGNDATA* out);
 
 // ---- Global memory ----------------------------------------------------------------------------
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);  // zeroed block; 0 when out of memory
-void* GlobalLock(HGLOBAL mem);                   // the block's address; counts the locks
-BOOL GlobalUnlock(HGLOBAL mem);                  // nonzero while locks remain
+void* GlobalLock(HGLOBAL mem);                  // the block's address; counts the locks
+BOOL GlobalUnlock(HGLOBAL mem);                 // nonzero while locks remain
 // Resizes the block (new bytes zeroed) and keeps the handle; a locked block moves only with
 // GMEM_MOVEABLE. 0 on failure, the block unchanged.
 HGLOBAL GlobalReAlloc(HGLOBAL mem, size_t bytes, UINT flags);
-HGLOBAL GlobalFree(HGLOBAL mem);                 // 0 on success, the handle when unknown
+HGLOBAL GlobalFree(HGLOBAL mem);  // 0 on success, the handle when unknown
 size_t GlobalSize(HGLOBAL mem);

@@ -12,9 +12,9 @@
 
 struct MessageBoxRecord {
     HWND owner;
-    std::string text;     // as passed, Windows-1252
-    std::string caption;  // as passed, Windows-1252
-    std::string textUtf8; // what the user would read
+    std::string text;      // as passed, Windows-1252
+    std::string caption;   // as passed, Windows-1252
+    std::string textUtf8;  // what the user would read
     std::string captionUtf8;
     UINT type;
 };

@@ -35,7 +35,10 @@ bool ensureVideo() {
     static bool registered = false;
     if (!registered) {
         registered = true;
-        std::atexit([] { destroyAll(); SDL_Quit(); });
+        std::atexit([] {
+            destroyAll();
+            SDL_Quit();
+        });
     }
     return true;
 }
@@ -91,21 +94,35 @@ ATOM registerClass(const WindowClass& wc) {
 
 SDL_SystemCursor systemCursorFor(uintptr_t id) {
     switch (id) {
-        case IDC_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
-        case IDC_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
-        case IDC_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-        case IDC_UPARROW: return SDL_SYSTEM_CURSOR_ARROW;
+        case IDC_IBEAM:
+            return SDL_SYSTEM_CURSOR_IBEAM;
+        case IDC_WAIT:
+            return SDL_SYSTEM_CURSOR_WAIT;
+        case IDC_CROSS:
+            return SDL_SYSTEM_CURSOR_CROSSHAIR;
+        case IDC_UPARROW:
+            return SDL_SYSTEM_CURSOR_ARROW;
         case IDC_SIZE:
-        case IDC_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
-        case IDC_SIZENWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
-        case IDC_SIZENESW: return SDL_SYSTEM_CURSOR_SIZENESW;
-        case IDC_SIZEWE: return SDL_SYSTEM_CURSOR_SIZEWE;
-        case IDC_SIZENS: return SDL_SYSTEM_CURSOR_SIZENS;
-        case IDC_NO: return SDL_SYSTEM_CURSOR_NO;
-        case IDC_HAND: return SDL_SYSTEM_CURSOR_HAND;
-        case IDC_APPSTARTING: return SDL_SYSTEM_CURSOR_WAITARROW;
-        case IDC_HELP: return SDL_SYSTEM_CURSOR_ARROW;
-        default: return SDL_SYSTEM_CURSOR_ARROW;
+        case IDC_SIZEALL:
+            return SDL_SYSTEM_CURSOR_SIZEALL;
+        case IDC_SIZENWSE:
+            return SDL_SYSTEM_CURSOR_SIZENWSE;
+        case IDC_SIZENESW:
+            return SDL_SYSTEM_CURSOR_SIZENESW;
+        case IDC_SIZEWE:
+            return SDL_SYSTEM_CURSOR_SIZEWE;
+        case IDC_SIZENS:
+            return SDL_SYSTEM_CURSOR_SIZENS;
+        case IDC_NO:
+            return SDL_SYSTEM_CURSOR_NO;
+        case IDC_HAND:
+            return SDL_SYSTEM_CURSOR_HAND;
+        case IDC_APPSTARTING:
+            return SDL_SYSTEM_CURSOR_WAITARROW;
+        case IDC_HELP:
+            return SDL_SYSTEM_CURSOR_ARROW;
+        default:
+            return SDL_SYSTEM_CURSOR_ARROW;
     }
 }
 
@@ -118,14 +135,14 @@ bool knownCursorId(uintptr_t id) {
 
 ATOM RegisterClassA(const WNDCLASSA* wc) {
     if (!wc || !wc->lpszClassName) return 0;
-    return registerClass({wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hInstance, wc->hIcon, wc->hCursor,
-                          wc->hbrBackground, 0});
+    return registerClass({wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hInstance, wc->hIcon,
+                          wc->hCursor, wc->hbrBackground, 0});
 }
 
 ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
     if (!wc || !wc->lpszClassName || wc->cbSize != 48) return 0;
-    return registerClass({wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hInstance, wc->hIcon, wc->hCursor,
-                          wc->hbrBackground, wc->hIconSm});
+    return registerClass({wc->lpszClassName, wc->style, wc->lpfnWndProc, wc->hInstance, wc->hIcon,
+                          wc->hCursor, wc->hbrBackground, wc->hIconSm});
 }
 
 BOOL GetClassInfoExA(HINSTANCE, const char* name, WNDCLASSEXA* out) {
@@ -134,13 +151,16 @@ BOOL GetClassInfoExA(HINSTANCE, const char* name, WNDCLASSEXA* out) {
     if (it == state().classes.end()) return 0;
     if (out) {
         const WindowClass& c = it->second;
-        *out = WNDCLASSEXA{48, c.style, c.proc, 0, 0, c.instance, c.icon, c.cursor, c.background, nullptr,
-                           it->first.c_str(), c.smallIcon};
+        *out = WNDCLASSEXA{
+            48,      c.style,           c.proc,     0, 0, c.instance, c.icon, c.cursor, c.background,
+            nullptr, it->first.c_str(), c.smallIcon};
     }
     return 1;
 }
 
-HINSTANCE GetModuleHandleA(const char*) { return 0x400000; }
+HINSTANCE GetModuleHandleA(const char*) {
+    return 0x400000;
+}
 
 HICON LoadIconA(HINSTANCE, uintptr_t id) {
     // SDL windows carry no default icon: the application icon is a handle with no picture.
@@ -172,16 +192,21 @@ HCURSOR LoadCursorFromFileA(const char* file) {
     return h;
 }
 
-HBRUSH GetSysColorBrush(int32_t index) { return 0x1000 + static_cast<uint32_t>(index); }
+HBRUSH GetSysColorBrush(int32_t index) {
+    return 0x1000 + static_cast<uint32_t>(index);
+}
 
-HGDIOBJ GetStockObject(int32_t index) { return 0x2000 + static_cast<uint32_t>(index); }
+HGDIOBJ GetStockObject(int32_t index) {
+    return 0x2000 + static_cast<uint32_t>(index);
+}
 
 HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD style, int32_t x, int32_t y,
                      int32_t width, int32_t height, HWND parent, HMENU menu, HINSTANCE, void*) {
     if (!className) return 0;
     auto cls = state().classes.find(className);
     if (cls == state().classes.end()) return 0;
-    if (style & WS_CHILD) return createChildWindow(cls->second, caption, style, x, y, width, height, parent, menu);
+    if (style & WS_CHILD)
+        return createChildWindow(cls->second, caption, style, x, y, width, height, parent, menu);
     if (!ensureVideo()) return 0;
     if (x == CW_USEDEFAULT) x = 0;
     if (y == CW_USEDEFAULT) y = 0;
@@ -285,7 +310,9 @@ BOOL DestroyWindow(HWND wnd) {
     return 1;
 }
 
-BOOL IsWindow(HWND wnd) { return findWindow(wnd) != nullptr; }
+BOOL IsWindow(HWND wnd) {
+    return findWindow(wnd) != nullptr;
+}
 
 BOOL SetWindowTextA(HWND wnd, const char* text) {
     Window* w = findWindow(wnd);

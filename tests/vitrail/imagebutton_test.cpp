@@ -332,7 +332,7 @@ LRESULT recordDestroy(HWND wnd, int32_t msg, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-TEST_F(ImageButton, destroying_a_parent_destroys_its_children_first) {
+TEST_F(ImageButton, destroying_a_parent_tells_it_first_then_destroys_its_children) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = recordDestroy;
     wc.lpszClassName = "RecordDestroy";
@@ -349,7 +349,7 @@ TEST_F(ImageButton, destroying_a_parent_destroys_its_children_first) {
     EXPECT_EQ(GetPropA(panel, "ANSWER"), 42u);  // names compare without case
     destroyed.clear();
     DestroyWindow(panel);
-    EXPECT_EQ(destroyed, (std::vector<std::string>{"3", "2", "1"}));
+    EXPECT_EQ(destroyed, (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_FALSE(IsWindow(inner));
     EXPECT_EQ(GetPropA(panel, "Answer"), 0u);
     EXPECT_EQ(CreateWindowExA(0, "RecordDestroy", "", WS_CHILD, 0, 0, 5, 5, 0, 1, 0, nullptr), 0u);

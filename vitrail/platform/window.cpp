@@ -286,12 +286,15 @@ BOOL DestroyWindow(HWND wnd) {
     if (!w) return 0;
     if (w->destroying) return 1;  // asked again from inside its own WM_DESTROY
     w->destroying = true;
-    const std::vector<HWND> children = w->children;
-    for (auto it = children.rbegin(); it != children.rend(); ++it) DestroyWindow(*it);
+    // The window hears of its destruction first, while its children still exist; then they go.
     auto cls = state().classes.find(w->className);
     WNDPROC proc = cls != state().classes.end() ? cls->second.proc : nullptr;
     if (proc) proc(wnd, WM_DESTROY, 0, 0);
     w = findWindow(wnd);  // the procedure may have run anything
+    if (!w) return 1;
+    const std::vector<HWND> children = w->children;
+    for (HWND child : children) DestroyWindow(child);
+    w = findWindow(wnd);
     if (!w) return 1;
     w->alive = false;
     if (state().capture == wnd) ReleaseCapture();

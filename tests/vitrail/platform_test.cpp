@@ -29,3 +29,44 @@ TEST(Platform, offscreen_context_is_current_with_depth_and_stencil) {
     EXPECT_EQ(mode, GL_TEXTURE);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+// Keys reach the window procedure as Win32 virtual-key codes: digits and letters by their
+// characters, Escape 27, the rest from the Win32 table; releases and repeats marked in lParam.
+TEST(Platform, sdl_keys_become_virtual_key_messages) {
+    GLTestContext gl(64, 32);
+    ASSERT_TRUE(gl.ok());
+    while (PeekMessageA(nullptr, 0, 0, 0, PM_REMOVE)) {
+    }
+    const struct {
+        const char* name;
+        WPARAM vk;
+    } keys[] = {{"1", '1'},
+                {"6", '6'},
+                {"R", 'R'},
+                {"n", 'N'},
+                {"Escape", VK_ESCAPE},
+                {"Left", VK_LEFT},
+                {"F5", 0x74},
+                {"Space", VK_SPACE},
+                {"Return", VK_RETURN},
+                {"Keypad 3", 0x63},
+                {";", VK_OEM_1}};
+    for (const auto& k : keys) {
+        ASSERT_TRUE(PlatformTestKeyInput(gl.wnd, k.name, true)) << k.name;
+        MSG m{};
+        ASSERT_TRUE(PeekMessageA(&m, 0, 0, 0, PM_REMOVE)) << k.name;
+        EXPECT_EQ(m.hwnd, gl.wnd);
+        EXPECT_EQ(m.message, WM_KEYDOWN) << k.name;
+        EXPECT_EQ(m.wParam, k.vk) << k.name;
+        EXPECT_EQ(static_cast<uint32_t>(m.lParam) & 0xC000FFFFu, 1u) << k.name;  // count 1, was up
+    }
+    PlatformTestKeyInput(gl.wnd, "R", true, true);
+    PlatformTestKeyInput(gl.wnd, "R", false);
+    MSG repeat{}, up{};
+    PeekMessageA(&repeat, 0, 0, 0, PM_REMOVE);
+    PeekMessageA(&up, 0, 0, 0, PM_REMOVE);
+    EXPECT_EQ(static_cast<uint32_t>(repeat.lParam) >> 30, 1u);  // was already down
+    EXPECT_EQ(up.message, WM_KEYUP);
+    EXPECT_EQ(static_cast<uint32_t>(up.lParam) >> 30, 3u);  // was down, now released
+    EXPECT_FALSE(PlatformTestKeyInput(gl.wnd, "NoSuchKey", true));
+}

@@ -224,6 +224,20 @@ void pumpEvents() {
 
 }  // namespace vtrlplat
 
+bool PlatformTestKeyInput(HWND wnd, const char* keyName, bool down, bool repeat) {
+    const Window* w = findWindow(wnd);
+    const SDL_Keycode key = SDL_GetKeyFromName(keyName);
+    if (!w || !w->sdl || key == SDLK_UNKNOWN) return false;
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = SDL_GetWindowID(w->sdl);
+    e.key.repeat = repeat ? 1 : 0;
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    translateEvent(e);
+    return true;
+}
+
 void PlatformTestMouseInput(HWND wnd, UINT message, WPARAM keys, int32_t x, int32_t y) {
     if (findWindow(wnd)) postMouse(wnd, message, keys, x, y);
 }

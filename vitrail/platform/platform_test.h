@@ -44,3 +44,6 @@ void PlatformTestHideProcAddress(const char* name);
 // would. When it is read it goes to the window holding the capture, else to the topmost child
 // under the point, else to `wnd`, with the position in that window's client coordinates.
 void PlatformTestMouseInput(HWND wnd, UINT message, WPARAM keys, int32_t x, int32_t y);
+// Queues what a key press (or release) in top-level window `wnd` becomes, the key named as SDL
+// names keys ("A", "1", "Escape", "Left", "F5", "Keypad 3"); false when the name is unknown.
+bool PlatformTestKeyInput(HWND wnd, const char* keyName, bool down, bool repeat = false);

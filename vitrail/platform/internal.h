@@ -108,6 +108,7 @@ struct QueuedMessage : MSG {
 
 struct State {
     bool videoStarted = false;
+    bool videoRefused = false;  // no display: said once, not tried again
     std::string videoDriver;
     std::map<std::string, WindowClass> classes;
     std::map<HWND, Window> windows;

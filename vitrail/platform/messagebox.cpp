@@ -35,7 +35,9 @@ int32_t showWithSdl(const MessageBoxRecord& box) {
     data.buttons = buttons;
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        SDL_Log("message box could not be shown: %s", SDL_GetError());
+        // Without a display the user still reads what the box said.
+        SDL_Log("message box could not be shown (%s): [%s] %s", SDL_GetError(), box.captionUtf8.c_str(),
+                box.textUtf8.c_str());
         return 0;
     }
     // Closing the box without a button counts as its escape answer.

@@ -22,11 +22,24 @@ uint32_t newHandle() {
 bool ensureVideo() {
     State& s = state();
     if (s.videoStarted) return true;
+    if (s.videoRefused) return false;
     // Ctrl+C and SIGTERM keep their default meaning (end the process): the toolkit has no quit
     // message of its own that SDL's quit event could become.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         SDL_Log("video could not start: %s", SDL_GetError());
+        return false;
+    }
+    // With no display SDL falls back to a driver that shows nothing; a window nobody can see is
+    // refused unless that driver was asked for (by a test, or SDL_VIDEODRIVER).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool invisible =
+        driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+    if (invisible && !(asked && *asked)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Log("no display to open a window on (is DISPLAY set?)");
+        s.videoRefused = true;
         return false;
     }
     // Mouse positions outside the window must keep arriving while a button is held.

@@ -56,15 +56,7 @@ HWND createChildWindow(const WindowClass& cls, const char* caption, DWORD style,
                        int32_t width, int32_t height, HWND parent, HMENU id) {
     Window* p = findWindow(parent);
     if (!p || width < 0 || height < 0) return 0;
-    Window w;
-    w.className = cls.name;
-    w.caption = caption ? caption : "";
-    w.style = style;
-    w.x = x;
-    w.y = y;
-    w.width = width;
-    w.height = height;
-    w.parent = parent;
+    Window w = windowRecord(cls.name, caption, style, x, y, width, height, parent);
     w.child = true;
     w.id = static_cast<int32_t>(id);
     w.visible = (style & WS_VISIBLE) != 0;

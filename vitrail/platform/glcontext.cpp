@@ -18,17 +18,6 @@ Window* windowOfDc(HDC dc, bool mustBeAlive) {
     return &w->second;
 }
 
-void applyAttributes(const GlRequest& r) {
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, r.red);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, r.green);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, r.blue);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, r.alpha);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, r.depth);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencil);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffer);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-}
-
 // The nearest of what Mesa's visuals offer: 8 bits a colour channel (5-6-5 below 16 bits),
 // 8 alpha bits when any are asked, 24 or 16 depth bits, 8 stencil bits.
 GlRequest closestFormat(const PIXELFORMATDESCRIPTOR& pfd) {
@@ -48,7 +37,7 @@ GlRequest closestFormat(const PIXELFORMATDESCRIPTOR& pfd) {
 // SDL fixes a window's visual when it is created, so a different format means a new SDL window
 // behind the same handle.
 bool recreateWith(Window& w, const GlRequest& r) {
-    applyAttributes(r);
+    applyGlAttributes(r);
     Uint32 flags = SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
     if (!(w.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* made =
@@ -117,7 +106,7 @@ int32_t DescribePixelFormat(HDC, int32_t format, UINT size, PIXELFORMATDESCRIPTO
 HGLRC wglCreateContext(HDC dc) {
     Window* w = windowOfDc(dc, true);
     if (!w || !w->sdl || !w->pixelFormat) return 0;
-    applyAttributes(w->gl);
+    applyGlAttributes(w->gl);
     SDL_GLContext previous = SDL_GL_GetCurrentContext();
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext ctx = SDL_GL_CreateContext(w->sdl);
@@ -194,3 +183,18 @@ BOOL SwapBuffers(HDC dc) {
     SDL_GL_SwapWindow(w->sdl);
     return 1;
 }
+
+namespace vtrlplat {
+
+void applyGlAttributes(const GlRequest& r) {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, r.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, r.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, r.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, r.alpha);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, r.depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencil);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffer);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+}  // namespace vtrlplat

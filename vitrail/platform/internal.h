@@ -138,6 +138,11 @@ Window* findWindow(HWND wnd);
 // The handle of the window behind an SDL window id, or 0.
 HWND windowFromSdlId(Uint32 id);
 uint32_t newHandle();
+// A window record of class `className` at (x, y), width by height, owned by `parent` (0: none).
+Window windowRecord(const std::string& className, const char* caption, DWORD style, int32_t x, int32_t y,
+                    int32_t width, int32_t height, HWND parent);
+// Sets SDL's GL attributes (and the compatibility profile) for the next window or context.
+void applyGlAttributes(const GlRequest& request);
 // Moves pending SDL events into the queue as window messages.
 void pumpEvents();
 // Destroys the SDL side of every object and empties the tables.

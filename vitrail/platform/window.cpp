@@ -19,6 +19,20 @@ uint32_t newHandle() {
     return state().nextHandle;
 }
 
+Window windowRecord(const std::string& className, const char* caption, DWORD style, int32_t x, int32_t y,
+                    int32_t width, int32_t height, HWND parent) {
+    Window w;
+    w.className = className;
+    w.caption = caption ? caption : "";
+    w.style = style;
+    w.x = x;
+    w.y = y;
+    w.width = width;
+    w.height = height;
+    w.parent = parent;
+    return w;
+}
+
 bool ensureVideo() {
     State& s = state();
     if (s.videoStarted) return true;
@@ -225,24 +239,10 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
     if (y == CW_USEDEFAULT) y = 0;
     if (width <= 0 || height <= 0) return 0;
 
-    Window w;
-    w.className = className;
-    w.caption = caption ? caption : "";
-    w.style = style;
-    w.x = x;
-    w.y = y;
-    w.width = width;
-    w.height = height;
-    w.parent = parent;
+    Window w = windowRecord(className, caption, style, x, y, width, height, parent);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, w.gl.red);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, w.gl.green);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, w.gl.blue);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, w.gl.alpha);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, w.gl.depth);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, w.gl.stencil);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, w.gl.doubleBuffer);
+    applyGlAttributes(w.gl);
     w.sdl = SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height, flags);
     if (!w.sdl) {
         SDL_Log("window could not be created: %s", SDL_GetError());

@@ -5,47 +5,28 @@
 // floor) and the peak resident memory of one load, each in a fresh child process of this program.
 #include <benchmark/benchmark.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "bench_support.h"
 #include "vtrl3ds/chunks.h"
 #include "vtrl3ds/model.h"
 
 namespace {
 
-constexpr int meshCount = 16, gridW = 180, gridH = 173;  // 31,494 vertices and 62,280 faces each
+using namespace bench;
 
-struct Bytes {
-    std::vector<uint8_t> d;
-    std::vector<size_t> open;
-    void u8(uint8_t v) { d.push_back(v); }
-    void u16(uint16_t v) { u8(uint8_t(v)), u8(uint8_t(v >> 8)); }
-    void u32(uint32_t v) { u16(uint16_t(v)), u16(uint16_t(v >> 16)); }
-    void f32(float f) { u32(std::bit_cast<uint32_t>(f)); }
-    void text(const std::string& s) { d.insert(d.end(), s.begin(), s.end()); }
-    void begin(uint16_t id) { u16(id), open.push_back(d.size()), u32(0); }
-    void end() {
-        const uint32_t len = uint32_t(d.size() - open.back() + 2);
-        for (int i = 0; i < 4; ++i) d[open.back() + size_t(i)] = uint8_t(len >> (8 * i));
-        open.pop_back();
-    }
-};
+constexpr int meshCount = 16, gridW = 180, gridH = 173;  // 31,494 vertices and 62,280 faces each
 
 // ---- The files -------------------------------------------------------------------------------
 
 // One wavy grid mesh of the 3DS file, with mapping and one material group over all faces.
 void gridMesh(Bytes& b, int k, const std::string& material) {
     const int stride = gridW + 1, vertices = stride * (gridH + 1), faces = 2 * gridW * gridH;
-    b.begin(EDIT_OBJECT), b.text("Grid" + std::to_string(k)), b.u8(0), b.begin(OBJ_TRIMESH);
+    b.begin(EDIT_OBJECT), b.cstr("Grid" + std::to_string(k)), b.begin(OBJ_TRIMESH);
     b.begin(TRI_VERTEXL), b.u16(uint16_t(vertices));
     for (int j = 0; j <= gridH; ++j)
         for (int i = 0; i <= gridW; ++i)
@@ -61,7 +42,7 @@ void gridMesh(Bytes& b, int k, const std::string& material) {
             b.u16(a), b.u16(uint16_t(a + 1)), b.u16(c), b.u16(3);
             b.u16(a), b.u16(c), b.u16(uint16_t(c - 1)), b.u16(6);
         }
-    b.begin(TRI_MATERIAL), b.text(material), b.u8(0), b.u16(uint16_t(faces));
+    b.begin(TRI_MATERIAL), b.cstr(material), b.u16(uint16_t(faces));
     for (int f = 0; f < faces; ++f) b.u16(uint16_t(f));
     b.end(), b.end(), b.end(), b.end();
 }
@@ -71,7 +52,7 @@ std::vector<uint8_t> make3ds() {
     Bytes b;
     b.begin(MAIN3DS), b.begin(VERS3DS), b.u32(3), b.end(), b.begin(EDIT3DS);
     for (int m = 0; m < 3; ++m) {
-        b.begin(MAT_MATRIAL), b.begin(MAT_MATNAME), b.text(names[m]), b.u8(0), b.end();
+        b.begin(MAT_MATRIAL), b.begin(MAT_MATNAME), b.cstr(names[m]), b.end();
         b.begin(MAT_DIFFUSE), b.begin(MAT_COLOR24), b.u8(200), b.u8(uint8_t(60 * m)), b.u8(40), b.end(),
             b.end();
         b.begin(MAT_TRANSPARENCY), b.begin(INT_PERCENTAGE), b.u16(m == 2 ? 60 : 0), b.end(), b.end();
@@ -108,19 +89,13 @@ std::vector<uint8_t> binOf(const TGLAll3dsMesh& model) {
     return b.d;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 struct Files {
     std::string bin, tds;
 };
 
 const Files& files() {
     static const Files f = [] {
-        const auto dir = std::filesystem::temp_directory_path();
-        Files out{(dir / "vtrl_bench_grid.bin").string(), (dir / "vtrl_bench_grid.3ds").string()};
+        Files out{tempPath("vtrl_bench_grid.bin"), tempPath("vtrl_bench_grid.3ds")};
         writeFile(out.tds, make3ds());
         TGLAll3dsMesh model;
         model.Load3DSFromFile(out.tds);
@@ -132,56 +107,22 @@ const Files& files() {
 
 // ---- The loaders -----------------------------------------------------------------------------
 
-size_t faces(const TGLAll3dsMesh& model) {
-    size_t n = 0;
-    for (const TGL3dsMesh* m : model.FMesh) n += size_t(m->FNumIndices / 3);
-    return n;
-}
-
 size_t loadBin(const std::string& path) {
     TGLAll3dsMesh model;
     model.LoadBinFromFile(path);
-    return faces(model);
+    return triangles(model);
 }
 
 size_t load3ds(const std::string& path) {
     TGLAll3dsMesh model;
     model.Load3DSFromFile(path);
-    return faces(model);
+    return triangles(model);
 }
 
 // The floor: every byte of the file read in 1 MiB pieces into one buffer, as the binary loader
-// reads its lists (a fresh buffer of the whole file would mostly measure its page faults).
+// reads its lists.
 size_t readFile(const std::string& path) {
-    static std::vector<uint8_t> piece(size_t{1} << 20);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) std::abort();
-    size_t total = 0;
-    for (size_t got; (got = std::fread(piece.data(), 1, piece.size(), f)) > 0;) total += got;
-    std::fclose(f);
-    benchmark::DoNotOptimize(piece.data());
-    return total;
-}
-
-long statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
-// Peak resident MiB of one load (`bin` or `3ds`) in a fresh run of this program, beyond its start.
-double peakExtraMiB(const std::string& kind, const std::string& path) {
-    const std::string cmd =
-        "/proc/" + std::to_string(getpid()) + "/exe --peak-child=" + kind + " '" + path + "'";
-    double extra = -1;
-    if (std::FILE* p = popen(cmd.c_str(), "r")) {
-        long before = 0, hwm = 0;
-        if (std::fscanf(p, "%ld %ld", &before, &hwm) == 2) extra = double(hwm - before) / 1024.0;
-        pclose(p);
-    }
-    return extra;
+    return readInPieces(path);
 }
 
 void loadBenchmark(benchmark::State& state, size_t (*load)(const std::string&), const std::string& path,
@@ -190,9 +131,9 @@ void loadBenchmark(benchmark::State& state, size_t (*load)(const std::string&), 
     for (auto _ : state) n = load(path);
     if (kind) {
         state.counters["triangles"] = double(n);
-        state.counters["peak_extra_MiB"] = peakExtraMiB(kind, path);
+        state.counters["peak_extra_MiB"] = childPeak(kind, path).extraMiB;  // this program again
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(path)));
+    setBytesProcessed(state, path);
 }
 
 void BM_LoadBin(benchmark::State& s) {
@@ -225,12 +166,9 @@ BENCHMARK(BM_ReadFloor_3DS)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     // --peak-child=KIND PATH: one load, then the resident KiB before it and the peak.
-    if (argc == 3 && std::strncmp(argv[1], "--peak-child=", 13) == 0) {
-        const long before = statusKiB("VmRSS:");
-        benchmark::DoNotOptimize(std::strcmp(argv[1] + 13, "bin") == 0 ? loadBin(argv[2]) : load3ds(argv[2]));
-        std::printf("%ld %ld\n", before, statusKiB("VmHWM:"));
-        return 0;
-    }
+    if (const char* kind = bench::peakChildKind(argc, argv))
+        return bench::printChildPeak(
+            [&] { return std::strcmp(kind, "bin") == 0 ? loadBin(argv[2]) : load3ds(argv[2]); });
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

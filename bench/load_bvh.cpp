@@ -12,33 +12,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
 namespace {
 
-// ---- The file --------------------------------------------------------------------------------
+using namespace bench;
 
-struct Rng {
-    uint64_t s;
-    uint64_t next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double range(double a, double b) {
-        return a + (b - a) * double(next() >> 11) * (1.0 / 9007199254740992.0);
-    }
-};
+// ---- The file --------------------------------------------------------------------------------
 
 struct Joint {
     const char* name;
@@ -135,20 +122,11 @@ std::string makeMotion(uint64_t seed, int frames) {
 
 const std::string& motionPath() {
     static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() / "vtrl_bench_motion.bvh").string();
-        const std::string text = makeMotion(20240601, 20000);
-        std::ofstream(p, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+        const std::string p = tempPath("vtrl_bench_motion.bvh");
+        writeFile(p, makeMotion(anchorSeed, 20000));
         return p;
     }();
     return path;
-}
-
-std::string fileText(const std::string& path) {
-    std::string text(std::filesystem::file_size(path), '\0');
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f || std::fread(text.data(), 1, text.size(), f) != text.size()) std::abort();
-    std::fclose(f);
-    return text;
 }
 
 // The numbers of the motion section as text fields.
@@ -168,7 +146,7 @@ std::vector<std::string_view> motionFields(const std::string& text) {
 // ---- The loaders ----------------------------------------------------------------------------
 
 void setBytes(benchmark::State& state) {
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(motionPath())));
+    setBytesProcessed(state, motionPath());
 }
 
 void BM_ReadFileFloor(benchmark::State& state) {

@@ -15,12 +15,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/ms3dtext.h"
 #include "vtrl3ds/skeleton.h"
@@ -28,83 +26,9 @@
 
 namespace {
 
+using namespace bench;
+
 // ---- The file --------------------------------------------------------------------------------
-
-struct Rng {
-    uint64_t s;
-    uint64_t next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double range(double a, double b) {
-        return a + (b - a) * double(next() >> 11) * (1.0 / 9007199254740992.0);
-    }
-};
-
-struct MeshSpec {
-    int w, h, shape;
-};
-
-struct Geometry {
-    std::vector<float> pos, uv;
-    std::vector<uint16_t> tri;  // a b c per triangle
-    std::vector<bool> smooth;   // the triangle's smoothing group is not 0
-};
-
-// A point of the parametric surface (torus, sphere band, terrain or tube) with its bump.
-void surfacePoint(const MeshSpec& m, double u, double v, double R, double r, double bump, double p[3]) {
-    const double PI = 3.14159265358979323846, a = 2 * PI * u;
-    switch (m.shape) {
-        case 0:
-            p[0] = (R + (r + bump) * std::cos(2 * PI * v)) * std::cos(a);
-            p[1] = (R + (r + bump) * std::cos(2 * PI * v)) * std::sin(a);
-            p[2] = (r + bump) * std::sin(2 * PI * v);
-            break;
-        case 1:
-            p[0] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::cos(a);
-            p[1] = (R + bump) * std::sin(PI * (0.01 + 0.98 * v)) * std::sin(a);
-            p[2] = (R + bump) * std::cos(PI * (0.01 + 0.98 * v));
-            break;
-        case 2:
-            p[0] = (u - 0.5) * 4 * R;
-            p[1] = (v - 0.5) * 4 * R;
-            p[2] = 3 * bump + 2 * std::sin(5 * u + 3 * v);
-            break;
-        default:
-            p[0] = (r + bump) * std::cos(a);
-            p[1] = (r + bump) * std::sin(a);
-            p[2] = (v - 0.5) * 3 * R;
-            break;
-    }
-}
-
-// A (w+1) x (h+1) grid with a duplicated seam, two triangles per cell.
-Geometry surface(const MeshSpec& m, Rng& rng, float tx, float ty) {
-    const double PI = 3.14159265358979323846;
-    const double R = rng.range(20, 40), r = rng.range(5, 12), amp = rng.range(0.2, 1.5),
-                 freq = rng.range(3, 9);
-    Geometry g;
-    for (int j = 0; j <= m.h; ++j)
-        for (int i = 0; i <= m.w; ++i) {
-            const double u = double(i) / m.w, v = double(j) / m.h;
-            double p[3];
-            surfacePoint(m, u, v, R, r, amp * std::sin(freq * 2 * PI * u) * std::cos(freq * 2 * PI * v), p);
-            for (int c = 0; c < 3; ++c) p[c] += rng.range(-1e-3, 1e-3);
-            g.pos.insert(g.pos.end(), {float(p[0] + tx), float(p[1] + ty), float(p[2])});
-            g.uv.insert(g.uv.end(), {float(u * 4.0), float(v * 2.0)});
-        }
-    const int stride = m.w + 1;
-    for (int j = 0; j < m.h; ++j)
-        for (int i = 0; i < m.w; ++i) {
-            const auto a = uint16_t(j * stride + i), c = uint16_t((j + 1) * stride + i + 1);
-            g.tri.insert(g.tri.end(), {a, uint16_t(a + 1), c, a, c, uint16_t(c - 1)});
-            const bool smooth = j % 97 != 96;
-            g.smooth.insert(g.smooth.end(), {smooth, smooth});
-        }
-    return g;
-}
 
 void appendf(std::string& s, const char* format, auto... args) {
     char line[512];
@@ -113,9 +37,8 @@ void appendf(std::string& s, const char* format, auto... args) {
 }
 
 void appendMesh(std::string& s, int k, Rng& rng) {
-    const MeshSpec m = k % 2 == 0 ? MeshSpec{181, 181, k % 4} : MeshSpec{172, 171, k % 4};
-    const float tx = float((k % 4) * 120.0), ty = float((k / 4) * 120.0);
-    const Geometry g = surface(m, rng, tx, ty);
+    const float tx = anchorOffsetX(k), ty = anchorOffsetY(k);
+    const Geometry g = surface(anchorGrid(k), rng, tx, ty);
     const size_t nv = g.pos.size() / 3, nf = g.tri.size() / 3;
     appendf(s, "\"Part%02d\" 0 %d\n%zu\n", k + 1, k % 3, nv);
     for (size_t i = 0; i < nv; ++i)
@@ -140,9 +63,9 @@ std::string makeText(uint64_t seed) {
     std::string s;
     s.reserve(100u << 20);
     s += "// MilkShape 3D ASCII\n\nFrames: 30\nFrame: 1\n\nMeshes: 16\n";
-    for (int k = 0; k < 16; ++k) appendMesh(s, k, rng);
+    for (int k = 0; k < anchorParts; ++k) appendMesh(s, k, rng);
     s += "\nMaterials: 3\n";
-    const char* names[3] = {"Brushed Steel", "Red Plastic", "Tinted Glass"};
+    const char* const* names = anchorMaterials;
     for (int m = 0; m < 3; ++m)
         appendf(s,
                 "\"%s\"\n0.200000 0.200000 0.200000 1.000000\n0.800000 0.800000 0.800000 1.000000\n"
@@ -160,46 +83,22 @@ std::string makeText(uint64_t seed) {
 
 const std::string& modelPath() {
     static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() / "vtrl_bench_model_ms3d.txt").string();
-        const std::string text = makeText(20240601);
-        std::ofstream(p, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+        const std::string p = tempPath("vtrl_bench_model_ms3d.txt");
+        writeFile(p, makeText(anchorSeed));
         return p;
     }();
     return path;
 }
 
-std::string fileText(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) std::abort();
-    std::string text(std::filesystem::file_size(path), '\0');
-    if (std::fread(text.data(), 1, text.size(), f) != text.size()) std::abort();
-    std::fclose(f);
-    return text;
-}
-
 void setBytes(benchmark::State& state) {
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(modelPath())));
-}
-
-size_t triangles(const TGLAll3dsMesh& model) {
-    size_t n = 0;
-    for (const TGL3dsMesh* m : model.FMesh) n += size_t(m->FNumIndices / 3);
-    return n;
+    setBytesProcessed(state, modelPath());
 }
 
 // ---- Floors and ours -------------------------------------------------------------------------
 
 // fread of the whole file in 1 MiB pieces into one buffer kept across reads, as our loader reads.
 void BM_ReadFileFloor(benchmark::State& state) {
-    std::vector<char> piece(size_t{1} << 20);
-    for (auto _ : state) {
-        std::FILE* f = std::fopen(modelPath().c_str(), "rb");
-        if (!f) std::abort();
-        size_t total = 0;
-        for (size_t got; (got = std::fread(piece.data(), 1, piece.size(), f)) > 0;) total += got;
-        std::fclose(f);
-        benchmark::DoNotOptimize(total);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(readInPieces(modelPath()));
     setBytes(state);
 }
 
@@ -297,24 +196,14 @@ void BM_Part_InitSkin(benchmark::State& s) {
     passBenchmark(s, &TGLAll3dsMesh::InitSkin);
 }
 
-long statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
 // In a forked child: the heap this process freed goes back to the system and the peak is reset to
 // the present size, so the peak after one load less the size before it is what the load took.
 long childLoadPeakKiB() {
     malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = statusKiB("VmRSS:");
-    {
+    return peakAddedKiB([] {
         TGLAll3dsMesh model;
         model.LoadFromFile(modelPath());
-    }
-    return statusKiB("VmHWM:") - before;
+    });
 }
 
 // Peak resident memory one load adds, measured in a forked child.

@@ -8,15 +8,12 @@
 #include <stb/stb_image.h>
 
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "vitrail/platform/platform.h"
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/tga.h"
@@ -110,10 +107,9 @@ std::string writeImage(const std::vector<Pixel>& scene, int bpp, bool rle, const
         else
             for (int x = 0; x < side; ++x) putPixel(file, row[x], bpp);
     }
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    return path.string();
+    const std::string path = bench::tempPath(name);
+    bench::writeFile(path, file);
+    return path;
 }
 
 struct Images {
@@ -130,22 +126,6 @@ const Images& images() {
                       writeImage(scene, 32, true, "vtrl_bench_image32_rle.tga")};
     }();
     return made;
-}
-
-long statusKiB(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
-// The resident-memory peak of one call above the memory resident before it, in MiB.
-double extraPeakMiB(const std::function<void()>& load) {
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
-    const long before = statusKiB("VmRSS:");
-    load();
-    return double(statusKiB("VmHWM:") - before) / 1024.0;
 }
 
 void loadOurs(const std::string& path) {
@@ -166,11 +146,11 @@ void loadStb(const std::string& path) {
 void decodeBenchmark(benchmark::State& state, const std::string Images::*which,
                      void (*load)(const std::string&)) {
     const std::string& path = images().*which;
-    load(path);  // warm the page cache
-    const double peak = extraPeakMiB([&] { load(path); });
+    load(path);                                                                     // warm the page cache
+    const double peak = double(bench::peakAddedKiB([&] { load(path); })) / 1024.0;  // one call, in MiB
     for (auto _ : state) load(path);
     state.counters["peak_extra_MiB"] = peak;
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(path)));
+    bench::setBytesProcessed(state, path);
 }
 
 void BM_Ours_Raw24(benchmark::State& s) {

@@ -11,6 +11,10 @@ TEST(Platform, cp1252_egrave_becomes_utf8) {
     EXPECT_EQ(Cp1252ToUtf8("non \xE8 stata"), "non \xC3\xA8 stata");
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
     EXPECT_EQ(Utf8ToCp1252("\xC3\xA8\xE2\x82\xAC"), "\xE8\x80");
+    // An unassigned byte keeps its value as a control character, both ways; NUL bytes in names stay.
+    EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xC2\x81");
+    EXPECT_EQ(Utf8ToCp1252("\xC2\x81"), "\x81");
+    EXPECT_EQ(Cp1252ToUtf8(std::string_view("a\0\xE8", 3)), std::string("a\0\xC3\xA8", 4));
 }
 
 TEST(Platform, offscreen_context_is_current_with_depth_and_stencil) {

@@ -10,25 +10,6 @@ using json = ModelJson;
 
 namespace {
 
-// Unicode code points of the bytes 0x80..0x9F in Windows-1252.
-constexpr char32_t cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 json point(const T3dpoint& p) {
     return json::array({p.X, p.Y, p.Z});
 }
@@ -103,13 +84,6 @@ json describeMaterial(const TGL3dsMaterial& m, size_t index) {
 }
 
 }  // namespace
-
-std::string Cp1252ToUtf8(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) appendUtf8(out, c >= 0x80 && c < 0xA0 ? cp1252High[c - 0x80] : char32_t{c});
-    return out;
-}
 
 json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
     json meshes = json::array(), materials = json::array();

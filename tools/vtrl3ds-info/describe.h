@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "vitrail/platform/text.h"
 #include "vtrl3ds/model.h"
 
 // Ordered keys; reals kept as singles, so they print as short as the model stores them.
 using ModelJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,
                                        std::uint64_t, float>;
 
-// Windows-1252 bytes as UTF-8 (the five unassigned bytes become the control codes of the same value).
-std::string Cp1252ToUtf8(const std::string& text);
 // What the model holds, in a fixed key order.
 ModelJson DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName);

@@ -5,11 +5,12 @@
 
 namespace {
 
-// Code points of bytes 0x80..0x9F; 0 marks the five bytes the code page leaves unassigned.
-constexpr char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// Code points of bytes 0x80..0x9F; the five bytes the code page leaves unassigned keep their
+// value as C1 control characters.
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
@@ -25,16 +26,19 @@ void appendUtf8(std::string& out, uint32_t cp) {
 }
 
 uint32_t cp1252ToCodePoint(unsigned char b) {
-    if (b >= 0x80 && b < 0xA0) return kHigh[b - 0x80] ? kHigh[b - 0x80] : 0xFFFD;
-    return b;
+    return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
 }
 
 }  // namespace
 
 std::string Cp1252ToUtf8(const char* text) {
+    return text ? Cp1252ToUtf8(std::string_view(text)) : std::string();
+}
+
+std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
-    if (!text) return out;
-    for (const char* p = text; *p; ++p) appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(*p)));
+    out.reserve(text.size());
+    for (char c : text) appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
 

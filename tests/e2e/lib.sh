@@ -27,11 +27,12 @@ stop_xvfb() {
     wait $XVFB_PID 2>/dev/null
 }
 
-# Prints the id of the top-level window whose caption is exactly $1, waiting up to 10 s.
+# Prints the id of the top-level window whose caption is exactly $1, waiting up to 10 s (under a
+# window manager it is a child of the manager's frame, so the whole tree is searched).
 wait_window() {
     local name=$1 id
     for _ in $(seq 100); do
-        id=$(xwininfo -root -children 2>/dev/null | grep -F "\"$name\"" | awk '{print $1}' | head -n 1)
+        id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$name\"" | awk '{print $1}' | head -n 1)
         if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q "IsViewable"; then
             echo "$id"
             return 0

@@ -241,7 +241,9 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
 
     Window w = windowRecord(className, caption, style, x, y, width, height, parent);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+    // A caption is both of WS_CAPTION's bits (WS_BORDER and WS_DLGFRAME); a thin WS_BORDER alone,
+    // as the full-screen style has, gets no frame from the window manager.
+    if ((style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
     applyGlAttributes(w.gl);
     w.sdl = SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height, flags);
     if (!w.sdl) {

@@ -56,7 +56,12 @@ void drawBracketedElement() {
             Toroide(0, 0, 0, 2, 6, 32, 32);
             break;
         case 4:
+            // The model's materials switch blending, colour, culling and 2D texturing as they go
+            // and leave the last material's set-up on; the frame gets back what it had, so the
+            // next element looks the same whatever was drawn before it.
+            glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT);
             Model.PutModel3DS();
+            glPopAttrib();
             break;
         default:
             break;

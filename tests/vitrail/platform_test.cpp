@@ -74,3 +74,27 @@ TEST(Platform, sdl_keys_become_virtual_key_messages) {
     EXPECT_EQ(static_cast<uint32_t>(up.lParam) >> 30, 3u);  // was down, now released
     EXPECT_FALSE(PlatformTestKeyInput(gl.wnd, "NoSuchKey", true));
 }
+
+// Moves merge into the latest position while nothing else comes between them; a button message
+// keeps its place, so the moves before and after it stay apart.
+TEST(Platform, consecutive_mouse_moves_merge_into_the_latest) {
+    GLTestContext gl(64, 32);
+    ASSERT_TRUE(gl.ok());
+    while (PeekMessageA(nullptr, 0, 0, 0, PM_REMOVE)) {
+    }
+    for (int32_t i = 1; i <= 300; ++i) PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, MK_LBUTTON, i % 60, i / 10);
+    PlatformTestMouseInput(gl.wnd, WM_LBUTTONUP, 0, 7, 8);
+    PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, 0, 9, 10);
+    PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, 0, 11, 12);
+    const struct {
+        UINT message;
+        int32_t x, y;
+    } expected[] = {{WM_MOUSEMOVE, 0, 30}, {WM_LBUTTONUP, 7, 8}, {WM_MOUSEMOVE, 11, 12}};
+    EXPECT_EQ(PlatformTestQueuedMessages(), std::size(expected));
+    for (const auto& e : expected) {
+        MSG m{};
+        ASSERT_TRUE(PeekMessageA(&m, 0, 0, 0, PM_REMOVE));
+        EXPECT_EQ(m.message, e.message);
+        EXPECT_EQ(m.lParam, (e.y << 16) | e.x) << m.message;
+    }
+}

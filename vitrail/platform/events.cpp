@@ -1,8 +1,8 @@
 // The thread's message queue: SDL events become window messages (keys with virtual-key codes,
 // mouse positions packed into lParam, the close box as WM_CLOSE); peek, get, translate,
-// dispatch, send, post, quit and the default procedure. Mouse messages go to the window holding
-// the capture or to the child window under the pointer. Also mouse capture, cursor position,
-// the foreground window and the tick count.
+// dispatch, send, post, quit and the default procedure. Consecutive mouse moves merge into the
+// latest. Mouse messages go to the window holding the capture or to the child window under the
+// pointer. Also mouse capture, cursor position, the foreground window and the tick count.
 #include "vitrail/platform/internal.h"
 #include "vitrail/platform/platform_test.h"
 
@@ -126,9 +126,17 @@ void post(HWND wnd, UINT message, WPARAM w, LPARAM l) {
 }
 
 // Queues a mouse message at (x, y) of top-level window `top`; its window is chosen when it is read.
+// Moves are never queued one after another: a move right behind another move of the same window
+// replaces it, so the queue holds the latest position, as the window system it stands in for
+// reports it. Button and key messages keep their place between moves.
 void postMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
-    state().queue.push_back(
-        QueuedMessage{MSG{top, message, keys, packPoint(x, y), SDL_GetTicks(), {x, y}}, true});
+    auto& q = state().queue;
+    const QueuedMessage m{MSG{top, message, keys, packPoint(x, y), SDL_GetTicks(), {x, y}}, true};
+    if (message == WM_MOUSEMOVE && !q.empty() && q.back().message == WM_MOUSEMOVE && q.back().routeOnRead &&
+        q.back().hwnd == top)
+        q.back() = m;
+    else
+        q.push_back(m);
 }
 
 // Sends a pointer message to a child of its top-level window holding the capture, else (unless

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -59,7 +61,8 @@ size_t readFile(std::FILE* file, void* dst, size_t n) {
 
 // The bytes of FTGA after the current position, read through one block buffer. It knows how many
 // bytes are left, so a header can be checked against the file before anything is allocated. A
-// stream that cannot be measured (a pipe) is read whole into the buffer first.
+// stream that cannot be measured (a pipe) is read into the buffer once the header has said how
+// many bytes the image can need at most (bound), and no further.
 class BlockReader {
   public:
     explicit BlockReader(std::FILE* file) : file_(file) {
@@ -69,8 +72,14 @@ class BlockReader {
             std::fseek(file, at, SEEK_SET);
             fileLeft_ = size > at ? static_cast<uint64_t>(size - at) : 0;
         } else {
-            slurp();
+            streamed_ = true;
+            fileLeft_ = std::numeric_limits<uint64_t>::max();
         }
+    }
+    // Of a stream that cannot be measured, reads up to `most` further bytes into memory: from
+    // here on left() is exact and nothing beyond them is read.
+    void bound(uint64_t most) {
+        if (streamed_) slurp(most);
     }
     // Bytes not yet consumed.
     uint64_t left() const { return available() + fileLeft_; }
@@ -106,16 +115,23 @@ class BlockReader {
         end_ = pos_ + kept + got;
         return kept + got >= n;
     }
-    void slurp() {
+    // The buffer grows with the bytes that arrive, never ahead of them.
+    void slurp(uint64_t most) {
+        buffer_.assign(pos_, end_);
         uint8_t chunk[4096];
-        for (size_t got; (got = readFile(file_, chunk, sizeof chunk)) > 0;)
+        for (size_t got = 1; got > 0 && buffer_.size() < most;) {
+            got = readFile(file_, chunk, static_cast<size_t>(std::min<uint64_t>(sizeof chunk, most - buffer_.size())));
             buffer_.insert(buffer_.end(), chunk, chunk + got);
+        }
         file_ = nullptr;
+        fileLeft_ = 0;
+        streamed_ = false;
         pos_ = buffer_.data();
         end_ = pos_ + buffer_.size();
     }
 
     std::FILE* file_;
+    bool streamed_ = false;
     std::vector<uint8_t> buffer_;
     const uint8_t* pos_ = nullptr;
     const uint8_t* end_ = nullptr;
@@ -149,8 +165,14 @@ void readInfoHeader(TGATexture& texture, BlockReader& in) {
         throw TgaFailure{"Invalid texture information"};
     texture.Typ = texture.Bpp == 24 ? GL_RGB : GL_RGBA;
     TGA.BytesPerPixel = texture.Bpp / 8;
-    // At most 4 x 65535 x 65535: fits 64 bits with room to spare.
-    TGA.ImageSize = uint64_t{TGA.BytesPerPixel} * texture.Width * texture.Height;
+    // The size is a 32-bit count: a larger one (65535 by 65535 by 4 bytes is 4 GiB) is an overflow
+    // error, raised before anything is allocated.
+    const uint64_t size = uint64_t{TGA.BytesPerPixel} * texture.Width * texture.Height;
+    if (size > std::numeric_limits<uint32_t>::max())
+        throw std::overflow_error("LoadTGA: the image size " + std::to_string(texture.Width) + " x " +
+                                  std::to_string(texture.Height) + " x " + std::to_string(TGA.BytesPerPixel) +
+                                  " bytes overflows 32 bits");
+    TGA.ImageSize = static_cast<uint32_t>(size);
 }
 
 ImageBuffer allocateImage(uint64_t size) {
@@ -335,6 +357,7 @@ bool LoadUncompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
     try {
         BlockReader in(FTGA);
         readInfoHeader(Texture, in);
+        in.bound(TGA.ImageSize);
         // A file too short for its header's image fails before anything is allocated.
         if (in.left() < TGA.ImageSize) throw TgaFailure{"Could not read image data"};
         ImageBuffer image = allocateImage(TGA.ImageSize);
@@ -353,6 +376,7 @@ bool LoadCompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
         BlockReader in(FTGA);
         readInfoHeader(Texture, in);
         const uint64_t pixelCount = uint64_t{Texture.Width} * Texture.Height;
+        in.bound(pixelCount * (1 + TGA.BytesPerPixel));  // at worst a one-pixel raw packet per pixel
         // Packets that cannot fill the image are only walked, to find their failure: a
         // header's size is never allocated on the word of a file too short for it.
         if (pixelCount > fillablePixels(in.left(), TGA.BytesPerPixel)) {

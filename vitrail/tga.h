@@ -1,6 +1,7 @@
 // TGA images and 2D textures: the loader chain TextureLoadTGAID -> LoadTGA ->
 // LoadUncompressedTGA / LoadCompressedTGA, the mipmap builder and the texture filter settings
-// shared by every texture the toolkit creates. Failures show a message box and return false.
+// shared by every texture the toolkit creates. Failures show a message box and return false; an
+// image size beyond 32 bits throws std::overflow_error, a failing read std::system_error.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,7 @@ struct TTGAHeader {
 struct TTGA {
     uint8_t Header[6];
     uint32_t BytesPerPixel;  // Bpp div 8
-    uint64_t ImageSize;      // BytesPerPixel x Width x Height (64 bits: 65535 x 65535 x 4 does not fit 32)
+    uint32_t ImageSize;      // BytesPerPixel x Width x Height; a larger product is an overflow error
     uint32_t Typ;            // never written
     uint32_t Heigh;
     uint32_t Width;

@@ -242,14 +242,55 @@ TEST_F(TgaDecode, hostile_sizes_in_tiny_files_fail_without_a_giant_allocation) {
     const rlimit limited{pages * 4096 + (uint64_t{1} << 30), saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
 #endif
-    EXPECT_EQ(failureOf(header(2, 65535, 65535, 32)), "ERROR: Could not read image data");
-    EXPECT_EQ(failureOf(header(10, 65535, 65535, 32)), "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(header(10, 65535, 65535, 24) + Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3}),
+    // 32767 x 32767 x 4 bytes is the largest such size that fits 32 bits.
+    EXPECT_EQ(failureOf(header(2, 32767, 32767, 32)), "ERROR: Could not read image data");
+    EXPECT_EQ(failureOf(header(10, 32767, 32767, 32)), "ERROR: Could not read RLE header");
+    EXPECT_EQ(failureOf(header(10, 65535, 21845, 24) + Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3}),
               "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(header(2, 65535, 65535, 24) + Bytes(100000, 7)), "ERROR: Could not read image data");
+    EXPECT_EQ(failureOf(header(2, 65535, 21845, 24) + Bytes(100000, 7)), "ERROR: Could not read image data");
 #if !defined(__SANITIZE_ADDRESS__)
     setrlimit(RLIMIT_AS, &saved);
 #endif
+}
+
+TEST_F(TgaDecode, sizes_beyond_32_bits_are_an_overflow_before_any_allocation) {
+    const struct {
+        uint8_t type;
+        uint16_t width, height;
+        uint8_t bpp;
+    } sizes[] = {{2, 65535, 65535, 32}, {10, 65535, 65535, 32}, {2, 32768, 32768, 32}, {2, 65535, 21846, 24}};
+    for (const auto& s : sizes) {
+        PlatformTestClearMessageBoxes();
+        TGATexture texture{};
+        const std::string file = writeFile("huge.tga", header(s.type, s.width, s.height, s.bpp) + Bytes(64, 0));
+        EXPECT_THROW(LoadTGA(texture, file.c_str()), std::overflow_error) << s.width << " x " << s.height;
+        EXPECT_EQ(texture.ImageData, nullptr);
+        EXPECT_EQ(FTGA, nullptr);
+        EXPECT_TRUE(PlatformTestShownMessageBoxes().empty());
+    }
+}
+
+// A stream that cannot seek (a pipe) gives the loader no size: it reads at most the bytes the
+// header's image can need (for run-length data: a one-pixel packet per pixel) and leaves the
+// rest of the stream unread.
+TEST_F(TgaDecode, a_pipe_is_read_only_as_far_as_the_image_needs) {
+    const struct {
+        Bytes image;
+        ssize_t mostReadPast;
+    } cases[] = {{header(2, 2, 2, 24) + Bytes(12, 9), 0}, {header(10, 2, 2, 24) + Bytes{0x83, 1, 2, 3}, 12}};
+    for (const auto& [image, mostReadPast] : cases) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        const Bytes stream = image + Bytes(4096, 0);
+        ASSERT_EQ(write(ends[1], stream.data(), stream.size()), static_cast<ssize_t>(stream.size()));
+        close(ends[1]);
+        TGATexture texture{};
+        ASSERT_TRUE(LoadTGA(texture, ("/dev/fd/" + std::to_string(ends[0])).c_str()));
+        std::free(texture.ImageData);
+        uint8_t rest[8192];
+        EXPECT_GE(read(ends[0], rest, sizeof rest), 4096 - mostReadPast);
+        close(ends[0]);
+    }
 }
 
 TEST_F(TgaDecode, a_load_after_a_failure_starts_clean) {

@@ -410,17 +410,25 @@ void BvhReader::framesLine() {
     FFramesSeen = true;
 }
 
-// Checked before any key exists: every frame is a line of one number per channel (at least two
-// bytes each, with its separator or line end), and gets one key pair per bone, which a real file
-// pays for with several bytes per bone; a count those bytes cannot hold is refused.
+// Checked before any key exists. Every frame is a line of one number per channel (at least two
+// bytes each, with its separator or line end), so the frames must fit in the bytes that follow.
+// Joints without channels take no bytes of a frame but still get a key pair per frame: their keys
+// may take up to keyAllowance plus keysPerTextByte bytes per byte of the text, far beyond what
+// real files ask for, but not the gigabytes a few bytes could otherwise demand.
 void BvhReader::checkFrameCount(int32_t frames) const {
+    constexpr uint64_t keyAllowance = uint64_t{64} << 20, keysPerTextByte = 64;
     const uint64_t left = FText.size() - FPos + 1;
-    const uint64_t perFrame = std::max<uint64_t>({2 * FColumns.size(), FSkeleton.FBone.size(), 1});
+    const uint64_t perFrame = std::max<uint64_t>(2 * FColumns.size(), 1);
     if (static_cast<uint64_t>(frames) > left / perFrame)
+        fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " + std::to_string(FColumns.size()) +
+                          " channels cannot fit in the " + std::to_string(left - 1) + " bytes that follow");
+    const uint64_t keyBytes =
+        static_cast<uint64_t>(frames) * FSkeleton.FBone.size() * 2 * sizeof(TKeyFrame);
+    if (keyBytes > keyAllowance + keysPerTextByte * FText.size())
         fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " +
-                          std::to_string(FColumns.size()) + " channels and " +
-                          std::to_string(FSkeleton.FBone.size()) + " joints cannot fit in the " +
-                          std::to_string(left - 1) + " bytes that follow");
+                          std::to_string(FSkeleton.FBone.size()) + " joints need " + std::to_string(keyBytes) +
+                          " bytes of keys, more than a text of " + std::to_string(FText.size()) +
+                          " bytes is allowed");
 }
 
 void BvhReader::motionLine() {

@@ -380,7 +380,7 @@ TEST(BvhHostile, malformed_text_fails_naming_file_line_and_fact) {
         {"frames not a number", "ROOT A\n{\n}\nMOTION\nFrames: two\n", "t.bvh:5: 'two' is not a frame count"},
         {"negative frames", "ROOT A\n{\n}\nMOTION\nFrames: -1\n", "t.bvh:5: negative frame count -1"},
         {"frames on the last line", "ROOT A\n{\nCHANNELS 1 Xrotation\n}\nFrames: 1",
-         "t.bvh:5: Frames: 1 frames of 1 channels and 1 joints cannot fit in the 0 bytes that follow"},
+         "t.bvh:5: Frames: 1 frames of 1 channels cannot fit in the 0 bytes that follow"},
         {"second frames", "ROOT A\n{\n}\nMOTION\nFrames: 0\nFrames: 0\n", "t.bvh:6: second Frames line"},
         {"data before frames", "ROOT A\n{\n}\nMOTION\n1 2 3\n",
          "t.bvh:5: motion data before the Frames line"},
@@ -413,8 +413,8 @@ TEST(BvhHostile, huge_frame_count_in_a_tiny_file_fails_before_allocating) {
     } catch (const ERangeError& e) {
         EXPECT_STREQ(
             e.what(),
-            "LoadBVHFromStream: t.bvh:8: Frames: 2000000000 frames of 3 channels and 1 joints cannot fit "
-            "in the 27 bytes that follow");
+            "LoadBVHFromStream: t.bvh:8: Frames: 2000000000 frames of 3 channels cannot fit in the 27 "
+            "bytes that follow");
     }
     // What was built stays owned, uninitialised and without keys.
     ASSERT_EQ(s.FNumBones, 1);
@@ -422,12 +422,30 @@ TEST(BvhHostile, huge_frame_count_in_a_tiny_file_fails_before_allocating) {
     EXPECT_EQ(s.FNumFrames, 0);
     // A count that fits: six bytes of "1 2 3\n" per frame.
     EXPECT_EQ(loadError(bvh(root, 2, {"1 2 3", "4 5 6"})), "");
-    // Joints without channels still get keys: their count bounds the frames too.
-    std::string channelless = "ROOT A\n{\n";
-    for (int i = 0; i < 50; ++i) channelless += "JOINT B\n{\n}\n";
-    channelless += "}\nMOTION\nFrames: 10\n" + std::string(10, ',') + "\n";
-    EXPECT_NE(loadError<ERangeError>(channelless).find("10 frames of 0 channels and 51 joints cannot fit"),
+    // Joints without channels take no bytes of a frame; their keys are held to an allowance
+    // (64 MiB and 64 bytes per byte of text): 20,001 joints of 100 frames would need 112 MB.
+    std::string channelless = "ROOT A\n{\nCHANNELS 1 Xrotation\n";
+    for (int i = 0; i < 20000; ++i) channelless += "JOINT B\n{\n}\n";
+    channelless += "}\nMOTION\nFrames: 100\n";
+    for (int i = 0; i < 100; ++i) channelless += "1\n";
+    EXPECT_NE(loadError<ERangeError>(channelless).find("Frames: 100 frames of 20001 joints need 112005600 bytes"),
               std::string::npos);
+}
+
+// Joints without channels cost the motion lines nothing: a root of three channels with 40 such
+// joints and three frames of three numbers loads, every joint with its three keys.
+TEST(BvhHostile, joints_without_channels_do_not_bound_the_frames) {
+    J root = {"Hips", "0 0 0", "CHANNELS 3 Xrotation Yrotation Zrotation"};
+    for (int i = 0; i < 40; ++i) root.children.push_back(J{"J" + std::to_string(i), "0 1 0", ""});
+    TGLSkeleton s(nullptr);
+    load(s, bvh(root, 3, {"1 2 3", "4 5 6", "7 8 9"}));
+    ASSERT_EQ(s.FNumBones, 41);
+    EXPECT_EQ(s.FBone[0]->FRotateFrame[2].BVH_Value.Z, 9.0f);
+    for (const TGL3dsBone* bone : s.FBone) {
+        EXPECT_EQ(bone->FNumRotateFrames, 3);
+        EXPECT_EQ(bone->FRotateFrame.size(), 3u);
+        EXPECT_EQ(bone->FTranslateFrame.size(), 3u);
+    }
 }
 
 TEST(BvhHostile, joint_count_is_bounded) {

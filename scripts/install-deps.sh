@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libsdl2-dev                      # the platform layer: window, GL context, events, message boxes, BMP decoding
+  libsdl2-dev                      # the platform layer: window, GL context, events, message boxes, colour-table BMP decoding
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0  # OpenGL (llvmpipe) and GLU
   googletest libgtest-dev libgmock-dev  # unit tests
   libbenchmark-dev                 # benchmarks

@@ -205,8 +205,10 @@ TEST_F(ImageButton, press_then_leave_then_release_outside_posts_nothing) {
     EXPECT_EQ(release.hwnd, gl.wnd);  // the capture is gone: the parent gets it
     EXPECT_TRUE(pump().empty());
     // Moving back in after leaving, then releasing, is no click either: the press was lost.
+    // (Each move is handled before the next: consecutive moves would merge into the last.)
     mouse(WM_LBUTTONDOWN, MK_LBUTTON, kInside);
     mouse(WM_MOUSEMOVE, MK_LBUTTON, kMagentaSpot);
+    EXPECT_TRUE(pump().empty());
     mouse(WM_MOUSEMOVE, 0, kInside);
     mouse(WM_LBUTTONUP, 0, kInside);
     EXPECT_TRUE(pump().empty());

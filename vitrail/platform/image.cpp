@@ -1,7 +1,7 @@
-// BMP decoding for the toolkit, on SDL's BMP loader: the result is what GetObjectA describes,
-// bottom-up rows padded to 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images, and
-// packed colour-table indices for images of 8 bits or fewer. Unreadable files, and files too
-// short for the size they declare, give handle 0.
+// BMP decoding for the toolkit: the result is what GetObjectA describes, bottom-up rows padded to
+// 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images (our own reader, truecolour.cpp),
+// and packed colour-table indices for images of 8 bits or fewer (SDL's BMP loader). Unreadable
+// files, and files too short for the size they declare, give handle 0.
 #include <cstdlib>
 #include <vector>
 
@@ -84,6 +84,16 @@ HANDLE LoadImageA(HINSTANCE, const char* file, UINT type, int32_t, int32_t, UINT
     if (!file || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE)) return 0;
     SDL_RWops* rw = SDL_RWFromFile(file, "rb");
     if (!rw) return 0;
+    Bitmap trueColour;
+    const vtrlplat::TrueColour read = vtrlplat::readTrueColourBmp(rw, trueColour);
+    if (read != vtrlplat::TrueColour::NotTrueColour) {
+        SDL_RWclose(rw);
+        if (read == vtrlplat::TrueColour::Refused) return 0;
+        const HBITMAP h = vtrlplat::newHandle();
+        vtrlplat::state().bitmaps[h] = std::move(trueColour);
+        return h;
+    }
+    SDL_RWseek(rw, 0, RW_SEEK_SET);
     const BmpHeader header = probeHeader(rw);
     if (!header.fitsInFile) {
         SDL_RWclose(rw);

@@ -165,6 +165,13 @@ void compositeChildren(Window& top);
 
 // GDI objects (gdi.cpp, region.cpp).
 Bitmap* findBitmap(HBITMAP bmp);
+
+// What our own true-colour BMP reader made of a file (truecolour.cpp).
+enum class TrueColour { NotTrueColour, Refused, Decoded };
+// Decodes a 24- or 32-bit BMP from the start of `rw` into `out` (bottom-up rows padded to 4 bytes,
+// B, G, R (, A)). NotTrueColour leaves the file to another decoder; Refused is a true-colour file
+// whose rows the file does not hold.
+TrueColour readTrueColourBmp(SDL_RWops* rw, Bitmap& out);
 Region* findRegion(HRGN rgn);
 bool regionContains(const Region& r, int32_t x, int32_t y);
 // A new region of the given rectangles (any order, overlaps allowed).

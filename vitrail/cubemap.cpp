@@ -1,6 +1,7 @@
 // Cube-map textures: the BMP depth probe, the per-face decode and upload through the platform's
-// image loader, binding, and the texture-matrix bracket. No globals; a face that cannot be used
-// is left empty without a message, and unreadable BMP headers throw std::ios_base::failure.
+// image loader, binding (an incomplete cube map shows no environment), and the texture-matrix
+// bracket. No globals; a face that cannot be used is left empty without a message, and
+// unreadable BMP headers throw std::ios_base::failure.
 #include "vitrail/cubemap.h"
 
 #include <GL/gl.h>
@@ -28,6 +29,16 @@ uint32_t readLE(const unsigned char* p, size_t bytes) {
     return v;
 }
 
+// An I/O failure that reads as its own text: the standard library's adds ": iostream error".
+class BmpReadFailure : public std::ios_base::failure {
+  public:
+    explicit BmpReadFailure(const std::string& text) : std::ios_base::failure(text), text_(text) {}
+    const char* what() const noexcept override { return text_.c_str(); }
+
+  private:
+    std::string text_;
+};
+
 // Closes the probed file on every way out of GetBMPDepth.
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -38,12 +49,12 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 size_t readSome(std::FILE* f, unsigned char* out, size_t size, const char* file) {
     const size_t got = std::fread(out, 1, size, f);
     if (got < size && std::ferror(f))
-        throw std::ios_base::failure(std::string("GetBMPDepth: cannot read ") + file);
+        throw BmpReadFailure(std::string("GetBMPDepth: cannot read ") + file);
     return got;
 }
 
-std::ios_base::failure tooShort(const char* file, size_t got) {
-    return std::ios_base::failure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
+BmpReadFailure tooShort(const char* file, size_t got) {
+    return BmpReadFailure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
                                   std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
                                   std::to_string(got));
 }
@@ -105,13 +116,27 @@ void uploadFace(uint32_t target, int32_t format, const BITMAP& bmp) {
         gluBuild2DMipmaps(target, GL_RGBA8, bmp.bmWidth, bmp.bmHeight, GL_BGRA, GL_UNSIGNED_BYTE, bmp.bmBits);
 }
 
+// Whether the bound cube map has six square faces of one size and one internal format.
+bool cubeMapComplete() {
+    GLint size = 0, format = 0;
+    for (GLenum face = GL_TEXTURE_CUBE_MAP_POSITIVE_X; face <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z; ++face) {
+        GLint w = 0, h = 0, f = 0;
+        glGetTexLevelParameteriv(face, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(face, 0, GL_TEXTURE_HEIGHT, &h);
+        glGetTexLevelParameteriv(face, 0, GL_TEXTURE_INTERNAL_FORMAT, &f);
+        if (face == GL_TEXTURE_CUBE_MAP_POSITIVE_X) size = w, format = f;
+        if (w == 0 || w != h || w != size || f != format) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int32_t GetBMPDepth(const char* BMPFile) {
     std::error_code ec;
     if (!BMPFile || !std::filesystem::exists(BMPFile, ec)) return 0;
     const File f(std::fopen(BMPFile, "rb"));
-    if (!f) throw std::ios_base::failure(std::string("GetBMPDepth: cannot open ") + BMPFile);
+    if (!f) throw BmpReadFailure(std::string("GetBMPDepth: cannot open ") + BMPFile);
     unsigned char header[fileHeaderSize + infoHeaderSize] = {};
     size_t got = readSome(f.get(), header, fileHeaderSize, BMPFile);
     // Files that are no BMP at all, or old core-header BMPs, are refused as soon as the bytes
@@ -156,6 +181,10 @@ void GenCubeMapTex(const char* BMPPosX, const char* BMPNegX, const char* BMPPosY
 
 void BindCubeMapTex(const TGLCubeMap& Texture) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, Texture.Tex[0]);
+    // An incomplete cube map must texture nothing. Some drivers (Mesa) fall back to the 2D texture
+    // instead, drawing a smeared copy of it with the generated coordinates; with no 2D texture
+    // bound there is nothing to fall back to.
+    if (!cubeMapComplete()) glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void CubeMapBegin(float RotX, float RotY) {

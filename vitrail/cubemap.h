@@ -28,7 +28,9 @@ int32_t GetBMPDepth(const char* BMPFile);
 // Swaps the first and third byte of each of Size packed 3-byte pixels (B, G, R to R, G, B).
 // Nothing happens when Size is below 1.
 void SwapRGB(void* Data, int32_t Size);
-// Binds the cube map built by GenCubeMapTex to GL_TEXTURE_CUBE_MAP; changes nothing else.
+// Binds the cube map built by GenCubeMapTex to GL_TEXTURE_CUBE_MAP and changes nothing else,
+// unless a face is missing: then 2D texture 0 is bound as well, so that the cube-mapped drawing
+// shows no environment rather than the 2D texture.
 void BindCubeMapTex(const TGLCubeMap& Texture);
 // Pushes the current matrix, then turns the texture matrix by the view's rotation (RotY about Y,
 // then -180 - RotX about X) after pushing it; leaves GL_TEXTURE as the matrix mode.

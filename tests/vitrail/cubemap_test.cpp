@@ -154,8 +154,7 @@ TEST_F(CubeMapTest, bmp_shorter_than_its_headers_throws_io_failure_naming_the_si
         GetBMPDepth(name.c_str());
         FAIL() << "no exception";
     } catch (const std::ios_base::failure& e) {
-        EXPECT_NE(std::string(e.what()).find("expected 54 header bytes but got 53"), std::string::npos)
-            << e.what();
+        EXPECT_EQ(std::string(e.what()), "GetBMPDepth: " + name + ": file too short, expected 54 header bytes but got 53");
     }
     bytes.resize(10);
     EXPECT_THROW(GetBMPDepth(write("shorter.bmp", bytes).c_str()), std::ios_base::failure);
@@ -284,6 +283,34 @@ TEST_F(CubeMapTest, bind_makes_the_built_cube_map_current_and_nothing_else) {
     EXPECT_NE(second.Tex[0], cube.Tex[0]);
     BindCubeMapTex(cube);
     EXPECT_EQ(fileOfFace(GL_TEXTURE_CUBE_MAP_POSITIVE_X), 0);
+}
+
+// A cube map missing a face shows no environment: the quad keeps its own green instead of being
+// textured with the bound 2D texture's red (which would modulate it to black).
+TEST_F(CubeMapTest, incomplete_cube_map_draws_no_texture_at_all) {
+    const auto f = writeSixFaces(24);
+    const std::string missing = (dir / "missing.bmp").string();
+    TGLCubeMap cube{};
+    GenCubeMapTex(missing.c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str(), f[4].c_str(), f[5].c_str(), cube);
+    GLuint red = 0;
+    const uint8_t texel[4] = {255, 0, 0, 255};
+    glGenTextures(1, &red);
+    glBindTexture(GL_TEXTURE_2D, red);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_CUBE_MAP);
+    BindCubeMapTex(cube);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glTexCoord3f(1, 0, 0);
+    for (const auto& [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) glVertex2i(x, y);
+    glEnd();
+    const std::vector<uint8_t> shown = ReadPixelsTopDown(64, 64);
+    EXPECT_EQ((Rgba{shown[0], shown[1], shown[2], shown[3]}), (Rgba{0, 255, 0, 255}));
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glDisable(GL_TEXTURE_2D);
 }
 
 TEST_F(CubeMapTest, real_32bit_file_decodes_bottom_up_and_comes_out_opaque) {

@@ -38,7 +38,8 @@ void OpenGL_Texture() {
     SetQualityTexture2(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
     TextureLoadTGAID(skyBoxFile, TexSkyBox);
     SetQualityTexture2(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
-    GenCubeMapTex(faceFiles[0], faceFiles[1], faceFiles[2], faceFiles[3], faceFiles[4], faceFiles[5], CubeMap);
+    GenCubeMapTex(faceFiles[0], faceFiles[1], faceFiles[2], faceFiles[3], faceFiles[4], faceFiles[5],
+                  CubeMap);
 }
 
 }  // namespace

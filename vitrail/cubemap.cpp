@@ -48,15 +48,14 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Reads up to `size` bytes; a read error (as opposed to the end of the file) throws.
 size_t readSome(std::FILE* f, unsigned char* out, size_t size, const char* file) {
     const size_t got = std::fread(out, 1, size, f);
-    if (got < size && std::ferror(f))
-        throw BmpReadFailure(std::string("GetBMPDepth: cannot read ") + file);
+    if (got < size && std::ferror(f)) throw BmpReadFailure(std::string("GetBMPDepth: cannot read ") + file);
     return got;
 }
 
 BmpReadFailure tooShort(const char* file, size_t got) {
     return BmpReadFailure(std::string("GetBMPDepth: ") + file + ": file too short, expected " +
-                                  std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
-                                  std::to_string(got));
+                          std::to_string(fileHeaderSize + infoHeaderSize) + " header bytes but got " +
+                          std::to_string(got));
 }
 
 // A decoded bitmap from the platform loader, released when it goes out of scope.

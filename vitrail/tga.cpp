@@ -120,7 +120,8 @@ class BlockReader {
         buffer_.assign(pos_, end_);
         uint8_t chunk[4096];
         for (size_t got = 1; got > 0 && buffer_.size() < most;) {
-            got = readFile(file_, chunk, static_cast<size_t>(std::min<uint64_t>(sizeof chunk, most - buffer_.size())));
+            got = readFile(file_, chunk,
+                           static_cast<size_t>(std::min<uint64_t>(sizeof chunk, most - buffer_.size())));
             buffer_.insert(buffer_.end(), chunk, chunk + got);
         }
         file_ = nullptr;

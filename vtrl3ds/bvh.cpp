@@ -420,15 +420,15 @@ void BvhReader::checkFrameCount(int32_t frames) const {
     const uint64_t left = FText.size() - FPos + 1;
     const uint64_t perFrame = std::max<uint64_t>(2 * FColumns.size(), 1);
     if (static_cast<uint64_t>(frames) > left / perFrame)
-        fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " + std::to_string(FColumns.size()) +
-                          " channels cannot fit in the " + std::to_string(left - 1) + " bytes that follow");
-    const uint64_t keyBytes =
-        static_cast<uint64_t>(frames) * FSkeleton.FBone.size() * 2 * sizeof(TKeyFrame);
+        fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " +
+                          std::to_string(FColumns.size()) + " channels cannot fit in the " +
+                          std::to_string(left - 1) + " bytes that follow");
+    const uint64_t keyBytes = static_cast<uint64_t>(frames) * FSkeleton.FBone.size() * 2 * sizeof(TKeyFrame);
     if (keyBytes > keyAllowance + keysPerTextByte * FText.size())
         fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " +
-                          std::to_string(FSkeleton.FBone.size()) + " joints need " + std::to_string(keyBytes) +
-                          " bytes of keys, more than a text of " + std::to_string(FText.size()) +
-                          " bytes is allowed");
+                          std::to_string(FSkeleton.FBone.size()) + " joints need " +
+                          std::to_string(keyBytes) + " bytes of keys, more than a text of " +
+                          std::to_string(FText.size()) + " bytes is allowed");
 }
 
 void BvhReader::motionLine() {

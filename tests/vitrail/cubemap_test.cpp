@@ -154,7 +154,8 @@ TEST_F(CubeMapTest, bmp_shorter_than_its_headers_throws_io_failure_naming_the_si
         GetBMPDepth(name.c_str());
         FAIL() << "no exception";
     } catch (const std::ios_base::failure& e) {
-        EXPECT_EQ(std::string(e.what()), "GetBMPDepth: " + name + ": file too short, expected 54 header bytes but got 53");
+        EXPECT_EQ(std::string(e.what()),
+                  "GetBMPDepth: " + name + ": file too short, expected 54 header bytes but got 53");
     }
     bytes.resize(10);
     EXPECT_THROW(GetBMPDepth(write("shorter.bmp", bytes).c_str()), std::ios_base::failure);
@@ -291,7 +292,8 @@ TEST_F(CubeMapTest, incomplete_cube_map_draws_no_texture_at_all) {
     const auto f = writeSixFaces(24);
     const std::string missing = (dir / "missing.bmp").string();
     TGLCubeMap cube{};
-    GenCubeMapTex(missing.c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str(), f[4].c_str(), f[5].c_str(), cube);
+    GenCubeMapTex(missing.c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str(), f[4].c_str(), f[5].c_str(),
+                  cube);
     GLuint red = 0;
     const uint8_t texel[4] = {255, 0, 0, 255};
     glGenTextures(1, &red);

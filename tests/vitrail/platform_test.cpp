@@ -82,7 +82,8 @@ TEST(Platform, consecutive_mouse_moves_merge_into_the_latest) {
     ASSERT_TRUE(gl.ok());
     while (PeekMessageA(nullptr, 0, 0, 0, PM_REMOVE)) {
     }
-    for (int32_t i = 1; i <= 300; ++i) PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, MK_LBUTTON, i % 60, i / 10);
+    for (int32_t i = 1; i <= 300; ++i)
+        PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, MK_LBUTTON, i % 60, i / 10);
     PlatformTestMouseInput(gl.wnd, WM_LBUTTONUP, 0, 7, 8);
     PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, 0, 9, 10);
     PlatformTestMouseInput(gl.wnd, WM_MOUSEMOVE, 0, 11, 12);

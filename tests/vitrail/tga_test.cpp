@@ -262,7 +262,8 @@ TEST_F(TgaDecode, sizes_beyond_32_bits_are_an_overflow_before_any_allocation) {
     for (const auto& s : sizes) {
         PlatformTestClearMessageBoxes();
         TGATexture texture{};
-        const std::string file = writeFile("huge.tga", header(s.type, s.width, s.height, s.bpp) + Bytes(64, 0));
+        const std::string file =
+            writeFile("huge.tga", header(s.type, s.width, s.height, s.bpp) + Bytes(64, 0));
         EXPECT_THROW(LoadTGA(texture, file.c_str()), std::overflow_error) << s.width << " x " << s.height;
         EXPECT_EQ(texture.ImageData, nullptr);
         EXPECT_EQ(FTGA, nullptr);

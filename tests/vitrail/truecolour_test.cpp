@@ -45,7 +45,8 @@ Bytes pixelAt(const Decoded& d, int32_t x, int32_t y) {
 
 std::string writeFile(const Bytes& bytes) {
     const std::string path = testing::TempDir() + "truecolour_" + std::to_string(getpid()) + ".bmp";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -54,7 +55,8 @@ void putLE(Bytes& out, uint32_t v, int bytes) {
 }
 
 // A 40-byte-header BI_BITFIELDS file of w by h 32-bit pixels (`h` negative: top-down).
-Bytes bitfieldsFile(int32_t w, int32_t h, uint32_t r, uint32_t g, uint32_t b, const std::vector<uint32_t>& words) {
+Bytes bitfieldsFile(int32_t w, int32_t h, uint32_t r, uint32_t g, uint32_t b,
+                    const std::vector<uint32_t>& words) {
     Bytes out = {'B', 'M'};
     putLE(out, 66 + 4 * uint32_t(words.size()), 4);
     putLE(out, 0, 4);
@@ -83,7 +85,8 @@ TEST_F(TrueColour, bmpsuite_bit_field_files_decode_to_the_plain_picture) {
     } files[] = {{"rgb32bf", 0}, {"rgb32bf-xbgr", 0}, {"rgb32h52", 0}, {"rgb32-111110", 1}};
     for (const auto& f : files) {
         const Decoded d = decode(realBmp(f.name));
-        ASSERT_EQ((std::vector{d.width, d.height, d.stride, d.bits}), (std::vector{127, 64, 508, 32})) << f.name;
+        ASSERT_EQ((std::vector{d.width, d.height, d.stride, d.bits}), (std::vector{127, 64, 508, 32}))
+            << f.name;
         for (size_t i = 0; i < d.pixels.size(); ++i) {
             const int expected = i % 4 == 3 ? 255 : plain.pixels[i];
             ASSERT_NEAR(d.pixels[i], expected, f.tolerance) << f.name << " byte " << i;
@@ -104,8 +107,8 @@ TEST_F(TrueColour, bmpsuite_alpha_bit_fields_keep_alpha_in_56_byte_and_40_byte_h
 
 TEST_F(TrueColour, odd_masks_top_down_rows_and_files_too_short) {
     // 4-bit red in the top nibble of the high byte, 1-bit green, 12-bit blue; top-down 1 by 2.
-    const Decoded d = decode(writeFile(bitfieldsFile(1, -2, 0xF0000000, 0x00010000, 0x00000FFF,
-                                                     {0xF0010FFF, 0x80000800})));
+    const Decoded d =
+        decode(writeFile(bitfieldsFile(1, -2, 0xF0000000, 0x00010000, 0x00000FFF, {0xF0010FFF, 0x80000800})));
     ASSERT_EQ(d.height, 2);
     EXPECT_EQ(pixelAt(d, 0, 0), (Bytes{255, 255, 255, 255}));
     EXPECT_EQ(pixelAt(d, 0, 1), (Bytes{128, 0, 136, 255}));

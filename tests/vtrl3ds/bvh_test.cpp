@@ -428,8 +428,9 @@ TEST(BvhHostile, huge_frame_count_in_a_tiny_file_fails_before_allocating) {
     for (int i = 0; i < 20000; ++i) channelless += "JOINT B\n{\n}\n";
     channelless += "}\nMOTION\nFrames: 100\n";
     for (int i = 0; i < 100; ++i) channelless += "1\n";
-    EXPECT_NE(loadError<ERangeError>(channelless).find("Frames: 100 frames of 20001 joints need 112005600 bytes"),
-              std::string::npos);
+    EXPECT_NE(
+        loadError<ERangeError>(channelless).find("Frames: 100 frames of 20001 joints need 112005600 bytes"),
+        std::string::npos);
 }
 
 // Joints without channels cost the motion lines nothing: a root of three channels with 40 such

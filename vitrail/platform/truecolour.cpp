@@ -57,8 +57,8 @@ void readMasks(const uint8_t* h, uint32_t headerSize, Layout& l) {
 bool readLayout(const uint8_t* h, size_t got, Layout& l) {
     if (got < fileHeaderSize + 40 || h[0] != 'B' || h[1] != 'M') return false;
     const uint32_t headerSize = readLE(h + 14, 4);
-    const bool knownHeader = headerSize == 40 || headerSize == 52 || headerSize == 56 ||
-                             headerSize == 108 || headerSize == 124;
+    const bool knownHeader =
+        headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124;
     l.depth = static_cast<int32_t>(readLE(h + 28, 2));
     l.compression = readLE(h + 30, 4);
     if (!knownHeader || (l.depth != 24 && l.depth != 32) || readLE(h + 26, 2) != 1) return false;
@@ -131,7 +131,8 @@ TrueColour readTrueColourBmp(SDL_RWops* rw, Bitmap& out) {
         if (SDL_RWread(rw, row.data(), 1, row.size()) != row.size()) return TrueColour::Refused;
         // The bitmap starts with the bottom row.
         const int32_t target = l.topDown ? l.height - 1 - y : y;
-        convertRow(l, row.data(), bmp.bits.data() + static_cast<size_t>(target) * static_cast<size_t>(stride));
+        convertRow(l, row.data(),
+                   bmp.bits.data() + static_cast<size_t>(target) * static_cast<size_t>(stride));
     }
     if (l.depth == 32 && l.compression == biRgb) opaqueWhenAlphaUnused(bmp);
     out = std::move(bmp);

@@ -9,11 +9,26 @@ OUT=$2/window_manager
 CAPTION="Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale"
 rm -rf "$OUT" && mkdir -p "$OUT/home"
 start_xvfb 1024x768
-# A private home: the manager's defaults, whatever the user's own configuration says.
-HOME="$OUT/home" openbox --sm-disable >"$OUT/openbox.log" 2>&1 &
-WM_PID=$!
+# Starts the manager with a private home (its defaults, whatever the user's own configuration
+# says) and waits until it has taken the screen. The server resets when its last client leaves, and
+# a connection made meanwhile fails: then the manager is started again.
+start_window_manager() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        HOME="$OUT/home" openbox --sm-disable >"$OUT/openbox.log" 2>&1 &
+        WM_PID=$!
+        for _ in $(seq 50); do
+            kill -0 $WM_PID 2>/dev/null || break
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+            sleep 0.1
+        done
+        kill $WM_PID 2>/dev/null
+        sleep 0.2
+    done
+    fail "openbox did not start: $(cat "$OUT/openbox.log")"
+}
+start_window_manager
 trap 'kill $WM_PID 2>/dev/null; stop_xvfb' EXIT
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" && break; sleep 0.1; done
 
 # "W H X Y" of the frame around window $1: its ancestor that is a child of the root.
 frame_geometry() {

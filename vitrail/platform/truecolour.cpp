@@ -23,15 +23,25 @@ uint32_t readLE(const uint8_t* p, int bytes) {
 }
 
 // One channel of a pixel word: its mask's bits, scaled to 0..255. An empty mask reads as `none`.
-struct Channel {
-    uint32_t mask = 0;
-    uint8_t none = 0;
-    uint8_t of(uint32_t word) const {
-        if (mask == 0) return none;
-        const int shift = std::countr_zero(mask);
-        const uint64_t most = mask >> shift, value = (word & mask) >> shift;
-        return static_cast<uint8_t>((value * 255 + most / 2) / most);
+class Channel {
+  public:
+    explicit Channel(uint8_t none = 0) : none_(none) {}
+    void setMask(uint32_t mask) {
+        mask_ = mask;
+        shift_ = mask ? std::countr_zero(mask) : 0;
+        most_ = mask >> shift_;
     }
+    uint8_t of(uint32_t word) const {
+        if (mask_ == 0) return none_;
+        const uint32_t value = (word & mask_) >> shift_;
+        if (most_ == 255) return static_cast<uint8_t>(value);  // the common 8-bit channel
+        return static_cast<uint8_t>((uint64_t{value} * 255 + most_ / 2) / most_);
+    }
+
+  private:
+    uint32_t mask_ = 0, most_ = 0;
+    int shift_ = 0;
+    uint8_t none_;
 };
 
 // What the header says, checked: the sizes, the row order and how a 32-bit word splits.
@@ -39,7 +49,7 @@ struct Layout {
     int32_t width = 0, height = 0, depth = 0;
     bool topDown = false;
     uint32_t pixelOffset = 0, compression = 0;
-    Channel red, green, blue, alpha{0, 255};
+    Channel red, green, blue, alpha{255};
     int64_t fileStride() const { return ((int64_t{width} * depth + 31) / 32) * 4; }
 };
 
@@ -47,10 +57,10 @@ struct Layout {
 // to a longer header or follow a 40-byte one; alpha only in headers of 56 bytes and more, or
 // after a 40-byte header of BI_ALPHABITFIELDS.
 void readMasks(const uint8_t* h, uint32_t headerSize, Layout& l) {
-    l.red.mask = readLE(h + 54, 4);
-    l.green.mask = readLE(h + 58, 4);
-    l.blue.mask = readLE(h + 62, 4);
-    if (headerSize >= 56 || l.compression == biAlphaBitfields) l.alpha.mask = readLE(h + 66, 4);
+    l.red.setMask(readLE(h + 54, 4));
+    l.green.setMask(readLE(h + 58, 4));
+    l.blue.setMask(readLE(h + 62, 4));
+    if (headerSize >= 56 || l.compression == biAlphaBitfields) l.alpha.setMask(readLE(h + 66, 4));
 }
 
 // The layout of a true-colour BMP, or false when the header is not one this reader decodes.
@@ -74,10 +84,10 @@ bool readLayout(const uint8_t* h, size_t got, Layout& l) {
         if (got < fileHeaderSize + 56) return false;
         readMasks(h, headerSize, l);
     } else {
-        l.red.mask = 0xFF0000;
-        l.green.mask = 0xFF00;
-        l.blue.mask = 0xFF;
-        l.alpha.mask = 0xFF000000;  // the unused byte, kept unless it is 0 everywhere
+        l.red.setMask(0xFF0000);
+        l.green.setMask(0xFF00);
+        l.blue.setMask(0xFF);
+        l.alpha.setMask(0xFF000000);  // the unused byte, kept unless it is 0 everywhere
     }
     return true;
 }

@@ -153,7 +153,7 @@ void closeFile() {
 }
 
 // Reads the six bytes after the leading header into TGA and fills the image's size and format.
-void readInfoHeader(TGATexture& texture, BlockReader& in) {
+void readInfoHeader(TGATexture& texture, BlockReader& in, const char* fileName) {
     texture.ImageData = nullptr;
     if (in.readInto(TGA.Header, 6) < 6) throw TgaFailure{"Could not read info header"};
     texture.Width = TGA.Header[1] * 256u + TGA.Header[0];
@@ -170,9 +170,9 @@ void readInfoHeader(TGATexture& texture, BlockReader& in) {
     // error, raised before anything is allocated.
     const uint64_t size = uint64_t{TGA.BytesPerPixel} * texture.Width * texture.Height;
     if (size > std::numeric_limits<uint32_t>::max())
-        throw std::overflow_error("LoadTGA: the image size " + std::to_string(texture.Width) + " x " +
-                                  std::to_string(texture.Height) + " x " + std::to_string(TGA.BytesPerPixel) +
-                                  " bytes overflows 32 bits");
+        throw std::overflow_error("LoadTGA: " + std::string(fileName ? fileName : "") + ": the image size " +
+                                  std::to_string(texture.Width) + " x " + std::to_string(texture.Height) +
+                                  " x " + std::to_string(TGA.BytesPerPixel) + " bytes overflows 32 bits");
     TGA.ImageSize = static_cast<uint32_t>(size);
 }
 
@@ -354,10 +354,10 @@ void AddMipmapsTexture(int32_t Format, int32_t Width, int32_t Height, const uint
         gluBuild2DMipmaps(GL_TEXTURE_2D, 4, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, Bits);
 }
 
-bool LoadUncompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
+bool LoadUncompressedTGA(TGATexture& Texture, const char* FileName) {
     try {
         BlockReader in(FTGA);
-        readInfoHeader(Texture, in);
+        readInfoHeader(Texture, in, FileName);
         in.bound(TGA.ImageSize);
         // A file too short for its header's image fails before anything is allocated.
         if (in.left() < TGA.ImageSize) throw TgaFailure{"Could not read image data"};
@@ -372,10 +372,10 @@ bool LoadUncompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
     }
 }
 
-bool LoadCompressedTGA(TGATexture& Texture, const char* /*FileName*/) {
+bool LoadCompressedTGA(TGATexture& Texture, const char* FileName) {
     try {
         BlockReader in(FTGA);
-        readInfoHeader(Texture, in);
+        readInfoHeader(Texture, in, FileName);
         const uint64_t pixelCount = uint64_t{Texture.Width} * Texture.Height;
         in.bound(pixelCount * (1 + TGA.BytesPerPixel));  // at worst a one-pixel raw packet per pixel
         // Packets that cannot fill the image are only walked, to find their failure: a

@@ -51,7 +51,8 @@ void TextureLoadTGAID(const char* TGAFile, GLName& Texture);
 // owns Texture.ImageData (release with std::free).
 bool LoadTGA(TGATexture& Texture, const char* FileName);
 // Decode the rest of FTGA (positioned after the leading header) as image type 2 / type 10.
-// They close FTGA on success and leave it open on failure.
+// They close FTGA on success and leave it open on failure; FileName only names the file in an
+// overflow error.
 bool LoadUncompressedTGA(TGATexture& Texture, const char* FileName);
 bool LoadCompressedTGA(TGATexture& Texture, const char* FileName);
 // Builds the mipmap chain of the bound 2D texture from R, G, B (, A) pixels; Format is 24 or 32.

@@ -85,6 +85,12 @@ class TGL3dsMesh : public TComponent {
     std::vector<uint16_t> FNormalIndices;   // per corner: normal index
     std::vector<T3dpoint> FaceNormal;       // per face: unit normal drawn
     std::vector<T3dpoint> FVertex;          // per vertex: position
+    // Posed copies for a mesh with a bone-bound vertex, empty otherwise: per vertex, the position
+    // and normal at the skeleton's current frame (unbound vertices as loaded). InitSkin fills
+    // them with the bind pose; Render draws such a mesh from them.
+    std::vector<T3dpoint> FSkinVertex;
+    std::vector<T3dpoint> FSkinNormal;
+    std::vector<T3dpoint> FSkinBoneNormal;  // per vertex: the normal InitSkin put in its bone's space
 };
 
 // A whole model: meshes, materials and skeletons it owns, and what the passes derive from them.
@@ -125,7 +131,16 @@ class TGLAll3dsMesh : public TComponent {
     // Moves every vertex bound to a bone of FSkeleton[FCurrentGLSkeleton] into that bone's space.
     void InitSkin();
 
-    // Draws the model: its display list, or its meshes in render order.
+    // Poses FSkeleton[FCurrentGLSkeleton] at Frame (TGLSkeleton::AdvanceAnimation) and re-skins
+    // every mesh with bound vertices into FSkinVertex and FSkinNormal. Nothing without a skeleton.
+    void AdvanceAnimation(float Frame);
+    // Draws the bones of FSkeleton[FCurrentGLSkeleton] as lines; nothing without a skeleton.
+    void RenderSkeleton();
+    // Records the meshes without bound vertices into FDisplayList (replacing an earlier list), drawn
+    // from vertex arrays one material run at a time; skinned meshes stay out of it. Materials are
+    // recorded as applied now (textures bound, IgnoreMaterials as set).
+    void CompileDisplayList();
+    // Draws the model: its display list and then its skinned meshes, or its meshes in render order.
     void Render();
 
     std::string FName;                       // file name of the last load

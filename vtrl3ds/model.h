@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ class TStream;
 class TGLSkeleton;
 
 extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL state
+
+// Installed by a host to turn a texture map file into a GL texture: given the resolved path of
+// the file, returns its GL texture name, 0 when it could not make one. The library decodes no
+// image itself.
+using TTextureLoader = std::function<uint32_t(const std::string& Path)>;
 
 // One material of a model.
 class TGL3dsMaterial : public TComponent {
@@ -127,6 +133,11 @@ class TGLAll3dsMesh : public TComponent {
 
     // Draws the model: its display list, or its meshes in render order.
     void Render();
+    // Gives every material that names a texture map a GL texture made by Loader from the file the
+    // name resolves to beside the model file (FName); returns how many materials got one. A name
+    // resolving to no file, or a file the loader refuses, leaves its material untextured and
+    // prints one warning line on standard error naming the map and the model.
+    int32_t LoadTextures(const TTextureLoader& Loader);
 
     std::string FName;                       // file name of the last load
     int32_t FType = 0;                       // model-type constant of the last load

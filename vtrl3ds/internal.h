@@ -59,4 +59,9 @@ inline TGL3dsMaterial* materialAt(const TGLAll3dsMesh& model, size_t id) {
     return id < model.FMaterial.size() ? model.FMaterial[id] : nullptr;
 }
 
+// For models whose files carry their own normals (MilkShape text, binary): triangles brought to
+// the library's clockwise winding, face normals from the file's normals where usable, computed
+// ones elsewhere, unusable vertex normals replaced (filenormals.cpp).
+void adoptFileNormals(TGLAll3dsMesh& model);
+
 }  // namespace vtrl3ds_internal

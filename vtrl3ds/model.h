@@ -22,6 +22,11 @@ extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL
 // image itself.
 using TTextureLoader = std::function<uint32_t(const std::string& Path)>;
 
+// The file a texture map name stored in a model means, beside ModelFile: the stored relative path
+// (backslashes as slashes, a leading ".\" dropped), else the bare file name, each component
+// matched ignoring ASCII case; "" when neither names a file.
+std::string ResolveTextureFile(const std::string& ModelFile, const std::string& MapName);
+
 // One material of a model.
 class TGL3dsMaterial : public TComponent {
   public:
@@ -30,7 +35,8 @@ class TGL3dsMaterial : public TComponent {
     // Deletes the GL texture FTexId when the material has a texture map.
     ~TGL3dsMaterial() override;
 
-    // Sets colour, blending, 2D texturing and culling for this material (nothing with IgnoreMaterials).
+    // Sets colour, blending, 2D texturing and culling for this material (nothing with IgnoreMaterials);
+    // binds FTexId when it names a texture.
     void Apply() const;
     // Texture hook run once per material at the end of every load: resets FDetailTex of textured
     // materials. Texture images named by model files are not loaded.
@@ -55,6 +61,7 @@ class TGL3dsMaterial : public TComponent {
     float FTransparency = 1.0f;  // opacity used as alpha: 1 opaque, smaller is see-through
     float FBumpMapStrength = 0;
     int32_t FTexId = 0;       // GL texture name of the texture map; 0 = none
+    bool FUseTexId = false;   // set by LoadTextures: 2D texturing is on exactly when FTexId is set
     uint32_t FTexture = 0;    // reserved texture handle
     uint32_t FDetailTex = 0;  // detail texture handle
     uint32_t Format = 0;      // texture pixel format

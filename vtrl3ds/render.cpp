@@ -25,8 +25,16 @@ void TGL3dsMaterial::Apply() const {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    // Never disabled again here for a later material without a texture map.
-    if (FHasTextureMap) glEnable(GL_TEXTURE_2D);
+    if (FTexId != 0) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(FTexId));
+    } else if (FUseTexId) {
+        // The model's textures were loaded: a material without one draws untextured.
+        glDisable(GL_TEXTURE_2D);
+    } else if (FHasTextureMap) {
+        // Never disabled again here for a later material without a texture map.
+        glEnable(GL_TEXTURE_2D);
+    }
     if (FTwoSided)
         glDisable(GL_CULL_FACE);
     else

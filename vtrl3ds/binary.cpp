@@ -3,6 +3,7 @@
 // A count or length larger than the bytes left, a negative one, or an index outside 0..65535 raises
 // ERangeError before anything is allocated or stored; a field cut off by the end of the data raises
 // EStreamError. What was built before stays owned by the model. A wrong signature loads nothing.
+// The triangles and normals read are then brought to the library's convention (filenormals.cpp).
 #include <algorithm>
 #include <bit>
 #include <cstring>

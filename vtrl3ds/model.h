@@ -39,7 +39,7 @@ class TGL3dsMaterial : public TComponent {
     // binds FTexId when it names a texture.
     void Apply() const;
     // Texture hook run once per material at the end of every load: resets FDetailTex of textured
-    // materials. Texture images named by model files are not loaded.
+    // materials. It loads no image: TGLAll3dsMesh::LoadTextures does, when the host asks.
     void UpdateTexture();
 
     bool FHasTextureMap = false;  // FFileName names a texture map
@@ -121,13 +121,15 @@ class TGLAll3dsMesh : public TComponent {
     void Load3DSFromStream(TStream& Stream);
     // Sets FType to MeshBIN and loads the named file in the library's binary model format.
     void LoadBinFromFile(const std::string& FileName);
-    // Reads a binary model from the whole stream, from its first byte, then post-processes.
+    // Reads a binary model from the whole stream, from its first byte, then post-processes:
+    // triangles clockwise seen from outside, face normals, size and render order.
     void LoadBinFromStream(TStream& Stream);
     // Sets FType to MeshMSA and loads the named MilkShape 3D ASCII file; when it declares bones,
     // reads its skeleton from the same file and binds the vertices to their bones (InitSkin).
     void LoadMSAFromFile(const std::string& FileName);
     // Reads MilkShape 3D ASCII meshes and materials from the rest of the stream, notes in
-    // FLoadSkeleton whether bones are declared, then post-processes (size and render order).
+    // FLoadSkeleton whether bones are declared, then post-processes (triangles clockwise seen from
+    // outside, face normals, size and render order).
     void LoadMSAFromStream(TStream& Stream);
 
     void MoveToPivot();           // subtracts each mesh's pivot from its vertices

@@ -2,7 +2,8 @@
 // materials line by line, note whether the file declares bones, and (from a file) have the
 // skeleton read and the vertices bound to it. Every failure raises the library's exception naming
 // the file and line; counts are checked against the text left before anything is allocated, and
-// what was built before a failure stays owned by the model.
+// what was built before a failure stays owned by the model. The triangles and normals read are
+// brought to the library's convention (filenormals.cpp) before the skeleton is bound.
 #include <algorithm>
 #include <string>
 #include <string_view>

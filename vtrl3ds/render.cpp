@@ -1,5 +1,5 @@
 // Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
-// and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
+// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
 // queried. No index is followed unchecked: a face naming a vertex beyond the list is not drawn,
 // a face without a material index is drawn with the state in force, and a face without a face
 // normal gets one computed from its corners.

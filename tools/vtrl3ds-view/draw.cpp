@@ -1,0 +1,133 @@
+// One frame of the viewer: the projection, the camera (the framing distance, then the toolkit's
+// mouse camera), two lights fixed to the viewer, the model drawn by the library's renderer and the
+// skeleton's bones over it. The model is scaled to a sphere of radius 10 so that the mouse moves it
+// alike whatever its units.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+
+#include "viewer.h"
+#include "vitrail/input.h"
+#include "vitrail/window.h"
+
+namespace {
+
+constexpr float kRadius = 10;  // the scene's framing sphere, in view units
+// At this distance the sphere fills two thirds of the narrower side of a 45-degree view:
+// kRadius / ((2 / 3) x tan(22.5 degrees)).
+constexpr float kFramingDistance = kRadius / (2.0f / 3.0f * 0.41421356f);
+
+float framingDistance() {
+    const float aspect = Height > 0 ? static_cast<float>(Width) / static_cast<float>(Height) : 1;
+    return kFramingDistance / std::min(aspect, 1.0f);
+}
+
+// Keeps the camera outside the sphere's centre, then sets the projection around the sphere.
+void projection(float& distance) {
+    const float start = framingDistance();
+    Depth = std::max(Depth, 1 - start);
+    distance = start + Depth;
+    glViewport(0, 0, Width, Height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = Height > 0 ? static_cast<double>(Width) / Height : 1.0;
+    gluPerspective(45, aspect, std::max(0.05f, distance - 1.1f * kRadius), distance + 1.1f * kRadius);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void light(GLenum id, const float position[4], float diffuse, float specular) {
+    const float d[4] = {diffuse, diffuse, diffuse, 1}, s[4] = {specular, specular, specular, 1};
+    const float none[4] = {0, 0, 0, 1};
+    glLightfv(id, GL_POSITION, position);
+    glLightfv(id, GL_AMBIENT, none);
+    glLightfv(id, GL_DIFFUSE, d);
+    glLightfv(id, GL_SPECULAR, s);
+    glEnable(id);
+}
+
+// A key light from above left of the viewer and a weaker fill from the right, both placed with
+// an identity model-view so that they stay with the viewer while the model turns. The library's
+// materials set the current colour, which colour tracking turns into ambient and diffuse.
+void lights() {
+    const float key[4] = {-0.45f, 0.6f, 1, 0}, fill[4] = {0.7f, -0.1f, 0.6f, 0};
+    const float ambient[4] = {0.35f, 0.35f, 0.35f, 1};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    light(GL_LIGHT0, key, 1.3f, 0.2f);
+    light(GL_LIGHT1, fill, 0.55f, 0);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+// Textures off: texturing stays as the materials set it, but each texel is replaced by the
+// material's colour, so retained drawing needs no second recording.
+void textureMode() {
+    if (ViewState.ShowTextures) {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        return;
+    }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_PRIMARY_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
+}
+
+void drawModel(TGLAll3dsMesh& model) {
+    glPolygonMode(GL_FRONT_AND_BACK, ViewState.Wireframe ? GL_LINE : GL_FILL);
+    glColor4f(0.7f, 0.7f, 0.7f, 1);  // faces without a material
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    textureMode();
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    model.Render();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+}
+
+// The bones as bright lines over everything drawn so far.
+void drawBones(TGLAll3dsMesh& model) {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glLineWidth(ViewScene.Motion ? 3.0f : 2.0f);
+    glPointSize(6);
+    glColor3f(1.0f, 0.8f, 0.15f);
+    model.RenderSkeleton();
+    glEnable(GL_DEPTH_TEST);
+    glLineWidth(1);
+    glPointSize(1);
+}
+
+}  // namespace
+
+void ResetViewerCamera(float Yaw, float Pitch) {
+    XRot = XRot2 = Pitch;
+    YRot = YRot2 = Yaw;
+    Depth = Depth2 = 0;
+}
+
+void DrawViewerFrame() {
+    glClearColor(0.17f, 0.19f, 0.23f, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    float distance = 0;
+    projection(distance);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_NORMALIZE);
+    lights();
+    glTranslatef(0, 0, -(distance - Depth));
+    SetGLMouseMove(GL_M0, 2);
+    const float s = kRadius / ViewScene.Radius;
+    glScalef(s, s, s);
+    // The 3DS loader exchanges Y and Z, which mirrors the model; mirroring Z back shows it as made.
+    if (ViewScene.Model->FType == Mesh3DS) glScalef(1, 1, -1);
+    glTranslatef(-ViewScene.Centre.X, -ViewScene.Centre.Y, -ViewScene.Centre.Z);
+    if (!ViewScene.Motion) drawModel(*ViewScene.Model);
+    if (ViewScene.Skeleton && (ViewScene.Motion || ViewState.ShowBones)) drawBones(*ViewScene.Model);
+}

@@ -29,8 +29,9 @@ void TGL3dsBone::InitWithParent(TGL3dsBone* Parent) {
     if (!FMatrix) FMatrix = std::make_unique<clsMatrix>();
     if (!FParent || !FParent->FMatrix) {
         *FMatrix = relative;
-        return;
+    } else {
+        *FMatrix = *FParent->FMatrix;
+        FMatrix->PostMultiply(relative);
     }
-    *FMatrix = *FParent->FMatrix;
-    FMatrix->PostMultiply(relative);
+    FAnimMatrix = *FMatrix;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ class TStream;
 class TGLSkeleton;
 
 extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL state
+
+// Installed by a host to turn a texture map file into a GL texture: given the resolved path of
+// the file, returns its GL texture name, 0 when it could not make one. The library decodes no
+// image itself.
+using TTextureLoader = std::function<uint32_t(const std::string& Path)>;
 
 // One material of a model.
 class TGL3dsMaterial : public TComponent {
@@ -85,6 +91,12 @@ class TGL3dsMesh : public TComponent {
     std::vector<uint16_t> FNormalIndices;   // per corner: normal index
     std::vector<T3dpoint> FaceNormal;       // per face: unit normal drawn
     std::vector<T3dpoint> FVertex;          // per vertex: position
+    // Posed copies for a mesh with a bone-bound vertex, empty otherwise: per vertex, the position
+    // and normal at the skeleton's current frame (unbound vertices as loaded). InitSkin fills
+    // them with the bind pose; Render draws such a mesh from them.
+    std::vector<T3dpoint> FSkinVertex;
+    std::vector<T3dpoint> FSkinNormal;
+    std::vector<T3dpoint> FSkinBoneNormal;  // per vertex: the normal InitSkin put in its bone's space
 };
 
 // A whole model: meshes, materials and skeletons it owns, and what the passes derive from them.
@@ -125,8 +137,21 @@ class TGLAll3dsMesh : public TComponent {
     // Moves every vertex bound to a bone of FSkeleton[FCurrentGLSkeleton] into that bone's space.
     void InitSkin();
 
-    // Draws the model: its display list, or its meshes in render order.
+    // Poses FSkeleton[FCurrentGLSkeleton] at Frame (TGLSkeleton::AdvanceAnimation) and re-skins
+    // every mesh with bound vertices into FSkinVertex and FSkinNormal. Nothing without a skeleton.
+    void AdvanceAnimation(float Frame);
+    // Draws the bones of FSkeleton[FCurrentGLSkeleton] as lines; nothing without a skeleton.
+    void RenderSkeleton();
+    // Records the meshes without bound vertices into FDisplayList (replacing an earlier list), drawn
+    // from vertex arrays one material run at a time; skinned meshes stay out of it.
+    void CompileDisplayList();
+    // Draws the model: its display list and then its skinned meshes, or its meshes in render order.
     void Render();
+    // Gives every material that names a texture map a GL texture made by Loader from the file the
+    // name resolves to beside the model file (FName); returns how many materials got one. A name
+    // resolving to no file, or a file the loader refuses, leaves its material untextured and
+    // prints one warning line on standard error naming the map and the model.
+    int32_t LoadTextures(const TTextureLoader& Loader);
 
     std::string FName;                       // file name of the last load
     int32_t FType = 0;                       // model-type constant of the last load

@@ -1,7 +1,8 @@
 // Skeletons and bones of the model library: a bone belongs to its skeleton, a skeleton to its
 // model. Bones build their absolute bind-pose matrices from their parents (bone.cpp), skeletons
 // find bones by name and load by file type (skeleton.cpp, bvh.cpp); the model's InitSkin moves
-// bound vertices into bone space (boneskin.cpp). Failures are EModelError kinds (errors.h).
+// bound vertices into bone space (boneskin.cpp); playback poses the bones at a frame (pose.cpp)
+// and draws them (skeletonrender.cpp). Failures are EModelError kinds (errors.h).
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,11 @@ class TGL3dsBone : public TComponent {
     // matrix (FRotate, then FTranslate). A parent must be initialised before its children. Loaders
     // that know the hierarchy from the file's structure use this instead of the name lookup.
     void InitWithParent(TGL3dsBone* Parent);
+    // FAnimMatrix := the bone's absolute matrix at Frame (1-based, fractional allowed) from its
+    // keys; the parent's FAnimMatrix must already be posed at that frame. FMatrix is not changed.
+    void AdvanceAnimation(float Frame);
+    // A GL line from the parent's animated joint to this bone's (a point for a root).
+    void Render() const;
 
     std::string FName;                   // bone name
     std::string FParentName;             // parent bone's name; empty for a root
@@ -56,6 +62,7 @@ class TGL3dsBone : public TComponent {
     T3dpoint FRotate{};                  // rest rotation about X, Y and Z, radians
     int32_t FBVHChannelType = 0;         // BVH channel-layout bits
     std::unique_ptr<clsMatrix> FMatrix;  // absolute bind-pose matrix, owned by the bone
+    clsMatrix FAnimMatrix;               // absolute matrix at the current frame; FMatrix until posed
     int32_t FNumTranslateFrames = 0;
     int32_t FNumRotateFrames = 0;
     std::vector<TKeyFrame> FTranslateFrame;  // translation keys
@@ -74,6 +81,13 @@ class TGLSkeleton : public TComponent {
     void LoadFromFile(const std::string& FileName);
     // The first bone whose name equals S ignoring ASCII case, or null.
     TGL3dsBone* GetBoneByName(const std::string& S) const;
+    // FBone[Index]; an index outside the bones raises ERangeError.
+    TGL3dsBone* GetBone(int32_t Index) const;
+    // Poses every bone at Frame (1-based, fractional allowed, clamped to 1..FNumFrames) and sets
+    // FCurrentFrame to its whole part.
+    void AdvanceAnimation(float Frame);
+    // Draws every bone as a line (TGL3dsBone::Render).
+    void Render() const;
 
     // Loads a BVH motion file (the owning model's FType becomes Mesh3DSBVH).
     void LoadBVHFromFile(const std::string& FileName);
@@ -90,4 +104,6 @@ class TGLSkeleton : public TComponent {
     int32_t FNumBones = 0;
     int32_t FNumFrames = 0;
     int32_t FCurrentFrame = 0;
+    float FFrameRate = 30;    // frames per second: a BVH file's 1 / Frame Time, else 30
+    bool FBVHMotion = false;  // keys are BVH channels (the local pose), not offsets from the rest pose
 };

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct ViewerRun {
     int status;
     std::string err;
 };
@@ -72,7 +72,7 @@ class Viewer : public ::testing::Test {
     TempDir dir;
 
     // Runs the viewer with no display at all, so that a window it tried to open would fail.
-    Run run(const std::string& args) {
+    ViewerRun run(const std::string& args) {
         const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-view/vtrl3ds-view";
         const std::string cmd = "env -u DISPLAY -u SDL_VIDEODRIVER '" + tool + "' " + args + " >/dev/null 2>'" +
                                 dir.file("err") + "'";
@@ -81,7 +81,7 @@ class Viewer : public ::testing::Test {
     }
     Picture picture(const std::string& file, const std::string& options, const std::string& name) {
         const std::string out = dir.file(name);
-        const Run r = run("'" + file + "' --png '" + out + "' " + options);
+        const ViewerRun r = run("'" + file + "' --png '" + out + "' " + options);
         EXPECT_EQ(r.status, 0) << file << ": " << r.err;
         Picture pic;
         int n = 0;
@@ -150,7 +150,7 @@ TEST_F(Viewer, size_and_view_options_change_the_picture) {
 
 TEST_F(Viewer, a_file_without_geometry_says_so_and_still_writes_its_picture) {
     const std::string file = std::string(VTRL_TESTDATA_DIR) + "/real/ms3d_ascii/orbital_grey_materials_only.txt";
-    const Run r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
+    const ViewerRun r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "vtrl3ds-view: " + file + ": no geometry to show\n");
     EXPECT_TRUE(fs::exists(dir.file("empty.png")));
@@ -172,7 +172,7 @@ TEST_F(Viewer, files_that_fail_print_one_line_naming_the_file_and_exit_1) {
                                    "Frame Time: 0.1\n0 0 0\n1 1 1\n";
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        const Run r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
+        const ViewerRun r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err.rfind("vtrl3ds-view: " + file + ": ", 0), 0u) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -186,7 +186,7 @@ TEST_F(Viewer, a_wrong_command_line_prints_the_usage_and_exits_2) {
     for (const char* args : {"", "a.3ds b.3ds", "a.3ds --png", "a.3ds --size 0x10", "a.3ds --size 10",
                              "a.3ds --frame 0", "a.3ds --frame two", "a.3ds --yaw 1e99", "a.3ds --zoom 2"}) {
         SCOPED_TRACE(args);
-        const Run r = run(args);
+        const ViewerRun r = run(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("usage: vtrl3ds-view FILE"), std::string::npos) << r.err;
     }

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "viewer.h"
 #include "vitrail/input.h"
@@ -13,26 +14,52 @@
 
 namespace {
 
-constexpr float kRadius = 10;  // the scene's framing sphere, in view units
-// At this distance the sphere fills two thirds of the narrower side of a 45-degree view:
-// kRadius / ((2 / 3) x tan(22.5 degrees)).
-constexpr float kFramingDistance = kRadius / (2.0f / 3.0f * 0.41421356f);
+constexpr float kRadius = 10;                // the scene's box is scaled to this half-diagonal
+constexpr float kTanHalfFov = 0.41421356f;  // tan(22.5 degrees): the 45-degree view
+constexpr float kFill = 2.0f / 3.0f;        // share of the window the framed box spans
 
-float framingDistance() {
-    const float aspect = Height > 0 ? static_cast<float>(Width) / static_cast<float>(Height) : 1;
-    return kFramingDistance / std::min(aspect, 1.0f);
+float aspect() {
+    return Height > 0 ? static_cast<float>(Width) / static_cast<float>(Height) : 1;
 }
 
-// Keeps the camera outside the sphere's centre, then sets the projection around the sphere.
+// The scene's point p in view units, centred, scaled and unmirrored, before the camera turns.
+T3dpoint viewUnits(T3dpoint p) {
+    const float s = kRadius / ViewScene.Radius;
+    p = {(p.X - ViewScene.Centre.X) * s, (p.Y - ViewScene.Centre.Y) * s, (p.Z - ViewScene.Centre.Z) * s};
+    // The 3DS loader exchanges Y and Z, which mirrors the model; mirroring Z back shows it as made.
+    if (ViewScene.Model && ViewScene.Model->FType == Mesh3DS) p.Z = -p.Z;
+    return p;
+}
+
+// p turned as SetGLMouseMove turns the scene: about Y by Yaw, then about X by Pitch (degrees).
+T3dpoint turned(T3dpoint p, float Yaw, float Pitch) {
+    const float y = Yaw * 0.017453293f, x = Pitch * 0.017453293f;
+    const T3dpoint a = {p.X * std::cos(y) + p.Z * std::sin(y), p.Y, -p.X * std::sin(y) + p.Z * std::cos(y)};
+    return {a.X, a.Y * std::cos(x) - a.Z * std::sin(x), a.Y * std::sin(x) + a.Z * std::cos(x)};
+}
+
+// The nearest distance at which every corner of the box lies within kFill of the view's centre.
+float framingDistance(float Yaw, float Pitch) {
+    const T3dpoint lo = ViewScene.Minimum, hi = ViewScene.Maximum;
+    float d = kRadius;
+    for (int i = 0; i < 8; ++i) {
+        const T3dpoint c = turned(viewUnits({i & 1 ? hi.X : lo.X, i & 2 ? hi.Y : lo.Y, i & 4 ? hi.Z : lo.Z}),
+                                  Yaw, Pitch);
+        d = std::max(d, c.Z + std::abs(c.Y) / (kFill * kTanHalfFov));
+        d = std::max(d, c.Z + std::abs(c.X) / (kFill * kTanHalfFov * aspect()));
+    }
+    return d;
+}
+
+// Keeps the camera outside the box's centre, then sets the projection around the scene.
 void projection(float& distance) {
-    const float start = framingDistance();
+    const float start = ViewState.Distance;
     Depth = std::max(Depth, 1 - start);
     distance = start + Depth;
     glViewport(0, 0, Width, Height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double aspect = Height > 0 ? static_cast<double>(Width) / Height : 1.0;
-    gluPerspective(45, aspect, std::max(0.05f, distance - 1.1f * kRadius), distance + 1.1f * kRadius);
+    gluPerspective(45, aspect(), std::max(0.05f, distance - 1.1f * kRadius), distance + 1.1f * kRadius);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -49,13 +76,14 @@ void light(GLenum id, const float position[4], float diffuse, float specular) {
 
 // A key light from above left of the viewer and a weaker fill from the right, both placed with
 // an identity model-view so that they stay with the viewer while the model turns. The library's
-// materials set the current colour, which colour tracking turns into ambient and diffuse.
+// materials set the current colour (half their diffuse colour), which colour tracking turns into
+// ambient and diffuse; the key light is bright enough to bring it back to full strength.
 void lights() {
     const float key[4] = {-0.45f, 0.6f, 1, 0}, fill[4] = {0.7f, -0.1f, 0.6f, 0};
-    const float ambient[4] = {0.35f, 0.35f, 0.35f, 1};
+    const float ambient[4] = {0.4f, 0.4f, 0.4f, 1};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    light(GL_LIGHT0, key, 1.3f, 0.2f);
-    light(GL_LIGHT1, fill, 0.55f, 0);
+    light(GL_LIGHT0, key, 1.6f, 0.2f);
+    light(GL_LIGHT1, fill, 0.6f, 0);
     glEnable(GL_LIGHTING);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -110,6 +138,7 @@ void ResetViewerCamera(float Yaw, float Pitch) {
     XRot = XRot2 = Pitch;
     YRot = YRot2 = Yaw;
     Depth = Depth2 = 0;
+    ViewState.Distance = framingDistance(Yaw, Pitch);
 }
 
 void DrawViewerFrame() {
@@ -125,8 +154,7 @@ void DrawViewerFrame() {
     SetGLMouseMove(GL_M0, 2);
     const float s = kRadius / ViewScene.Radius;
     glScalef(s, s, s);
-    // The 3DS loader exchanges Y and Z, which mirrors the model; mirroring Z back shows it as made.
-    if (ViewScene.Model->FType == Mesh3DS) glScalef(1, 1, -1);
+    if (ViewScene.Model->FType == Mesh3DS) glScalef(1, 1, -1);  // as viewUnits
     glTranslatef(-ViewScene.Centre.X, -ViewScene.Centre.Y, -ViewScene.Centre.Z);
     if (!ViewScene.Motion) drawModel(*ViewScene.Model);
     if (ViewScene.Skeleton && (ViewScene.Motion || ViewState.ShowBones)) drawBones(*ViewScene.Model);

@@ -76,10 +76,12 @@ void frameScene(TViewerScene& scene) {
     else
         addMeshes(*scene.Model, box);
     if (box.empty) return;
+    scene.Minimum = box.lo, scene.Maximum = box.hi;
     scene.Centre = {(box.lo.X + box.hi.X) / 2, (box.lo.Y + box.hi.Y) / 2, (box.lo.Z + box.hi.Z) / 2};
     const float dx = box.hi.X - box.lo.X, dy = box.hi.Y - box.lo.Y, dz = box.hi.Z - box.lo.Z;
     const float r = std::sqrt(dx * dx + dy * dy + dz * dz) / 2;
-    scene.Radius = r > 1e-6f && std::isfinite(r) ? r : 1;
+    scene.Extended = r > 1e-6f && std::isfinite(r);
+    scene.Radius = scene.Extended ? r : 1;
 }
 
 }  // namespace
@@ -112,8 +114,9 @@ void LoadViewerScene(const std::string& File) {
     frameScene(ViewScene);
 }
 
+// Triangles whose corners all lie on one point show nothing.
 bool ViewerSceneHasGeometry() {
-    return ViewScene.Motion ? ViewScene.Skeleton != nullptr : ViewScene.Triangles > 0;
+    return ViewScene.Extended && (ViewScene.Motion ? ViewScene.Skeleton != nullptr : ViewScene.Triangles > 0);
 }
 
 void SetViewerFrame(float Frame) {

@@ -17,7 +17,7 @@ struct TViewerOptions {
     int32_t Width = 1024;        // client size of the window, or of the picture
     int32_t Height = 768;
     float Frame = 1;             // first frame shown (1-based)
-    float Yaw = 0, Pitch = 0;    // view angles in degrees (about the vertical, then the horizontal axis)
+    float Yaw = 30, Pitch = 20;  // view angles in degrees (about the vertical, then the horizontal axis)
 };
 
 extern const char* const ViewerUsage;  // the usage text printed for a wrong command line
@@ -31,8 +31,10 @@ struct TViewerScene {
     TGLSkeleton* Skeleton = nullptr;       // the skeleton posed and shown; null without one
     bool Motion = false;                   // a BVH file: only its bones are drawn
     int32_t Triangles = 0;                 // triangles of the meshes drawn
-    T3dpoint Centre{};                     // centre of the framing sphere
-    float Radius = 1;                      // its radius (1 for an empty scene)
+    T3dpoint Minimum{}, Maximum{};         // box of what is drawn (every frame of a motion)
+    T3dpoint Centre{};                     // its centre
+    float Radius = 1;                      // half its diagonal (1 for an empty scene)
+    bool Extended = false;                 // the box is more than one point
     int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
     float FrameRate = 30;                  // frames per second of playback
 };
@@ -47,6 +49,7 @@ struct TViewerState {
     double PlayStart = 0;       // clock (seconds) and frame when playback last started
     float PlayStartFrame = 1;
     float StartYaw = 0, StartPitch = 0;  // the view F goes back to
+    float Distance = 40;                 // camera to the box's centre before zooming, in view units
 };
 
 extern TViewerScene ViewScene;
@@ -66,7 +69,8 @@ void SetViewerFrame(float Frame);
 // A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
 uint32_t LoadViewerTexture(const std::string& Path);
 
-// Frames the scene again: view angles and distance back to their start.
+// Frames the scene seen from Yaw and Pitch: the angles, and the distance at which the box fills
+// two thirds of the window's narrower side; zoom back to none.
 void ResetViewerCamera(float Yaw, float Pitch);
 // Draws one frame of the scene into the back buffer (Width x Height of the window).
 void DrawViewerFrame();

@@ -1,11 +1,13 @@
 // The BVH motion loader: TGLSkeleton::LoadBVHFromFile and LoadBVHFromStream. One walk over the
 // lines builds a bone per ROOT or JOINT (open blocks are kept on an explicit stack, so nesting
 // depth costs no recursion), then reads one position and one rotation key per bone and frame,
-// each column going to the channel its name gives. Failures raise EConvertError (text that is
+// each column going to the channel its name gives, and keeps 1 / Frame Time as the playback rate.
+// Failures raise EConvertError (text that is
 // not a number or not BVH), ERangeError (counts), EIndexError (too few numbers) or EStreamError
 // (text that ends early), all naming source and line; bones built before stay owned by the
 // skeleton and none is initialised.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -165,6 +167,7 @@ class BvhReader {
     void startMotion();
     void motionSectionLine();
     void framesLine();
+    void frameTimeLine();
     void checkFrameCount(int32_t frames) const;
     void motionLine();
     void finishFrame(size_t f);
@@ -190,6 +193,8 @@ class BvhReader {
 void BvhReader::run() {
     FSkeleton.FBone.clear();
     FSkeleton.FNumBones = FSkeleton.FNumFrames = FSkeleton.FCurrentFrame = 0;
+    FSkeleton.FBVHMotion = true;
+    FSkeleton.FFrameRate = 30;
     while (nextLine()) {
         if (FInMotion)
             motionSectionLine();
@@ -387,7 +392,7 @@ void BvhReader::motionSectionLine() {
     if (c < 'a' || c > 'z') return motionLine();
     const auto [word, rest] = splitWord(FLine);
     if (startsWithWord(word, "frames") && (word.size() == 6 || word[6] == ':')) return framesLine();
-    if (isWord(word, "frame") && startsWithWord(rest, "time")) return;  // the frame time is not kept
+    if (isWord(word, "frame") && startsWithWord(rest, "time")) return frameTimeLine();
     fail<EConvertError>("unexpected " + quoted(FLine) + " in the motion section");
 }
 
@@ -408,6 +413,16 @@ void BvhReader::framesLine() {
     FSkeleton.FNumFrames = frames;
     FSkeleton.FCurrentFrame = 0;
     FFramesSeen = true;
+}
+
+// The playback rate is 1 / Frame Time; a time that is not a positive number leaves 30 frames a second.
+void BvhReader::frameTimeLine() {
+    const size_t colon = FLine.find(':');
+    float seconds = 0;
+    if (colon != std::string_view::npos &&
+        textToReal(trimmed(FLine.substr(colon + 1)), FSeparator, seconds) && seconds > 0 &&
+        std::isfinite(1 / seconds))
+        FSkeleton.FFrameRate = 1 / seconds;
 }
 
 // Checked before any key exists: every frame is a line of one number per channel (at least two

@@ -59,4 +59,11 @@ inline TGL3dsMaterial* materialAt(const TGLAll3dsMesh& model, size_t id) {
     return id < model.FMaterial.size() ? model.FMaterial[id] : nullptr;
 }
 
+// FSkeleton[FCurrentGLSkeleton], or null when that index names no skeleton.
+TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model);
+
+// FSkinVertex and FSkinNormal := the bone-space positions and normals moved by their bones'
+// FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values.
+void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton);
+
 }  // namespace vtrl3ds_internal

@@ -2,7 +2,8 @@
 // and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
 // queried. No index is followed unchecked: a face naming a vertex beyond the list is not drawn,
 // a face without a material index is drawn with the state in force, and a face without a face
-// normal gets one computed from its corners.
+// normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
+// material run at a time, with the posed vertex normals.
 #include <GL/gl.h>
 
 #include "vtrl3ds/internal.h"
@@ -57,6 +58,44 @@ void drawTriangle(const TGL3dsMesh& mesh, size_t f) {
     glEnd();
 }
 
+void drawRun(std::vector<GLushort>& run) {
+    if (run.empty()) return;
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(run.size()), GL_UNSIGNED_SHORT, run.data());
+    run.clear();
+}
+
+// The posed arrays as client vertex arrays; faces with one material index are drawn together,
+// applying materials as the immediate-mode walk does.
+void drawSkinned(const TGL3dsMesh& mesh, const TGLAll3dsMesh* model) {
+    const size_t vertices = std::min({vertexCount(mesh), mesh.FSkinVertex.size(), mesh.FSkinNormal.size()});
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(T3dpoint), mesh.FSkinVertex.data());
+    glNormalPointer(GL_FLOAT, sizeof(T3dpoint), mesh.FSkinNormal.data());
+    if (mesh.FMapping.size() >= vertices) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(TGLMap), mesh.FMapping.data());
+    } else {
+        glTexCoord2f(0, 0);
+    }
+    std::vector<GLushort> run;
+    int32_t MatID = -1;
+    for (size_t f = 0; f < cornerCount(mesh); f += 3) {
+        if (!faceIsValid(mesh, f, vertices)) continue;
+        const size_t face = f / 3;
+        if (face < mesh.FMatID.size() && mesh.FMatID[face] != MatID) {
+            drawRun(run);
+            MatID = mesh.FMatID[face];
+            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
+            if (material) material->Apply();
+        }
+        run.insert(run.end(), &mesh.FIndices[f], &mesh.FIndices[f] + 3);
+    }
+    drawRun(run);
+    glPopClientAttrib();
+}
+
 }  // namespace
 
 void TGL3dsMesh::Render() {
@@ -64,6 +103,7 @@ void TGL3dsMesh::Render() {
         glCallList(static_cast<GLuint>(FDisplayList));
         return;
     }
+    if (!FSkinVertex.empty()) return drawSkinned(*this, dynamic_cast<const TGLAll3dsMesh*>(Owner()));
     const auto* model = dynamic_cast<const TGLAll3dsMesh*>(Owner());
     const size_t vertices = vertexCount(*this);
     const size_t corners = cornerCount(*this);
@@ -81,15 +121,16 @@ void TGL3dsMesh::Render() {
     }
 }
 
+// With a display list, only the skinned meshes (which a list cannot hold) are drawn after it.
 void TGLAll3dsMesh::Render() {
-    if (FDisplayList > 0) {
-        glCallList(static_cast<GLuint>(FDisplayList));
-        return;
-    }
+    const bool list = FDisplayList > 0;
+    if (list) glCallList(static_cast<GLuint>(FDisplayList));
     const size_t n = std::min(meshCount(*this), FRenderOrder.size());
     for (size_t i = 0; i < n; ++i) {
         const int32_t index = FRenderOrder[i];
-        if (index >= 0 && static_cast<size_t>(index) < FMesh.size() && FMesh[static_cast<size_t>(index)])
-            FMesh[static_cast<size_t>(index)]->Render();
+        TGL3dsMesh* mesh = index >= 0 && static_cast<size_t>(index) < FMesh.size()
+                               ? FMesh[static_cast<size_t>(index)]
+                               : nullptr;
+        if (mesh && (!list || !mesh->FSkinVertex.empty())) mesh->Render();
     }
 }

@@ -1,0 +1,180 @@
+// Skeletal playback: skinned positions at the bind pose against the loaded ones on real MilkShape
+// files, a hand-written two-bone MilkShape file posed between its keys against an independent
+// axis-angle rotation, frame clamping and key holding, bone lookup by index.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "temp_dir.h"
+#include "vtrl3ds/errors.h"
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/skeleton.h"
+#include "vtrl3ds/stream.h"
+
+namespace {
+
+std::string writeText(const TempDir& dir, const std::string& name, const std::string& text) {
+    return dir.write(name, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+const std::string realMilkShape = VTRL_SOURCE_DIR "/../shared/testdata/real/ms3d_ascii";
+
+// The model loaded without its skeleton: the positions as the file gives them.
+TGLAll3dsMesh* loadWithoutSkeleton(TGLAll3dsMesh& model, const std::string& path) {
+    TFileStream stream(path);
+    model.LoadMSAFromStream(stream);
+    return &model;
+}
+
+TEST(Pose, bind_pose_of_real_skinned_files_gives_the_loaded_positions) {
+    if (!std::filesystem::is_directory(realMilkShape)) GTEST_SKIP() << realMilkShape << " is missing";
+    int skinned = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(realMilkShape)) {
+        TGLAll3dsMesh posed, plain;
+        posed.LoadFromFile(entry.path().string());
+        if (posed.FNumSkeletons == 0) continue;
+        loadWithoutSkeleton(plain, entry.path().string());
+        const T3dpoint& lo = plain.FMinimum;
+        const T3dpoint& hi = plain.FMaximum;
+        const float size = std::max({hi.X - lo.X, hi.Y - lo.Y, hi.Z - lo.Z});
+        for (size_t m = 0; m < plain.FMesh.size(); ++m) {
+            const TGL3dsMesh& p = *posed.FMesh[m];
+            if (p.FSkinVertex.empty()) continue;
+            ++skinned;
+            ASSERT_EQ(p.FSkinVertex.size(), plain.FMesh[m]->FVertex.size());
+            for (size_t v = 0; v < p.FSkinVertex.size(); ++v) {
+                const T3dpoint a = p.FSkinVertex[v], b = plain.FMesh[m]->FVertex[v];
+                ASSERT_NEAR(a.X, b.X, 1e-4 * size) << entry.path() << " mesh " << m << " vertex " << v;
+                ASSERT_NEAR(a.Y, b.Y, 1e-4 * size) << entry.path() << " mesh " << m << " vertex " << v;
+                ASSERT_NEAR(a.Z, b.Z, 1e-4 * size) << entry.path() << " mesh " << m << " vertex " << v;
+            }
+        }
+    }
+    EXPECT_GE(skinned, 2);  // the soldier's mesh and the seagull's
+}
+
+// Root at (1, 2, 3) turned a quarter about X at rest, keys at frames 1 (no turn) and 10 (a
+// quarter about X and a quarter about Z); the child 10 above it, moved by position keys (0, 0, 0)
+// at 1 and (0, 4, 0) at 10. One vertex bound to the child.
+const std::string twoBoneFile =
+    "// MilkShape 3D ASCII\n\nFrames: 30\nFrame: 1\n\nMeshes: 1\n\"Arm\" 0 -1\n3\n"
+    "0 5.0 12.0 -1.0 0.0 0.0 1\n0 0.0 0.0 0.0 0.0 0.0 -1\n0 1.0 0.0 0.0 0.0 0.0 -1\n"
+    "1\n0 0 1\n1\n0 0 1 2 0 0 0 1\n\nMaterials: 0\n\n"
+    "Bones: 2\n\"root\"\n\"\"\n8 1.0 2.0 3.0 1.5707963 0.0 0.0\n0\n2\n"
+    "1.0 0.0 0.0 0.0\n10.0 1.5707963 0.0 1.5707963\n"
+    "\"child\"\n\"root\"\n8 0.0 10.0 0.0 0.0 0.0 0.0\n2\n1.0 0.0 0.0 0.0\n10.0 0.0 4.0 0.0\n0\n"
+    "GroupComments: 0\nMaterialComments: 0\nBoneComments: 0\nModelComment: 0\n";
+
+struct M3 {
+    double e[3][3];  // row, column
+};
+
+M3 operator*(const M3& a, const M3& b) {
+    M3 c{};
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            for (int i = 0; i < 3; ++i) c.e[r][k] += a.e[r][i] * b.e[i][k];
+    return c;
+}
+
+M3 transposed(const M3& a) {
+    M3 t{};
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k) t.e[r][k] = a.e[k][r];
+    return t;
+}
+
+T3dpoint apply(const M3& m, T3dpoint p) {
+    const double v[3] = {p.X, p.Y, p.Z};
+    double o[3] = {};
+    for (int r = 0; r < 3; ++r) o[r] = m.e[r][0] * v[0] + m.e[r][1] * v[1] + m.e[r][2] * v[2];
+    return {float(o[0]), float(o[1]), float(o[2])};
+}
+
+// The turn of Angle about the unit axis (Rodrigues).
+M3 aboutAxis(const double n[3], double angle) {
+    const double c = std::cos(angle), s = std::sin(angle), k = 1 - c;
+    return {{{c + n[0] * n[0] * k, n[0] * n[1] * k - n[2] * s, n[0] * n[2] * k + n[1] * s},
+             {n[1] * n[0] * k + n[2] * s, c + n[1] * n[1] * k, n[1] * n[2] * k - n[0] * s},
+             {n[2] * n[0] * k - n[1] * s, n[2] * n[1] * k + n[0] * s, c + n[2] * n[2] * k}}};
+}
+
+// The key (pi/2, 0, pi/2) as MilkShape means it (about X, then about Z), taken a fraction T of
+// the way along its own axis: what quaternion interpolation from no turn gives.
+M3 keyTurn(double t) {
+    const double x[3] = {1, 0, 0}, z[3] = {0, 0, 1};
+    const M3 full = aboutAxis(z, M_PI / 2) * aboutAxis(x, M_PI / 2);
+    const double angle = std::acos((full.e[0][0] + full.e[1][1] + full.e[2][2] - 1) / 2);
+    double axis[3] = {full.e[2][1] - full.e[1][2], full.e[0][2] - full.e[2][0], full.e[1][0] - full.e[0][1]};
+    const double l = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    for (double& a : axis) a /= l;
+    return aboutAxis(axis, t * angle);
+}
+
+// Where the child's vertex p is at frame fraction T between the keys: root at rest R about (1, 2,
+// 3), then its key turn; the child's key moves the vertex in the root's turned frame.
+T3dpoint expectedVertex(T3dpoint p, double t) {
+    const double x[3] = {1, 0, 0};
+    const M3 rest = aboutAxis(x, M_PI / 2);
+    const T3dpoint local = apply(transposed(rest), {p.X - 1, p.Y - 2, p.Z - 3});
+    const T3dpoint moved = apply(rest * keyTurn(t), {local.X, float(local.Y + 4 * t), local.Z});
+    return {moved.X + 1, moved.Y + 2, moved.Z + 3};
+}
+
+TEST(Pose, two_bone_milkshape_keys_turn_along_the_shortest_arc_and_hold_after_the_last) {
+    TempDir dir;
+    const std::string path = writeText(dir, "arm.txt", twoBoneFile);
+    TGLAll3dsMesh model;
+    model.LoadFromFile(path);
+    TGL3dsMesh& mesh = *model.FMesh[0];
+    const T3dpoint loaded{5, 12, -1};
+    const struct {
+        float frame;
+        double t;
+    } cases[] = {{1, 0}, {5.5f, 0.5}, {10, 1}, {20, 1}, {-3, 0}, {99, 1}};
+    for (const auto& c : cases) {
+        model.AdvanceAnimation(c.frame);
+        const T3dpoint want = expectedVertex(loaded, c.t);
+        EXPECT_NEAR(mesh.FSkinVertex[0].X, want.X, 1e-4) << "frame " << c.frame;
+        EXPECT_NEAR(mesh.FSkinVertex[0].Y, want.Y, 1e-4) << "frame " << c.frame;
+        EXPECT_NEAR(mesh.FSkinVertex[0].Z, want.Z, 1e-4) << "frame " << c.frame;
+        EXPECT_EQ(mesh.FSkinVertex[1].X, 0.0f);  // unbound vertices stay as loaded
+        EXPECT_EQ(mesh.FSkinVertex[2].X, 1.0f);
+    }
+    EXPECT_EQ(model.FSkeleton[0]->FCurrentFrame, 30);
+    model.AdvanceAnimation(5.5f);
+    EXPECT_EQ(model.FSkeleton[0]->FCurrentFrame, 5);
+    EXPECT_EQ(model.FSkeleton[0]->FFrameRate, 30.0f);
+    // The bind pose itself is kept beside the animated matrix.
+    EXPECT_FLOAT_EQ(model.FSkeleton[0]->GetBone(1)->FMatrix->m_matrix[14], 3 + 10);
+}
+
+TEST(Pose, skinned_normals_turn_with_their_bone) {
+    TempDir dir;
+    TGLAll3dsMesh model;
+    model.LoadFromFile(writeText(dir, "arm.txt", twoBoneFile));
+    const TGL3dsMesh& mesh = *model.FMesh[0];
+    const T3dpoint bind = mesh.FSkinNormal[0];
+    model.AdvanceAnimation(10);
+    const T3dpoint origin = expectedVertex({0, 0, 0}, 1), tip = expectedVertex(bind, 1);
+    EXPECT_NEAR(mesh.FSkinNormal[0].X, tip.X - origin.X, 1e-4);
+    EXPECT_NEAR(mesh.FSkinNormal[0].Y, tip.Y - origin.Y, 1e-4);
+    EXPECT_NEAR(mesh.FSkinNormal[0].Z, tip.Z - origin.Z, 1e-4);
+    EXPECT_EQ(mesh.FSkinNormal[1].Z, bind.Z);  // unbound: as at the bind pose
+}
+
+TEST(Pose, bone_index_outside_the_skeleton_is_a_range_error) {
+    TGLAll3dsMesh model;
+    auto* skeleton = new TGLSkeleton(&model);
+    auto* bone = new TGL3dsBone(skeleton);
+    skeleton->FBone = {bone};
+    skeleton->FNumBones = 1;
+    EXPECT_EQ(skeleton->GetBone(0), bone);
+    for (const int32_t index : {-1, 1, 1 << 30}) EXPECT_THROW(skeleton->GetBone(index), ERangeError) << index;
+    skeleton->FNumBones = 2;  // a count beyond the list
+    EXPECT_THROW(skeleton->GetBone(1), ERangeError);
+}
+
+}  // namespace

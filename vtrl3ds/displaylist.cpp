@@ -1,0 +1,79 @@
+// Retained drawing: CompileDisplayList records the model's static meshes once into FDisplayList,
+// each mesh as corner arrays drawn one material run at a time, the same triangles, face normals,
+// texture coordinates and materials as immediate-mode drawing. Skinned meshes stay out of the
+// list (they move every frame). Without a list name from GL the model stays drawn immediately.
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "vtrl3ds/internal.h"
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/vector.h"
+
+using namespace vtrl3ds_internal;
+
+namespace {
+
+// One vertex of a triangle as drawn: position, the face's normal, texture coordinates.
+struct Corner {
+    T3dpoint position, normal;
+    TGLMap map;
+};
+
+void drawCorners(std::vector<Corner>& corners) {
+    if (corners.empty()) return;
+    glVertexPointer(3, GL_FLOAT, sizeof(Corner), &corners[0].position);
+    glNormalPointer(GL_FLOAT, sizeof(Corner), &corners[0].normal);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &corners[0].map);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size()));  // copied into the list here
+    corners.clear();
+}
+
+void recordMesh(const TGL3dsMesh& mesh, const TGLAll3dsMesh& model) {
+    if (mesh.FDisplayList != 0) return glCallList(static_cast<GLuint>(mesh.FDisplayList));
+    const size_t vertices = vertexCount(mesh);
+    std::vector<Corner> corners;
+    int32_t MatID = -1;
+    for (size_t f = 0; f < cornerCount(mesh); f += 3) {
+        if (!faceIsValid(mesh, f, vertices)) continue;
+        const size_t face = f / 3;
+        if (face < mesh.FMatID.size() && mesh.FMatID[face] != MatID) {
+            drawCorners(corners);
+            MatID = mesh.FMatID[face];
+            if (TGL3dsMaterial* material = materialAt(model, static_cast<size_t>(MatID))) material->Apply();
+        }
+        const uint16_t* c = &mesh.FIndices[f];
+        const T3dpoint n = face < mesh.FaceNormal.size()
+                               ? mesh.FaceNormal[face]
+                               : CalcNormalVector(mesh.FVertex[c[0]], mesh.FVertex[c[1]], mesh.FVertex[c[2]]);
+        for (size_t k = 0; k < 3; ++k)
+            corners.push_back({mesh.FVertex[c[k]], n, c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
+    }
+    drawCorners(corners);
+}
+
+}  // namespace
+
+// Client arrays are not part of a list: they are read while recording, so the list keeps the
+// triangles as they are now. Textures the materials bind must exist before the list is made.
+void TGLAll3dsMesh::CompileDisplayList() {
+    if (FDisplayList > 0) glDeleteLists(static_cast<GLuint>(FDisplayList), 1);
+    FDisplayList = 0;
+    const GLuint list = glGenLists(1);
+    if (list == 0) return;
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glNewList(list, GL_COMPILE);
+    const size_t n = std::min(meshCount(*this), FRenderOrder.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t index = FRenderOrder[i];
+        const TGL3dsMesh* mesh =
+            index >= 0 && static_cast<size_t>(index) < FMesh.size() ? FMesh[static_cast<size_t>(index)] : nullptr;
+        if (mesh && mesh->FSkinVertex.empty()) recordMesh(*mesh, *this);
+    }
+    glEndList();
+    glPopClientAttrib();
+    FDisplayList = static_cast<int32_t>(list);
+}

@@ -1,0 +1,205 @@
+// Skeletal playback: a bone's animated matrix at a frame from its keys, a skeleton posed bone by
+// bone, and the model's re-skinning of its bound vertices into the posed arrays. Rotations are
+// interpolated as quaternions along the shortest arc, positions linearly; nothing here fails
+// except GetBone, which raises ERangeError for an index naming no bone.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "vtrl3ds/errors.h"
+#include "vtrl3ds/internal.h"
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/skeleton.h"
+
+using namespace vtrl3ds_internal;
+
+namespace {
+
+struct Quat {
+    double w, x, y, z;
+};
+
+Quat operator*(const Quat& a, const Quat& b) {
+    return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z, a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+            a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
+}
+
+// A turn of Angle radians about axis 0 (X), 1 (Y) or 2 (Z).
+Quat axisTurn(int axis, double angle) {
+    Quat q{std::cos(angle / 2), 0, 0, 0};
+    const double s = std::sin(angle / 2);
+    (axis == 0 ? q.x : axis == 1 ? q.y : q.z) = s;
+    return q;
+}
+
+// The turns about the axes of Order, the first one outermost (applied last to a vector).
+Quat eulerTurn(const T3dpoint& angles, const int (&order)[3]) {
+    const double a[3] = {angles.X, angles.Y, angles.Z};
+    return axisTurn(order[0], a[order[0]]) * axisTurn(order[1], a[order[1]]) *
+           axisTurn(order[2], a[order[2]]);
+}
+
+// Shortest-arc spherical interpolation; nearly equal turns are blended linearly.
+Quat slerp(const Quat& a, Quat b, double t) {
+    double d = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
+    if (d < 0) {
+        b = {-b.w, -b.x, -b.y, -b.z};
+        d = -d;
+    }
+    double ka = 1 - t, kb = t;
+    if (d < 0.9995) {
+        const double angle = std::acos(d), s = std::sin(angle);
+        ka = std::sin((1 - t) * angle) / s;
+        kb = std::sin(t * angle) / s;
+    }
+    Quat q{ka * a.w + kb * b.w, ka * a.x + kb * b.x, ka * a.y + kb * b.y, ka * a.z + kb * b.z};
+    const double n = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+    return {q.w / n, q.x / n, q.y / n, q.z / n};
+}
+
+// The rotation block of M := the turn Q; the translation is left alone.
+void setRotation(clsMatrix& m, const Quat& q) {
+    const double w = q.w, x = q.x, y = q.y, z = q.z;
+    float* e = m.m_matrix;
+    e[0] = float(1 - 2 * (y * y + z * z)), e[4] = float(2 * (x * y - w * z)), e[8] = float(2 * (x * z + w * y));
+    e[1] = float(2 * (x * y + w * z)), e[5] = float(1 - 2 * (x * x + z * z)), e[9] = float(2 * (y * z - w * x));
+    e[2] = float(2 * (x * z - w * y)), e[6] = float(2 * (y * z + w * x)), e[10] = float(1 - 2 * (x * x + y * y));
+}
+
+// The two keys around Frame and the weight of the second: keys are taken in time order; before
+// the first key and after the last one the nearest key holds.
+struct Span {
+    const TKeyFrame* a = nullptr;
+    const TKeyFrame* b = nullptr;
+    double t = 0;
+};
+
+Span around(const std::vector<TKeyFrame>& keys, int32_t count, double frame) {
+    const size_t n = std::min(keys.size(), static_cast<size_t>(std::max(count, 0)));
+    if (n == 0) return {};
+    const auto first = keys.begin(), last = keys.begin() + static_cast<std::ptrdiff_t>(n);
+    const auto after = std::upper_bound(first, last, frame, [](double f, const TKeyFrame& k) { return f < k.Time; });
+    if (after == first) return {&*first, &*first, 0};
+    if (after == last) return {&*(last - 1), &*(last - 1), 0};
+    const TKeyFrame& a = *(after - 1);
+    const TKeyFrame& b = *after;
+    return {&a, &b, (frame - a.Time) / (double(b.Time) - a.Time)};
+}
+
+T3dpoint lerp(const Span& s) {
+    const auto mix = [&](float p, float q) { return float(p + (double(q) - p) * s.t); };
+    return {mix(s.a->Value.X, s.b->Value.X), mix(s.a->Value.Y, s.b->Value.Y), mix(s.a->Value.Z, s.b->Value.Z)};
+}
+
+constexpr int milkShapeOrder[3] = {2, 1, 0};  // Rz Ry Rx, as clsMatrix::SetRotationRadians
+
+// The axis order of a BVH joint's rotation channels (X Y Z when the layout names none).
+const int (&bvhOrder(int32_t layout))[3] {
+    static constexpr int orders[6][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}, {2, 1, 0}, {0, 2, 1}, {1, 0, 2}};
+    static constexpr int32_t flags[6] = {ChannelTypeRXYZ, ChannelTypeRZXY, ChannelTypeRYZX,
+                                         ChannelTypeRZYX, ChannelTypeRXZY, ChannelTypeRYXZ};
+    for (int i = 0; i < 6; ++i)
+        if (layout & flags[i]) return orders[i];
+    return orders[0];
+}
+
+Quat keyTurn(const Span& s, const int (&order)[3]) {
+    if (!s.a) return {1, 0, 0, 0};
+    const Quat a = eulerTurn(s.a->Value, order);
+    return s.t == 0 ? a : slerp(a, eulerTurn(s.b->Value, order), s.t);
+}
+
+void setTranslation(clsMatrix& m, const T3dpoint& p) {
+    const float t[3] = {p.X, p.Y, p.Z};
+    m.SetTranslation(t);
+}
+
+}  // namespace
+
+TGLSkeleton* vtrl3ds_internal::currentSkeleton(const TGLAll3dsMesh& model) {
+    const int32_t s = model.FCurrentGLSkeleton;
+    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size()) return nullptr;
+    return model.FSkeleton[static_cast<size_t>(s)];
+}
+
+// Posed position and normal of every vertex: its bone's animated matrix applied to the bone-space
+// position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
+void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
+    const size_t bones = std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
+    std::vector<const float*> matrix(bones, nullptr);
+    for (size_t b = 0; b < bones; ++b)
+        if (skeleton.FBone[b]) matrix[b] = skeleton.FBone[b]->FAnimMatrix.m_matrix;
+    const size_t n = std::min({mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(),
+                               vertexCount(mesh)});
+    const size_t bound = std::min(n, mesh.FBoneID.size());
+    for (size_t v = 0; v < n; ++v) {
+        const int32_t id = v < bound ? mesh.FBoneID[v] : -1;
+        const float* m = id >= 0 && static_cast<size_t>(id) < bones ? matrix[static_cast<size_t>(id)] : nullptr;
+        const T3dpoint p = mesh.FVertex[v], q = mesh.FSkinBoneNormal[v];
+        if (!m) {
+            mesh.FSkinVertex[v] = p;
+            mesh.FSkinNormal[v] = q;
+            continue;
+        }
+        mesh.FSkinVertex[v] = {m[0] * p.X + m[4] * p.Y + m[8] * p.Z + m[12],
+                               m[1] * p.X + m[5] * p.Y + m[9] * p.Z + m[13],
+                               m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
+        mesh.FSkinNormal[v] = {m[0] * q.X + m[4] * q.Y + m[8] * q.Z, m[1] * q.X + m[5] * q.Y + m[9] * q.Z,
+                               m[2] * q.X + m[6] * q.Y + m[10] * q.Z};
+    }
+}
+
+// MilkShape keys move a bone away from its rest pose: relative = rest x (key position, key
+// rotation). BVH keys are the joint's local pose itself: its position channels (the OFFSET when it
+// has none) and its rotation channels in the joint's own order.
+void TGL3dsBone::AdvanceAnimation(float Frame) {
+    const auto* skeleton = dynamic_cast<const TGLSkeleton*>(Owner());
+    const bool bvh = skeleton && skeleton->FBVHMotion;
+    const Span position = around(FTranslateFrame, FNumTranslateFrames, Frame);
+    const Span rotation = around(FRotateFrame, FNumRotateFrames, Frame);
+    clsMatrix local;
+    if (bvh) {
+        setRotation(local, keyTurn(rotation, bvhOrder(FBVHChannelType)));
+        setTranslation(local, position.a && position.a->Time != 0 ? lerp(position) : FTranslate);
+    } else {
+        const float rest[3] = {FRotate.X, FRotate.Y, FRotate.Z};
+        local.SetRotationRadians(rest);
+        setTranslation(local, FTranslate);
+        clsMatrix key;
+        setRotation(key, keyTurn(rotation, milkShapeOrder));
+        setTranslation(key, position.a ? lerp(position) : T3dpoint{0, 0, 0});
+        local.PostMultiply(key);
+    }
+    if (!FParent) {
+        FAnimMatrix = local;
+        return;
+    }
+    FAnimMatrix = FParent->FAnimMatrix;
+    FAnimMatrix.PostMultiply(local);
+}
+
+TGL3dsBone* TGLSkeleton::GetBone(int32_t Index) const {
+    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    if (Index < 0 || static_cast<size_t>(Index) >= count)
+        throw ERangeError("TGLSkeleton.GetBone: bone " + std::to_string(Index) + " of a skeleton with " +
+                          std::to_string(count) + " bones");
+    return FBone[static_cast<size_t>(Index)];
+}
+
+// Bones are posed in list order, which puts every parent before its children in both formats.
+void TGLSkeleton::AdvanceAnimation(float Frame) {
+    const float last = static_cast<float>(std::max(FNumFrames, 1));
+    const float frame = std::isnan(Frame) ? 1.0f : std::clamp(Frame, 1.0f, last);
+    FCurrentFrame = static_cast<int32_t>(frame);
+    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    for (size_t b = 0; b < count; ++b)
+        if (FBone[b]) FBone[b]->AdvanceAnimation(frame);
+}
+
+void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
+    TGLSkeleton* skeleton = currentSkeleton(*this);
+    if (!skeleton) return;
+    skeleton->AdvanceAnimation(Frame);
+    for (size_t i = 0; i < meshCount(*this); ++i)
+        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty()) skinMesh(*FMesh[i], *skeleton);
+}

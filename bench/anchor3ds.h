@@ -37,8 +37,8 @@ inline void writeAnchorMesh(Bytes& b, Rng& rng, int k, const char* material) {
     b.end(), b.end(), b.end(), b.end();
 }
 
-inline void writeAnchorMaterial(Bytes& b, const char* name, const uint8_t rgb[9], int16_t shine, int16_t transp,
-                   const char* tex) {
+inline void writeAnchorMaterial(Bytes& b, const char* name, const uint8_t rgb[9], int16_t shine,
+                                int16_t transp, const char* tex) {
     auto colour = [&](uint16_t id, const uint8_t* c) {
         b.begin(id), b.begin(0x0011), b.u8(c[0]), b.u8(c[1]), b.u8(c[2]), b.end(), b.end();
     };

@@ -42,7 +42,8 @@ std::string skinnedText() {
         for (int i = 0; i < around; ++i) {
             const double a = 2 * 3.14159265358979 * i / around, y = 40.0 * j / (rings - 1);
             std::snprintf(line, sizeof line, "0 %.6f %.6f %.6f %.6f %.6f %d\n", 3 * std::cos(a), y,
-                          3 * std::sin(a), double(i) / around, double(j) / rings, std::min(j * bones / rings, 3));
+                          3 * std::sin(a), double(i) / around, double(j) / rings,
+                          std::min(j * bones / rings, 3));
             s += line;
         }
     s += std::to_string(around * rings) + "\n";
@@ -56,15 +57,16 @@ std::string skinnedText() {
     for (int j = 0; j + 1 < rings; ++j)
         for (int i = 0; i < around; ++i) {
             const int a = j * around + i, b = j * around + (i + 1) % around, c = a + around, d = b + around;
-            std::snprintf(line, sizeof line, "0 %d %d %d %d %d %d 1\n0 %d %d %d %d %d %d 1\n", a, c, b, a, c, b,
-                          b, c, d, b, c, d);
+            std::snprintf(line, sizeof line, "0 %d %d %d %d %d %d 1\n0 %d %d %d %d %d %d 1\n", a, c, b, a, c,
+                          b, b, c, d, b, c, d);
             s += line;
         }
     s += "\nMaterials: 1\n\"skin\"\n0.2 0.2 0.2 1\n0.8 0.6 0.5 1\n0 0 0 1\n0 0 0 1\n10\n1\n\"\"\n\"\"\n";
     s += "\nBones: 4\n";
     for (int k = 0; k < bones; ++k) {
-        std::snprintf(line, sizeof line, "\"b%d\"\n\"%s\"\n0 0 %.6f 0 0 0 0\n0\n3\n1 0 0 0\n15 0 0 %.3f\n30 0 0 0\n",
-                      k, k ? ("b" + std::to_string(k - 1)).c_str() : "", k ? 10.0 : 0.0, k % 2 ? -0.6 : 0.6);
+        std::snprintf(line, sizeof line,
+                      "\"b%d\"\n\"%s\"\n0 0 %.6f 0 0 0 0\n0\n3\n1 0 0 0\n15 0 0 %.3f\n30 0 0 0\n", k,
+                      k ? ("b" + std::to_string(k - 1)).c_str() : "", k ? 10.0 : 0.0, k % 2 ? -0.6 : 0.6);
         s += line;
     }
     return s + "GroupComments: 0\nMaterialComments: 0\nBoneComments: 0\nModelComment: 0\n";
@@ -185,7 +187,8 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     OGLWindowSetting(ARROW, "", GENERIC, "");
     CreateOGLWindow("vtrl3ds-view - benchmark", 1024, 768, 32, false);
-    const double windowMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double windowMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("window and GL context: %.1f ms (once, before the first frame)\n", windowMs);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

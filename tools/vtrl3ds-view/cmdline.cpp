@@ -1,6 +1,6 @@
 // The viewer's command line: FILE and the options --png OUT, --size WxH, --frame N, --yaw DEG and
-// --pitch DEG in any order. Anything else, a missing value or a value that does not read whole is refused with
-// the reason; nothing is opened here.
+// --pitch DEG in any order. Anything else, a missing value or a value that does not read whole is refused
+// with the reason; nothing is opened here.
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr float kRadius = 10;                // the scene's box is scaled to this half-diagonal
+constexpr float kRadius = 10;               // the scene's box is scaled to this half-diagonal
 constexpr float kTanHalfFov = 0.41421356f;  // tan(22.5 degrees): the 45-degree view
 constexpr float kFill = 2.0f / 3.0f;        // share of the window the framed box spans
 
@@ -43,8 +43,8 @@ float framingDistance(float Yaw, float Pitch) {
     const T3dpoint lo = ViewScene.Minimum, hi = ViewScene.Maximum;
     float d = kRadius;
     for (int i = 0; i < 8; ++i) {
-        const T3dpoint c = turned(viewUnits({i & 1 ? hi.X : lo.X, i & 2 ? hi.Y : lo.Y, i & 4 ? hi.Z : lo.Z}),
-                                  Yaw, Pitch);
+        const T3dpoint c =
+            turned(viewUnits({i & 1 ? hi.X : lo.X, i & 2 ? hi.Y : lo.Y, i & 4 ? hi.Z : lo.Z}), Yaw, Pitch);
         d = std::max(d, c.Z + std::abs(c.Y) / (kFill * kTanHalfFov));
         d = std::max(d, c.Z + std::abs(c.X) / (kFill * kTanHalfFov * aspect()));
     }

@@ -64,8 +64,9 @@ void addJoints(TGLSkeleton& skeleton, Box& box) {
     for (int32_t f = 1; f <= frames; f += step) {
         skeleton.AdvanceAnimation(static_cast<float>(f));
         for (const TGL3dsBone* bone : skeleton.FBone)
-            if (bone) box.add({bone->FAnimMatrix.m_matrix[12], bone->FAnimMatrix.m_matrix[13],
-                               bone->FAnimMatrix.m_matrix[14]});
+            if (bone)
+                box.add({bone->FAnimMatrix.m_matrix[12], bone->FAnimMatrix.m_matrix[13],
+                         bone->FAnimMatrix.m_matrix[14]});
     }
 }
 
@@ -104,6 +105,10 @@ void LoadViewerScene(const std::string& File) {
     } else {
         throw std::runtime_error("not a file the model library reads (.3ds, .txt, .bin or .bvh)");
     }
+    // The loaders pass over what they do not recognise; a file of which they kept nothing at all
+    // is not one of their files (an empty model file still names its meshes or materials).
+    if (model.FMesh.empty() && model.FMaterial.empty() && model.FSkeleton.empty())
+        throw std::runtime_error("nothing in it that the model library recognises");
     ViewScene.Skeleton = currentSkeleton(model);
     ViewScene.Triangles = ViewScene.Motion ? 0 : countTriangles(model);
     if (ViewScene.Skeleton) {

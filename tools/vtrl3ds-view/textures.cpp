@@ -80,7 +80,8 @@ uint32_t loadBmp(const std::string& path) {
         }
         std::vector<uint8_t> rgba(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight) * 4);
         for (int32_t y = 0; y < bm.bmHeight; ++y) {
-            const auto* row = static_cast<const uint8_t*>(bm.bmBits) + static_cast<size_t>(y) * bm.bmWidthBytes;
+            const auto* row =
+                static_cast<const uint8_t*>(bm.bmBits) + static_cast<size_t>(y) * bm.bmWidthBytes;
             for (int32_t x = 0; x < bm.bmWidth; ++x)
                 bitmapPixel(bm, row, x, table, &rgba[(static_cast<size_t>(y) * bm.bmWidth + x) * 4]);
         }

@@ -12,9 +12,9 @@
 
 // What the command line asks for.
 struct TViewerOptions {
-    std::string File;            // the model or motion file
-    std::string Png;             // write one frame to this PNG file and exit; empty: a window
-    int32_t Width = 1024;        // client size of the window, or of the picture
+    std::string File;      // the model or motion file
+    std::string Png;       // write one frame to this PNG file and exit; empty: a window
+    int32_t Width = 1024;  // client size of the window, or of the picture
     int32_t Height = 768;
     float Frame = 1;             // first frame shown (1-based)
     float Yaw = 30, Pitch = 20;  // view angles in degrees (about the vertical, then the horizontal axis)
@@ -41,12 +41,12 @@ struct TViewerScene {
 
 // View and playback state, changed by the controls.
 struct TViewerState {
-    float Frame = 1;            // frame shown, 1-based, fractional while playing
-    bool Playing = false;       // Space
-    bool ShowBones = false;     // B: the skeleton's bones over the model (always on for a motion)
-    bool Wireframe = false;     // W
-    bool ShowTextures = true;   // T
-    double PlayStart = 0;       // clock (seconds) and frame when playback last started
+    float Frame = 1;           // frame shown, 1-based, fractional while playing
+    bool Playing = false;      // Space
+    bool ShowBones = false;    // B: the skeleton's bones over the model (always on for a motion)
+    bool Wireframe = false;    // W
+    bool ShowTextures = true;  // T
+    double PlayStart = 0;      // clock (seconds) and frame when playback last started
     float PlayStartFrame = 1;
     float StartYaw = 0, StartPitch = 0;  // the view F goes back to
     float Distance = 40;                 // camera to the box's centre before zooming, in view units

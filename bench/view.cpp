@@ -105,14 +105,21 @@ void BM_ViewerFrame(benchmark::State& state) {
     state.counters["triangles"] = ViewScene.Triangles;
 }
 
-// The floor: the same triangles from one vertex array per mesh (positions and vertex normals),
-// lit by the same lights, in the same frame (clear, projection, swap).
+// The floor: the same triangles with their face normals, as one pair of plain client arrays per
+// mesh (three corners a triangle, as flat shading needs), lit by the same lights, in the same frame
+// (clear, projection, swap); no materials, blending or texture coordinates.
 void BM_VertexArrayFloor(benchmark::State& state) {
     load(anchorPath());
-    std::vector<const TGL3dsMesh*> meshes;
-    for (const TGL3dsMesh* m : ViewScene.Model->FMesh)
-        if (m && m->FNumIndices > 0 && m->FVNormal.size() >= m->FVertex.size()) meshes.push_back(m);
-    const int32_t saved = ViewScene.Model->FDisplayList;
+    std::vector<std::vector<T3dpoint>> positions, normals;
+    for (const TGL3dsMesh* m : ViewScene.Model->FMesh) {
+        if (!m || m->FNumIndices <= 0 || m->FaceNormal.size() * 3 < size_t(m->FNumIndices)) continue;
+        positions.emplace_back(), normals.emplace_back();
+        for (int32_t c = 0; c < m->FNumIndices; ++c) {
+            positions.back().push_back(m->FVertex[m->FIndices[size_t(c)]]);
+            normals.back().push_back(m->FaceNormal[size_t(c / 3)]);
+        }
+    }
+    const int32_t saved = ViewScene.Model->FDisplayList, meshes = ViewScene.Model->FNumMeshes;
     ViewScene.Model->FDisplayList = 0;
     ViewScene.Model->FNumMeshes = 0;  // the viewer's frame then draws only its set-up
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -121,16 +128,17 @@ void BM_VertexArrayFloor(benchmark::State& state) {
         SetGLMsg();
         DrawViewerFrame();
         glColor3f(0.5f, 0.5f, 0.5f);
-        for (const TGL3dsMesh* m : meshes) {
-            glVertexPointer(3, GL_FLOAT, 0, m->FVertex.data());
-            glNormalPointer(GL_FLOAT, 0, m->FVNormal.data());
-            glDrawElements(GL_TRIANGLES, m->FNumIndices, GL_UNSIGNED_SHORT, m->FIndices.data());
+        for (size_t i = 0; i < positions.size(); ++i) {
+            glVertexPointer(3, GL_FLOAT, 0, positions[i].data());
+            glNormalPointer(GL_FLOAT, 0, normals[i].data());
+            glDrawArrays(GL_TRIANGLES, 0, GLsizei(positions[i].size()));
         }
         frameEnd();
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     ViewScene.Model->FDisplayList = saved;
+    ViewScene.Model->FNumMeshes = meshes;
 }
 
 // The library's load alone (with all its post-processing).

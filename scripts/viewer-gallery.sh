@@ -19,10 +19,10 @@ draw() {
     convert "$OUT/$name.png" -dither None -colors 64 "PNG8:$OUT/$name.png"
 }
 
-draw allemagne 3ds/allemagne.3ds --yaw 30 --pitch 25          # WTFPL
-draw mp5_sil 3ds/mp5_sil.3ds --yaw 30 --pitch 20              # free for any use; its BMP map
-draw jeep1 3ds/jeep1.3ds --yaw 40 --pitch 20                  # free for any use
-draw male1_soldier_1 ms3d_ascii/male1_soldier.txt --frame 1   # CC BY-SA 3.0, skinned
-draw male1_soldier_15 ms3d_ascii/male1_soldier.txt --frame 15
-draw cmu_walk_262 bvh/cmu_12_01_walk.bvh --frame 262 --yaw 60 # MIT / CMU, mid-motion
+draw allemagne 3ds/allemagne.3ds                     # WTFPL
+draw mp5_sil 3ds/mp5_sil.3ds                         # free for any use; its BMP map
+draw jeep1 3ds/jeep1.3ds --yaw 40                    # free for any use
+draw seagull_1 ms3d_ascii/seagull.txt --frame 1      # GPL-2.0; skinned and animated
+draw seagull_13 ms3d_ascii/seagull.txt --frame 13
+draw pybvh_test2_30 bvh/pybvh_test2_yxz.bvh --frame 30 --yaw 60   # MIT; mid-motion
 ls -l "$OUT"

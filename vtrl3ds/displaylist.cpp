@@ -47,7 +47,8 @@ void recordMesh(const TGL3dsMesh& mesh, const TGLAll3dsMesh& model) {
                                ? mesh.FaceNormal[face]
                                : CalcNormalVector(mesh.FVertex[c[0]], mesh.FVertex[c[1]], mesh.FVertex[c[2]]);
         for (size_t k = 0; k < 3; ++k)
-            corners.push_back({mesh.FVertex[c[k]], n, c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
+            corners.push_back(
+                {mesh.FVertex[c[k]], n, c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
     }
     drawCorners(corners);
 }
@@ -69,8 +70,9 @@ void TGLAll3dsMesh::CompileDisplayList() {
     const size_t n = std::min(meshCount(*this), FRenderOrder.size());
     for (size_t i = 0; i < n; ++i) {
         const int32_t index = FRenderOrder[i];
-        const TGL3dsMesh* mesh =
-            index >= 0 && static_cast<size_t>(index) < FMesh.size() ? FMesh[static_cast<size_t>(index)] : nullptr;
+        const TGL3dsMesh* mesh = index >= 0 && static_cast<size_t>(index) < FMesh.size()
+                                     ? FMesh[static_cast<size_t>(index)]
+                                     : nullptr;
         if (mesh && mesh->FSkinVertex.empty()) recordMesh(*mesh, *this);
     }
     glEndList();

@@ -61,13 +61,17 @@ Quat slerp(const Quat& a, Quat b, double t) {
 void setRotation(clsMatrix& m, const Quat& q) {
     const double w = q.w, x = q.x, y = q.y, z = q.z;
     float* e = m.m_matrix;
-    e[0] = float(1 - 2 * (y * y + z * z)), e[4] = float(2 * (x * y - w * z)), e[8] = float(2 * (x * z + w * y));
-    e[1] = float(2 * (x * y + w * z)), e[5] = float(1 - 2 * (x * x + z * z)), e[9] = float(2 * (y * z - w * x));
-    e[2] = float(2 * (x * z - w * y)), e[6] = float(2 * (y * z + w * x)), e[10] = float(1 - 2 * (x * x + y * y));
+    e[0] = float(1 - 2 * (y * y + z * z)), e[4] = float(2 * (x * y - w * z)),
+    e[8] = float(2 * (x * z + w * y));
+    e[1] = float(2 * (x * y + w * z)), e[5] = float(1 - 2 * (x * x + z * z)),
+    e[9] = float(2 * (y * z - w * x));
+    e[2] = float(2 * (x * z - w * y)), e[6] = float(2 * (y * z + w * x)),
+    e[10] = float(1 - 2 * (x * x + y * y));
 }
 
 // The two keys around Frame and the weight of the second: keys are taken in time order; before
-// the first key and after the last one the nearest key holds.
+// the first key and after the last one the nearest key holds. Keys sharing a time (MilkShape key
+// times are rounded to whole frames) give way to the last of them.
 struct Span {
     const TKeyFrame* a = nullptr;
     const TKeyFrame* b = nullptr;
@@ -78,17 +82,21 @@ Span around(const std::vector<TKeyFrame>& keys, int32_t count, double frame) {
     const size_t n = std::min(keys.size(), static_cast<size_t>(std::max(count, 0)));
     if (n == 0) return {};
     const auto first = keys.begin(), last = keys.begin() + static_cast<std::ptrdiff_t>(n);
-    const auto after = std::upper_bound(first, last, frame, [](double f, const TKeyFrame& k) { return f < k.Time; });
+    const auto after =
+        std::upper_bound(first, last, frame, [](double f, const TKeyFrame& k) { return f < k.Time; });
     if (after == first) return {&*first, &*first, 0};
     if (after == last) return {&*(last - 1), &*(last - 1), 0};
     const TKeyFrame& a = *(after - 1);
     const TKeyFrame& b = *after;
-    return {&a, &b, (frame - a.Time) / (double(b.Time) - a.Time)};
+    // Keys out of time order (a hostile file) give no weight outside 0..1 and no division by 0.
+    if (b.Time <= a.Time) return {&a, &a, 0};
+    return {&a, &b, std::clamp((frame - a.Time) / (double(b.Time) - a.Time), 0.0, 1.0)};
 }
 
 T3dpoint lerp(const Span& s) {
     const auto mix = [&](float p, float q) { return float(p + (double(q) - p) * s.t); };
-    return {mix(s.a->Value.X, s.b->Value.X), mix(s.a->Value.Y, s.b->Value.Y), mix(s.a->Value.Z, s.b->Value.Z)};
+    return {mix(s.a->Value.X, s.b->Value.X), mix(s.a->Value.Y, s.b->Value.Y),
+            mix(s.a->Value.Z, s.b->Value.Z)};
 }
 
 constexpr int milkShapeOrder[3] = {2, 1, 0};  // Rz Ry Rx, as clsMatrix::SetRotationRadians
@@ -125,16 +133,18 @@ TGLSkeleton* vtrl3ds_internal::currentSkeleton(const TGLAll3dsMesh& model) {
 // Posed position and normal of every vertex: its bone's animated matrix applied to the bone-space
 // position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
 void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
-    const size_t bones = std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
+    const size_t bones =
+        std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
     std::vector<const float*> matrix(bones, nullptr);
     for (size_t b = 0; b < bones; ++b)
         if (skeleton.FBone[b]) matrix[b] = skeleton.FBone[b]->FAnimMatrix.m_matrix;
-    const size_t n = std::min({mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(),
-                               vertexCount(mesh)});
+    const size_t n = std::min(
+        {mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(), vertexCount(mesh)});
     const size_t bound = std::min(n, mesh.FBoneID.size());
     for (size_t v = 0; v < n; ++v) {
         const int32_t id = v < bound ? mesh.FBoneID[v] : -1;
-        const float* m = id >= 0 && static_cast<size_t>(id) < bones ? matrix[static_cast<size_t>(id)] : nullptr;
+        const float* m =
+            id >= 0 && static_cast<size_t>(id) < bones ? matrix[static_cast<size_t>(id)] : nullptr;
         const T3dpoint p = mesh.FVertex[v], q = mesh.FSkinBoneNormal[v];
         if (!m) {
             mesh.FSkinVertex[v] = p;

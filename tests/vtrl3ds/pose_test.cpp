@@ -177,4 +177,35 @@ TEST(Pose, bone_index_outside_the_skeleton_is_a_range_error) {
     EXPECT_THROW(skeleton->GetBone(1), ERangeError);
 }
 
+TEST(Pose, hostile_keys_and_frames_pose_to_finite_matrices) {
+    const float nan = std::nanf("");
+    const struct {
+        std::vector<TKeyFrame> keys;
+        int32_t count;
+        int32_t frames;
+        float frame;
+        int32_t current;
+    } cases[] = {
+        {{{5, {0, 0, 1}, {}}, {2, {1, 0, 0}, {}}, {3, {0, 1, 0}, {}}}, 3, 10, 4, 4},  // out of time order
+        {{{2, {0, 0, 1}, {}}, {2, {1, 0, 0}, {}}}, 2, 10, 2, 2},                      // one time twice
+        {{{1, {0, 0, 1}, {}}}, 1000, 10, 7, 7},                                       // count past the list
+        {{{1, {0, 0, 1}, {}}}, -5, 10, 7, 7},                                         // negative count
+        {{{1, {0, 0, 1}, {}}}, 1, 10, nan, 1},                                        // not a number
+        {{{1, {0, 0, 1}, {}}}, 1, 0, 1e30f, 1},                                       // no frames
+    };
+    for (size_t c = 0; c < std::size(cases); ++c) {
+        TGLAll3dsMesh model;
+        auto* skeleton = new TGLSkeleton(&model);
+        auto* bone = new TGL3dsBone(skeleton);
+        skeleton->FBone = {bone};
+        skeleton->FNumBones = 1;
+        skeleton->FNumFrames = cases[c].frames;
+        bone->FRotateFrame = bone->FTranslateFrame = cases[c].keys;
+        bone->FNumRotateFrames = bone->FNumTranslateFrames = cases[c].count;
+        skeleton->AdvanceAnimation(cases[c].frame);
+        EXPECT_EQ(skeleton->FCurrentFrame, cases[c].current) << "case " << c;
+        for (const float e : bone->FAnimMatrix.m_matrix) EXPECT_TRUE(std::isfinite(e)) << "case " << c;
+    }
+}
+
 }  // namespace

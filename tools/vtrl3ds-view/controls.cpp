@@ -40,7 +40,7 @@ float playedFrame(double now) {
 
 void step(float frames, double now, bool pause) {
     if (pause) ViewState.Playing = false;
-    float f = std::round(ViewState.Frame) + frames;
+    float f = std::floor(ViewState.Frame) + frames;
     if (f < 1) f = static_cast<float>(ViewScene.NumFrames);
     if (f > static_cast<float>(ViewScene.NumFrames)) f = 1;
     SetViewerFrame(f);
@@ -59,11 +59,13 @@ void ViewerKeyboard(double Now) {
     if (!animated()) return;
     if (space) {
         ViewState.Playing = !ViewState.Playing;
+        // Paused on the frame the caption names.
+        if (!ViewState.Playing) SetViewerFrame(std::floor(ViewState.Frame));
         startPlaying(Now);
     }
     if (left) step(-1, Now, true);
     if (right) step(1, Now, true);
-    if (home) step(1 - std::round(ViewState.Frame), Now, false);
+    if (home) step(1 - std::floor(ViewState.Frame), Now, false);
     if (ViewState.Playing) SetViewerFrame(playedFrame(Now));
 }
 

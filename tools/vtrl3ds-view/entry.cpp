@@ -1,7 +1,7 @@
 // The viewer's program: reads the command line, loads the file before any window exists (so that a
 // file that fails opens none), then either draws one frame off screen into a PNG file or opens the
-// window and runs the frame loop (one message, the keys, the frame, the caption, the swap) until
-// Escape or the close box. Exit codes: 0 done, 1 a file that fails, 2 a wrong command line.
+// window and runs the frame loop (the waiting messages, the keys, the frame, the caption, the swap)
+// until Escape or the close box. Exit codes: 0 done, 1 a file that fails, 2 a wrong command line.
 #include <GL/gl.h>
 
 #include <chrono>
@@ -43,10 +43,24 @@ int writePicture(const TViewerOptions& o) {
     return written ? 0 : fail(o.Png, "the picture could not be written");
 }
 
+// Every waiting message is handled before the frame (a drag over a large model does not lag one
+// message per frame behind), except that a second key message waits for the next frame, so that
+// each press is seen by the keys' polling before its release.
+void pumpMessages() {
+    MSG msg;
+    bool key = false;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE); ++i) {
+        const bool isKey = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+        if (isKey && key) break;
+        key = key || isKey;
+        SetGLMsg();
+    }
+}
+
 int runWindow(const TViewerOptions& o) {
     std::string shown = ViewerCaption(o.File);
     do {
-        SetGLMsg();
+        pumpMessages();
         ViewerKeyboard(seconds());
         DrawViewerFrame();
         const std::string caption = ViewerCaption(o.File);

@@ -19,7 +19,7 @@ draw() {
     convert "$OUT/$name.png" -dither None -colors 64 "PNG8:$OUT/$name.png"
 }
 
-draw allemagne 3ds/allemagne.3ds                     # WTFPL
+draw indochine 3ds/indochine.3ds                     # WTFPL
 draw mp5_sil 3ds/mp5_sil.3ds                         # free for any use; its BMP map
 draw jeep1 3ds/jeep1.3ds --yaw 40                    # free for any use
 draw seagull_1 ms3d_ascii/seagull.txt --frame 1      # GPL-2.0; skinned and animated

@@ -6,6 +6,10 @@
 #include <cmath>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
@@ -130,32 +134,79 @@ TGLSkeleton* vtrl3ds_internal::currentSkeleton(const TGLAll3dsMesh& model) {
     return model.FSkeleton[static_cast<size_t>(s)];
 }
 
+namespace {
+
+#if defined(__SSE2__)
+
+// One point as four lanes: the matrix columns times its broadcast coordinates (plus the
+// translation column for a position). The fourth lane is not used.
+inline __m128 turn(const __m128 (&c)[4], __m128 v, bool translate) {
+    const __m128 r = _mm_add_ps(_mm_mul_ps(c[0], _mm_shuffle_ps(v, v, 0x00)),
+                                _mm_add_ps(_mm_mul_ps(c[1], _mm_shuffle_ps(v, v, 0x55)),
+                                           _mm_mul_ps(c[2], _mm_shuffle_ps(v, v, 0xAA))));
+    return translate ? _mm_add_ps(r, c[3]) : r;
+}
+
+// Moves Count positions and normals by one bone's matrix. Every point but the last is loaded and
+// stored four floats wide: the fourth float read is the next point's X, and the one written is
+// written again with the next point.
+void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
+    const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+    for (size_t i = 0; i + 1 < count; ++i) {
+        _mm_storeu_ps(&outP[i].X, turn(c, _mm_loadu_ps(&p[i].X), true));
+        _mm_storeu_ps(&outN[i].X, turn(c, _mm_loadu_ps(&n[i].X), false));
+    }
+    if (count == 0) return;
+    alignas(16) float last[4];
+    const size_t i = count - 1;
+    _mm_store_ps(last, turn(c, _mm_setr_ps(p[i].X, p[i].Y, p[i].Z, 0), true));
+    outP[i] = {last[0], last[1], last[2]};
+    _mm_store_ps(last, turn(c, _mm_setr_ps(n[i].X, n[i].Y, n[i].Z, 0), false));
+    outN[i] = {last[0], last[1], last[2]};
+}
+
+#else
+
+// Moves Count positions and normals by one bone's matrix, held in locals for the whole run.
+void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const float x = p[i].X, y = p[i].Y, z = p[i].Z;
+        outP[i] = {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+                   m[2] * x + m[6] * y + m[10] * z + m[14]};
+        const float a = n[i].X, b = n[i].Y, c = n[i].Z;
+        outN[i] = {m[0] * a + m[4] * b + m[8] * c, m[1] * a + m[5] * b + m[9] * c,
+                   m[2] * a + m[6] * b + m[10] * c};
+    }
+}
+
+#endif
+
+}  // namespace
+
 // Posed position and normal of every vertex: its bone's animated matrix applied to the bone-space
 // position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
+// Vertices come in runs bound to one bone, which are moved together.
 void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
     const size_t bones =
         std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
-    std::vector<const float*> matrix(bones, nullptr);
-    for (size_t b = 0; b < bones; ++b)
-        if (skeleton.FBone[b]) matrix[b] = skeleton.FBone[b]->FAnimMatrix.m_matrix;
     const size_t n = std::min(
         {mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(), vertexCount(mesh)});
     const size_t bound = std::min(n, mesh.FBoneID.size());
-    for (size_t v = 0; v < n; ++v) {
-        const int32_t id = v < bound ? mesh.FBoneID[v] : -1;
-        const float* m =
-            id >= 0 && static_cast<size_t>(id) < bones ? matrix[static_cast<size_t>(id)] : nullptr;
-        const T3dpoint p = mesh.FVertex[v], q = mesh.FSkinBoneNormal[v];
-        if (!m) {
-            mesh.FSkinVertex[v] = p;
-            mesh.FSkinNormal[v] = q;
+    auto boneOf = [&](size_t v) { return v < bound ? mesh.FBoneID[v] : -1; };
+    for (size_t v = 0, end; v < n; v = end) {
+        const int32_t id = boneOf(v);
+        for (end = v + 1; end < n && boneOf(end) == id;) ++end;
+        const TGL3dsBone* bone =
+            id >= 0 && static_cast<size_t>(id) < bones ? skeleton.FBone[static_cast<size_t>(id)] : nullptr;
+        if (bone) {
+            moveRun(bone->FAnimMatrix.m_matrix, &mesh.FVertex[v], &mesh.FSkinBoneNormal[v],
+                    &mesh.FSkinVertex[v], &mesh.FSkinNormal[v], end - v);
             continue;
         }
-        mesh.FSkinVertex[v] = {m[0] * p.X + m[4] * p.Y + m[8] * p.Z + m[12],
-                               m[1] * p.X + m[5] * p.Y + m[9] * p.Z + m[13],
-                               m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
-        mesh.FSkinNormal[v] = {m[0] * q.X + m[4] * q.Y + m[8] * q.Z, m[1] * q.X + m[5] * q.Y + m[9] * q.Z,
-                               m[2] * q.X + m[6] * q.Y + m[10] * q.Z};
+        std::copy(&mesh.FVertex[v], &mesh.FVertex[v] + (end - v), &mesh.FSkinVertex[v]);
+        std::copy(&mesh.FSkinBoneNormal[v], &mesh.FSkinBoneNormal[v] + (end - v), &mesh.FSkinNormal[v]);
     }
 }
 

@@ -135,7 +135,7 @@ TEST_F(SkinnedRenderGL, display_list_keeps_static_meshes_as_drawn_and_skinned_on
         EXPECT_EQ(t[0].colour[c], immediate[0].colour[c]);
     }
     expectAt(t[1].xy[1], {0, 0.75f, 0});  // the arm at frame 3
-    a.model.CompileDisplayList();  // a new list replaces the old one, which is deleted
+    a.model.CompileDisplayList();         // a new list replaces the old one, which is deleted
     if (static_cast<GLuint>(a.model.FDisplayList) != first) {
         EXPECT_FALSE(glIsList(first));
     }

@@ -3,6 +3,7 @@
 // A count or length larger than the bytes left, a negative one, or an index outside 0..65535 raises
 // ERangeError before anything is allocated or stored; a field cut off by the end of the data raises
 // EStreamError. What was built before stays owned by the model. A wrong signature loads nothing.
+// The triangles and normals read are then brought to the library's convention (filenormals.cpp).
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "vtrl3ds/errors.h"
+#include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
 
@@ -273,6 +275,7 @@ void TGLAll3dsMesh::LoadBinFromStream(TStream& Stream) {
         return;
     BinReader(*this, Stream, size).run();
 
+    vtrl3ds_internal::adoptFileNormals(*this);
     CalculateSize();
     CalculateRenderOrder();
     for (TGL3dsMaterial* m : FMaterial) m->UpdateTexture();

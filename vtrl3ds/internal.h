@@ -66,4 +66,9 @@ TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model);
 // FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values.
 void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton);
 
+// For models whose files carry their own normals (MilkShape text, binary): triangles brought to
+// the library's clockwise winding, face normals from the file's normals where usable, computed
+// ones elsewhere, unusable vertex normals replaced (filenormals.cpp).
+void adoptFileNormals(TGLAll3dsMesh& model);
+
 }  // namespace vtrl3ds_internal

@@ -534,6 +534,8 @@ void TGLAll3dsMesh::Load3DSFromFile(const std::string& FileName) {
     FType = Mesh3DS;
     TFileStream stream(FileName);
     Load3DSFromStream(stream);
+    // Reading clears the name; the model keeps the file it came from (texture maps lie beside it).
+    FName = FileName;
 }
 
 void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {

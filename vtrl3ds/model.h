@@ -22,6 +22,11 @@ extern bool IgnoreMaterials;  // while true, TGL3dsMaterial::Apply changes no GL
 // image itself.
 using TTextureLoader = std::function<uint32_t(const std::string& Path)>;
 
+// The file a texture map name stored in a model means, beside ModelFile: the stored relative path
+// (backslashes as slashes, a leading ".\" dropped), else the bare file name, each component
+// matched ignoring ASCII case; "" when neither names a file.
+std::string ResolveTextureFile(const std::string& ModelFile, const std::string& MapName);
+
 // One material of a model.
 class TGL3dsMaterial : public TComponent {
   public:
@@ -30,10 +35,11 @@ class TGL3dsMaterial : public TComponent {
     // Deletes the GL texture FTexId when the material has a texture map.
     ~TGL3dsMaterial() override;
 
-    // Sets colour, blending, 2D texturing and culling for this material (nothing with IgnoreMaterials).
+    // Sets colour, blending, 2D texturing and culling for this material (nothing with IgnoreMaterials);
+    // binds FTexId when it names a texture.
     void Apply() const;
     // Texture hook run once per material at the end of every load: resets FDetailTex of textured
-    // materials. Texture images named by model files are not loaded.
+    // materials. It loads no image: TGLAll3dsMesh::LoadTextures does, when the host asks.
     void UpdateTexture();
 
     bool FHasTextureMap = false;  // FFileName names a texture map
@@ -55,6 +61,7 @@ class TGL3dsMaterial : public TComponent {
     float FTransparency = 1.0f;  // opacity used as alpha: 1 opaque, smaller is see-through
     float FBumpMapStrength = 0;
     int32_t FTexId = 0;       // GL texture name of the texture map; 0 = none
+    bool FUseTexId = false;   // set by LoadTextures: 2D texturing is on exactly when FTexId is set
     uint32_t FTexture = 0;    // reserved texture handle
     uint32_t FDetailTex = 0;  // detail texture handle
     uint32_t Format = 0;      // texture pixel format
@@ -120,13 +127,15 @@ class TGLAll3dsMesh : public TComponent {
     void Load3DSFromStream(TStream& Stream);
     // Sets FType to MeshBIN and loads the named file in the library's binary model format.
     void LoadBinFromFile(const std::string& FileName);
-    // Reads a binary model from the whole stream, from its first byte, then post-processes.
+    // Reads a binary model from the whole stream, from its first byte, then post-processes:
+    // triangles clockwise seen from outside, face normals, size and render order.
     void LoadBinFromStream(TStream& Stream);
     // Sets FType to MeshMSA and loads the named MilkShape 3D ASCII file; when it declares bones,
     // reads its skeleton from the same file and binds the vertices to their bones (InitSkin).
     void LoadMSAFromFile(const std::string& FileName);
     // Reads MilkShape 3D ASCII meshes and materials from the rest of the stream, notes in
-    // FLoadSkeleton whether bones are declared, then post-processes (size and render order).
+    // FLoadSkeleton whether bones are declared, then post-processes (triangles clockwise seen from
+    // outside, face normals, size and render order).
     void LoadMSAFromStream(TStream& Stream);
 
     void MoveToPivot();           // subtracts each mesh's pivot from its vertices

@@ -2,12 +2,14 @@
 // materials line by line, note whether the file declares bones, and (from a file) have the
 // skeleton read and the vertices bound to it. Every failure raises the library's exception naming
 // the file and line; counts are checked against the text left before anything is allocated, and
-// what was built before a failure stays owned by the model.
+// what was built before a failure stays owned by the model. The triangles and normals read are
+// brought to the library's convention (filenormals.cpp) before the skeleton is bound.
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "vtrl3ds/internal.h"
 #include "vtrl3ds/ms3dtext.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -189,14 +191,15 @@ void MsaReader::triangles(TGL3dsMesh& m, int32_t material) {
     m.FIndices.resize(corners);
     m.FNormalIndices.resize(corners);
     m.FNumIndices = 3 * count;
-    const auto normalCount = static_cast<int32_t>(m.FVNormal.size());
+    // A normal index beyond the normal list is kept: that corner is lit with a computed normal.
+    constexpr int32_t noLimit = 0x10000;
     for (size_t t = 0; t < corners; t += 3) {
         const Item item{"triangle", static_cast<int64_t>(t / 3) + 1, count, "mesh", &m.FName};
         FText.nextLine(item);
         const FieldList f(FText, 7, item);
         for (size_t n = 0; n < 3; ++n) {
             m.FIndices[t + n] = cornerIndex(f, 1 + n, m.FNumVertex, "vertex", item);
-            m.FNormalIndices[t + n] = cornerIndex(f, 4 + n, normalCount, "normal", item);
+            m.FNormalIndices[t + n] = cornerIndex(f, 4 + n, noLimit, "normal", item);
         }
     }
     // A mesh without material gets the index no material has, which drawing passes over.
@@ -304,6 +307,7 @@ void loadText(TGLAll3dsMesh& model, TStream& stream, const std::string& source) 
         reader.walk();
         reader.finish();
     }
+    adoptFileNormals(model);
     model.CalculateSize();
     model.CalculateRenderOrder();
     for (TGL3dsMaterial* m : model.FMaterial) m->UpdateTexture();

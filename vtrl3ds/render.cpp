@@ -1,5 +1,5 @@
 // Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
-// and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
+// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
 // queried. No index is followed unchecked: a face naming a vertex beyond the list is not drawn,
 // a face without a material index is drawn with the state in force, and a face without a face
 // normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
@@ -26,8 +26,16 @@ void TGL3dsMaterial::Apply() const {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    // Never disabled again here for a later material without a texture map.
-    if (FHasTextureMap) glEnable(GL_TEXTURE_2D);
+    if (FTexId != 0) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(FTexId));
+    } else if (FUseTexId) {
+        // The model's textures were loaded: a material without one draws untextured.
+        glDisable(GL_TEXTURE_2D);
+    } else if (FHasTextureMap) {
+        // Never disabled again here for a later material without a texture map.
+        glEnable(GL_TEXTURE_2D);
+    }
     if (FTwoSided)
         glDisable(GL_CULL_FACE);
     else

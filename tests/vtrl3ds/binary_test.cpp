@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -191,7 +192,8 @@ TEST(BinaryFormat, sample_fills_every_field_as_stored) {
     EXPECT_EQ(box.FNumVertex, 4);
     EXPECT_POINT(box.FVertex[2], 2, 2, 0);  // no axis exchange, no scale
     EXPECT_FLOAT_EQ(box.FMapping[3].tv, 1);
-    EXPECT_EQ(box.FIndices, (std::vector<uint16_t>{0, 1, 2, 0, 2, 3}));
+    // Counter-clockwise in the file, stored clockwise as the library draws them.
+    EXPECT_EQ(box.FIndices, (std::vector<uint16_t>{0, 2, 1, 0, 3, 2}));
     EXPECT_EQ(box.FMatID, (std::vector<uint16_t>{0, 0}));  // the face table replaced index 3
     const TGL3dsMesh& pane = *model.FMesh[1];
     EXPECT_EQ(pane.FBoneID, (std::vector<int32_t>{2, 7, -1}));
@@ -201,11 +203,11 @@ TEST(BinaryFormat, sample_fills_every_field_as_stored) {
     EXPECT_POINT(pane.FVNormal[2], 2, 0, 1);
     // Seven corners: the seventh belongs to no face, two face material indices follow it.
     EXPECT_EQ(pane.FNumIndices, 7);
-    EXPECT_EQ(pane.FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0, 1}));
-    EXPECT_EQ(pane.FNormalIndices, (std::vector<uint16_t>{2, 1, 0, 0, 1, 2, 1}));
+    EXPECT_EQ(pane.FIndices, (std::vector<uint16_t>{0, 2, 1, 2, 0, 1, 1}));
+    EXPECT_EQ(pane.FNormalIndices, (std::vector<uint16_t>{2, 0, 1, 0, 2, 1, 1}));
     EXPECT_EQ(pane.FMatID, (std::vector<uint16_t>{1, 0}));
-    // Not derived by this loader: face normals, pivots, ids.
-    EXPECT_TRUE(pane.FaceNormal.empty());
+    EXPECT_EQ(pane.FaceNormal.size(), 2u);
+    // Not derived by this loader: pivots, ids.
     EXPECT_EQ(pane.FId, 0);
     EXPECT_EQ(model.FMasterScale, 0.1f);
 
@@ -500,8 +502,14 @@ TEST(BinaryRoundTrip, model_loaded_from_3ds_comes_back_bit_for_bit) {
         EXPECT_EQ(b.FBumpMapFileName, a.FBumpMapFileName);
         EXPECT_EQ(b.FBumpMapStrength, a.FBumpMapStrength);
     }
-    // The format carries no face normals: the copy draws with normals taken from its corners.
-    EXPECT_TRUE(copy.FMesh[0]->FaceNormal.empty());
+    // Its own normals tell the copy that its corners already run clockwise: the same face normals.
+    for (size_t i = 0; i < copy.FMesh.size(); ++i) {
+        const std::vector<T3dpoint>&a = original.FMesh[i]->FaceNormal, &b = copy.FMesh[i]->FaceNormal;
+        ASSERT_EQ(b.size(), a.size());
+        for (size_t f = 0; f < a.size(); ++f)
+            EXPECT_TRUE(std::abs(a[f].X - b[f].X) + std::abs(a[f].Y - b[f].Y) + std::abs(a[f].Z - b[f].Z) <
+                        1e-6f);
+    }
 }
 
 // ---- Files: dispatch and inspector -----------------------------------------------------

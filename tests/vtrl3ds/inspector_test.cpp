@@ -115,4 +115,37 @@ TEST_F(Inspector, missing_file_and_unknown_extension_fail_with_status_1) {
     EXPECT_NE(r.err.find("model.obj: unsupported file name extension"), std::string::npos) << r.err;
 }
 
+TEST_F(Inspector, reports_the_skeletons_of_motion_and_milkshape_files) {
+    const std::string bvh =
+        "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0 0\n CHANNELS 6 Xposition Yposition Zposition Zrotation "
+        "Xrotation Yrotation\n JOINT Spine\n {\n  OFFSET 0 5 0\n  CHANNELS 3 Zrotation Xrotation Yrotation\n"
+        "  End Site\n  {\n   OFFSET 0 5 0\n  }\n }\n}\nMOTION\nFrames: 2\nFrame Time: 0.04\n"
+        "0 0 0 0 0 0 0 0 0\n1 0 0 0 0 0 0 0 9\n";
+    const std::string ms3d =
+        "Meshes: 0\nMaterials: 0\nBones: 2\n\"Root\"\n\"\"\n0 0 0 0 0 0 0\n1\n1 0 0 0\n0\n"
+        "\"Arm\"\n\"Root\"\n0 1 0 0 0 0 0\n0\n2\n1 0 0 0\n10 0 0 1.5\n\n";
+    const struct {
+        const char* name;
+        std::string text, type;
+        int frames, translateKeys, rotateKeys;
+    } files[] = {{"walk.BVH", bvh, "BVH", 2, 4, 4}, {"arm.txt", ms3d, "MilkShape ASCII", 0, 1, 2}};
+    for (const auto& f : files) {
+        const ToolRun r = run(write(f.name, {f.text.begin(), f.text.end()}));
+        ASSERT_EQ(r.status, 0) << f.name << ": " << r.err;
+        const nlohmann::json j = nlohmann::json::parse(r.out);
+        EXPECT_EQ(j["type"], f.type) << f.name;
+        ASSERT_EQ(j["skeletons"].size(), 1u) << f.name;
+        const nlohmann::json& s = j["skeletons"][0];
+        EXPECT_EQ(s["frames"], f.frames) << f.name;
+        EXPECT_EQ(s["translate_keys"], f.translateKeys) << f.name;
+        EXPECT_EQ(s["rotate_keys"], f.rotateKeys) << f.name;
+        ASSERT_EQ(s["bones"].size(), 2u) << f.name;
+        EXPECT_EQ(s["bones"][0]["parent"], nullptr) << f.name;
+        EXPECT_EQ(s["bones"][1]["parent"], s["bones"][0]["name"]) << f.name;
+        EXPECT_EQ(s["bones"][1]["parent_index"], 0) << f.name;
+    }
+    const ToolRun r = run(write("sample.3ds", sampleFile()));
+    EXPECT_EQ(nlohmann::json::parse(r.out)["skeletons"], nlohmann::json::array());
+}
+
 }  // namespace

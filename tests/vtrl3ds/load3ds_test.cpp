@@ -198,8 +198,8 @@ TEST_F(Load3DSFile, capitalised_extension_goes_to_the_3ds_loader) {
     model.LoadFromFile(path);
     EXPECT_EQ(model.FType, Mesh3DS);
     EXPECT_EQ(model.FVersion, 3);
-    // The name is cleared again when 3DS reading starts.
-    EXPECT_EQ(model.FName, "");
+    // Reading clears the name; the file's is kept once it ends.
+    EXPECT_EQ(model.FName, path);
 }
 
 TEST_F(Load3DSFile, other_extensions_load_nothing_and_report_nothing) {

@@ -89,17 +89,19 @@ TEST(MS3D, vertex_line_gives_position_flipped_v_and_bone) {
     EXPECT_EQ(m.FBoneID, (std::vector<int32_t>{-1, -1, -1}));
 }
 
-TEST(MS3D, normals_and_triangles_kept_in_file_order) {
+TEST(MS3D, normals_kept_and_triangles_stored_clockwise) {
     TGLAll3dsMesh model;
     loadText(model, sampleText());
     const TGL3dsMesh& m = *model.FMesh[0];
     ASSERT_EQ(m.FVNormal.size(), 2u);
     EXPECT_POINT(m.FVNormal[1], 0, 0, -1);
     EXPECT_EQ(m.FNumIndices, 6);
-    EXPECT_EQ(m.FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0}));
+    EXPECT_EQ(m.FIndices, (std::vector<uint16_t>{0, 2, 1, 2, 0, 1}));
     EXPECT_EQ(m.FNormalIndices, (std::vector<uint16_t>{0, 0, 0, 1, 1, 1}));
-    // The file's own normals are kept; no face normals are made (drawing computes them).
-    EXPECT_TRUE(m.FaceNormal.empty());
+    // The corners lie on one line: the faces take the file's own normals.
+    ASSERT_EQ(m.FaceNormal.size(), 2u);
+    EXPECT_POINT(m.FaceNormal[0], 0, 0, 1);
+    EXPECT_POINT(m.FaceNormal[1], 0, 0, -1);
     EXPECT_TRUE(m.FSmoothingGroup.empty());
 }
 
@@ -233,7 +235,7 @@ TEST(MS3D, cr_and_crlf_breaks_and_text_in_small_pieces_read_alike) {
             TrickleStream stream(text, piece);
             model.LoadMSAFromStream(stream);
             ASSERT_EQ(model.FNumMeshes, 2) << piece;
-            EXPECT_EQ(model.FMesh[1]->FIndices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 0})) << piece;
+            EXPECT_EQ(model.FMesh[1]->FIndices, (std::vector<uint16_t>{0, 2, 1, 2, 0, 1})) << piece;
             EXPECT_EQ(model.FMaterial[2]->FFileName, ".\\gull.bmp") << piece;
         }
 }
@@ -417,8 +419,6 @@ TEST(MS3DHostile, indices_and_values_out_of_range_are_refused) {
     expectRefusals<ERangeError>({
         {"vertex index", oneVertex + "0 0 0 1 0 0 0 1\n",
          "stream:8: triangle 1 of 1 of mesh 'M': vertex index 1 in field 3 is beyond the mesh's 1 vertex"},
-        {"normal index", oneVertex + "0 0 0 0 0 0 2 1\n",
-         "stream:8: triangle 1 of 1 of mesh 'M': normal index 2 in field 6 is beyond the mesh's 1 normal"},
         {"16 bits", oneVertex + "0 0 0 70000 0 0 0 1\n", "vertex index 70000 in field 3 is outside 0..65535"},
         {"negative index", oneVertex + "0 -1 0 0 0 0 0 1\n",
          "vertex index -1 in field 1 is outside 0..65535"},

@@ -1,9 +1,12 @@
-// The inspector's JSON description of a model (see describe.h). Reads the model only; faces naming
-// a vertex beyond their mesh's list are counted, never followed. Nothing here fails.
+// The inspector's JSON description of a model and its skeletons (see describe.h). Reads the model
+// only; faces naming a vertex beyond their mesh's list are counted, never followed. Nothing here
+// fails.
 #include "describe.h"
 
+#include <map>
 #include <set>
 
+#include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/types.h"
 
 using json = ModelJson;
@@ -83,6 +86,34 @@ json describeMaterial(const TGL3dsMaterial& m, size_t index) {
             {"bump_strength", m.FBumpMapStrength}};
 }
 
+// A bone: its name, its parent's name and index (null and -1 for a root) and its key counts.
+json describeBone(const TGL3dsBone& b, const std::map<const TGL3dsBone*, size_t>& index) {
+    const auto parent = b.FParent ? index.find(b.FParent) : index.end();
+    return {{"name", Cp1252ToUtf8(b.FName)},
+            {"parent", b.FParent ? json(Cp1252ToUtf8(b.FParent->FName)) : json(nullptr)},
+            {"parent_index", parent != index.end() ? static_cast<int64_t>(parent->second) : -1},
+            {"translate_keys", b.FNumTranslateFrames},
+            {"rotate_keys", b.FNumRotateFrames}};
+}
+
+json describeSkeleton(const TGLSkeleton& s) {
+    std::map<const TGL3dsBone*, size_t> index;
+    for (size_t i = 0; i < s.FBone.size(); ++i) index[s.FBone[i]] = i;
+    json bones = json::array();
+    int64_t translateKeys = 0, rotateKeys = 0;
+    for (const TGL3dsBone* b : s.FBone) {
+        if (!b) continue;
+        bones.push_back(describeBone(*b, index));
+        translateKeys += b->FNumTranslateFrames;
+        rotateKeys += b->FNumRotateFrames;
+    }
+    return {{"file", Cp1252ToUtf8(s.FName)},
+            {"frames", s.FNumFrames},
+            {"translate_keys", translateKeys},
+            {"rotate_keys", rotateKeys},
+            {"bones", bones}};
+}
+
 }  // namespace
 
 json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
@@ -97,6 +128,9 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
     }
     for (size_t i = 0; i < model.FMaterial.size(); ++i)
         materials.push_back(describeMaterial(*model.FMaterial[i], i));
+    json skeletons = json::array();
+    for (const TGLSkeleton* s : model.FSkeleton)
+        if (s) skeletons.push_back(describeSkeleton(*s));
     return {{"file", Cp1252ToUtf8(fileName)},
             {"type", typeName(model.FType)},
             {"version", model.FVersion},
@@ -111,5 +145,6 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
             {"bounding_box", box(model.FMinimum, model.FMaximum)},
             {"render_order", model.FRenderOrder},
             {"meshes", meshes},
-            {"materials", materials}};
+            {"materials", materials},
+            {"skeletons", skeletons}};
 }

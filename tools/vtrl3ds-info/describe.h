@@ -1,5 +1,6 @@
 // The inspector's JSON description of a loaded model (type, version, scale, counts, box, render
-// order, meshes and materials). Text is converted from Windows-1252 to UTF-8; nothing fails.
+// order, meshes, materials and skeletons with their bones). Text is converted from Windows-1252 to UTF-8;
+// nothing fails.
 #pragma once
 
 #include <nlohmann/json.hpp>

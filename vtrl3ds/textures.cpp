@@ -1,0 +1,96 @@
+// Texture maps of a model: ResolveTextureFile finds the file a material's map name means beside
+// the model file, and LoadTextures hands each such file to the host's loader. Names are matched
+// ignoring case, as maps named on Windows need. Nothing fails: a map that gives no texture is
+// reported with one warning line on standard error and its material draws untextured.
+#include <GL/gl.h>
+
+#include <filesystem>
+#include <iostream>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include "vtrl3ds/internal.h"
+#include "vtrl3ds/model.h"
+
+using namespace vtrl3ds_internal;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec);
+}
+
+// The entry of `dir` named `name`, exactly or else ignoring ASCII case; empty when none.
+fs::path entryIgnoringCase(const fs::path& dir, const std::string& name) {
+    std::error_code ec;
+    if (fs::exists(dir / name, ec)) return dir / name;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (equalIgnoringAsciiCase(it->path().filename().string(), name)) return it->path();
+    return {};
+}
+
+// The stored path walked from `dir` one component at a time, each matched ignoring case.
+fs::path relativeFile(const fs::path& dir, const std::string& stored) {
+    fs::path p = dir;
+    size_t start = 0;
+    while (start <= stored.size()) {
+        const size_t slash = std::min(stored.find('/', start), stored.size());
+        const std::string part = stored.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty() || part == ".") continue;
+        p = part == ".." ? p / part : entryIgnoringCase(p, part);
+        if (p.empty()) return {};
+    }
+    return isFile(p) ? p : fs::path();
+}
+
+// Tells the user once per map why a material of the model draws untextured.
+void warn(const TGL3dsMaterial& m, const std::string& model, const std::string& why) {
+    std::cerr << "vtrl3ds: texture map '" << m.FFileName << "' of model '" << model << "' " << why
+              << "; material '" << m.FName << "' is drawn untextured\n";
+}
+
+}  // namespace
+
+std::string ResolveTextureFile(const std::string& ModelFile, const std::string& MapName) {
+    std::string stored = MapName;
+    for (char& c : stored)
+        if (c == '\\') c = '/';
+    if (stored.rfind("./", 0) == 0) stored.erase(0, 2);
+    if (stored.empty() || stored.back() == '/') return {};
+    fs::path dir = fs::path(ModelFile).parent_path();
+    if (dir.empty()) dir = ".";
+    fs::path found = relativeFile(dir, stored);
+    if (found.empty()) found = relativeFile(dir, stored.substr(stored.rfind('/') + 1));
+    return found.string();
+}
+
+int32_t TGLAll3dsMesh::LoadTextures(const TTextureLoader& Loader) {
+    int32_t loaded = 0;
+    for (TGL3dsMaterial* m : FMaterial) {
+        if (!m) continue;
+        m->FUseTexId = true;
+        if (!m->FHasTextureMap || m->FFileName.empty()) continue;
+        const std::string path = ResolveTextureFile(FName, m->FFileName);
+        if (path.empty()) {
+            warn(*m, FName, "names no file beside the model");
+            continue;
+        }
+        const uint32_t name = Loader ? Loader(path) : 0;
+        if (name == 0 || name > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
+            warn(*m, FName, "could not be loaded from '" + path + "'");
+            continue;
+        }
+        // A texture of an earlier call belongs to the material and is replaced.
+        if (m->FTexId > 0) {
+            const GLuint old = static_cast<GLuint>(m->FTexId);
+            glDeleteTextures(1, &old);
+        }
+        m->FTexId = static_cast<int32_t>(name);
+        ++loaded;
+    }
+    return loaded;
+}

@@ -109,8 +109,10 @@ void drawModel(TGLAll3dsMesh& model) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     textureMode();
+    // The library's triangles run clockwise seen from the side they face; mirroring a 3DS model
+    // back turns them counter-clockwise.
     glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
+    glCullFace(model.FType == Mesh3DS ? GL_BACK : GL_FRONT);
     model.Render();
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_TEXTURE_2D);

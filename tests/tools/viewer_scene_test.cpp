@@ -109,6 +109,8 @@ TEST_F(ViewerScene, keys_step_play_and_pause_at_the_files_frame_rate) {
 
 TEST_F(ViewerScene, a_static_model_is_drawn_from_a_display_list_recorded_once) {
     open(kReal + "3ds/test1.3ds");
+    EXPECT_EQ(ViewScene.Model->FDisplayList, 0);  // the first frame is drawn before recording
+    RetainViewerScene();
     const GLuint list = static_cast<GLuint>(ViewScene.Model->FDisplayList);
     ASSERT_GT(list, 0u);
     EXPECT_TRUE(glIsList(list));
@@ -117,6 +119,7 @@ TEST_F(ViewerScene, a_static_model_is_drawn_from_a_display_list_recorded_once) {
     for (TGL3dsMesh* m : ViewScene.Model->FMesh) m->FVertex.assign(m->FVertex.size(), T3dpoint{0, 0, 0});
     const auto after = centreColour();
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(before[c], after[c], 0.5);
+    RetainViewerScene();
     EXPECT_EQ(ViewScene.Model->FDisplayList, static_cast<int32_t>(list));
 }
 

@@ -135,9 +135,11 @@ void SetViewerFrame(float Frame) {
 }
 
 void PrepareViewerScene() {
-    TGLAll3dsMesh& model = *ViewScene.Model;
-    if (!ViewScene.Motion) model.LoadTextures(LoadViewerTexture);
-    // What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
-    if (ViewScene.Triangles > 0) model.CompileDisplayList();
+    if (!ViewScene.Motion) ViewScene.Model->LoadTextures(LoadViewerTexture);
     SetViewerFrame(ViewState.Frame);
+}
+
+// What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
+void RetainViewerScene() {
+    if (ViewScene.Triangles > 0 && ViewScene.Model->FDisplayList == 0) ViewScene.Model->CompileDisplayList();
 }

@@ -61,8 +61,11 @@ extern TViewerState ViewState;
 void LoadViewerScene(const std::string& File);
 // True when the scene holds something to draw (triangles, or bones).
 bool ViewerSceneHasGeometry();
-// Once the GL context exists: loads the texture maps and records the static model's drawing.
+// Once the GL context exists: loads the texture maps and poses the first frame.
 void PrepareViewerScene();
+// Records the static meshes' drawing once (after the first frame is shown: recording a large model
+// takes longer than drawing it once immediately).
+void RetainViewerScene();
 // Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
 void SetViewerFrame(float Frame);
 

@@ -152,7 +152,8 @@ class TGLAll3dsMesh : public TComponent {
     // Draws the bones of FSkeleton[FCurrentGLSkeleton] as lines; nothing without a skeleton.
     void RenderSkeleton();
     // Records the meshes without bound vertices into FDisplayList (replacing an earlier list), drawn
-    // from vertex arrays one material run at a time; skinned meshes stay out of it.
+    // from vertex arrays one material run at a time; skinned meshes stay out of it. Materials are
+    // recorded as applied now (textures bound, IgnoreMaterials as set).
     void CompileDisplayList();
     // Draws the model: its display list and then its skinned meshes, or its meshes in render order.
     void Render();

@@ -3,6 +3,7 @@
 // axis-angle rotation, frame clamping and key holding, bone lookup by index.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -22,10 +23,9 @@ std::string writeText(const TempDir& dir, const std::string& name, const std::st
 const std::string realMilkShape = VTRL_SOURCE_DIR "/../shared/testdata/real/ms3d_ascii";
 
 // The model loaded without its skeleton: the positions as the file gives them.
-TGLAll3dsMesh* loadWithoutSkeleton(TGLAll3dsMesh& model, const std::string& path) {
+void loadWithoutSkeleton(TGLAll3dsMesh& model, const std::string& path) {
     TFileStream stream(path);
     model.LoadMSAFromStream(stream);
-    return &model;
 }
 
 TEST(Pose, bind_pose_of_real_skinned_files_gives_the_loaded_positions) {
@@ -67,81 +67,62 @@ const std::string twoBoneFile =
     "\"child\"\n\"root\"\n8 0.0 10.0 0.0 0.0 0.0 0.0\n2\n1.0 0.0 0.0 0.0\n10.0 0.0 4.0 0.0\n0\n"
     "GroupComments: 0\nMaterialComments: 0\nBoneComments: 0\nModelComment: 0\n";
 
-struct M3 {
-    double e[3][3];  // row, column
-};
+using M3 = std::array<std::array<double, 3>, 3>;  // row, column
 
-M3 operator*(const M3& a, const M3& b) {
-    M3 c{};
-    for (int r = 0; r < 3; ++r)
-        for (int k = 0; k < 3; ++k)
-            for (int i = 0; i < 3; ++i) c.e[r][k] += a.e[r][i] * b.e[i][k];
-    return c;
-}
-
-M3 transposed(const M3& a) {
-    M3 t{};
-    for (int r = 0; r < 3; ++r)
-        for (int k = 0; k < 3; ++k) t.e[r][k] = a.e[k][r];
-    return t;
-}
-
-T3dpoint apply(const M3& m, T3dpoint p) {
+T3dpoint turned(const M3& m, T3dpoint p) {
     const double v[3] = {p.X, p.Y, p.Z};
     double o[3] = {};
-    for (int r = 0; r < 3; ++r) o[r] = m.e[r][0] * v[0] + m.e[r][1] * v[1] + m.e[r][2] * v[2];
+    for (size_t r = 0; r < 3; ++r) o[r] = m[r][0] * v[0] + m[r][1] * v[1] + m[r][2] * v[2];
     return {float(o[0]), float(o[1]), float(o[2])};
 }
 
-// The turn of Angle about the unit axis (Rodrigues).
-M3 aboutAxis(const double n[3], double angle) {
+// The turn of Angle about the unit axis n (Rodrigues).
+M3 aboutAxis(const double (&n)[3], double angle) {
     const double c = std::cos(angle), s = std::sin(angle), k = 1 - c;
     return {{{c + n[0] * n[0] * k, n[0] * n[1] * k - n[2] * s, n[0] * n[2] * k + n[1] * s},
              {n[1] * n[0] * k + n[2] * s, c + n[1] * n[1] * k, n[1] * n[2] * k - n[0] * s},
              {n[2] * n[0] * k - n[1] * s, n[2] * n[1] * k + n[0] * s, c + n[2] * n[2] * k}}};
 }
 
-// The key (pi/2, 0, pi/2) as MilkShape means it (about X, then about Z), taken a fraction T of
-// the way along its own axis: what quaternion interpolation from no turn gives.
-M3 keyTurn(double t) {
-    const double x[3] = {1, 0, 0}, z[3] = {0, 0, 1};
-    const M3 full = aboutAxis(z, M_PI / 2) * aboutAxis(x, M_PI / 2);
-    const double angle = std::acos((full.e[0][0] + full.e[1][1] + full.e[2][2] - 1) / 2);
-    double axis[3] = {full.e[2][1] - full.e[1][2], full.e[0][2] - full.e[2][0], full.e[1][0] - full.e[0][1]};
-    const double l = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-    for (double& a : axis) a /= l;
-    return aboutAxis(axis, t * angle);
+// Where the child's vertex p is at fraction T of the way between the keys. The key (pi/2, 0,
+// pi/2), a quarter about X then a quarter about Z, takes X to Y, Y to Z and Z to X: a third of a
+// turn about (1, 1, 1), of which quaternion interpolation takes the fraction T. It acts in the
+// root's rest frame (a quarter about X at (1, 2, 3)); the child's key moves the vertex 4T along
+// that frame's Y.
+T3dpoint expectedVertex(T3dpoint p, double t) {
+    const double x[3] = {1, 0, 0}, diagonal[3] = {1 / std::sqrt(3.0), 1 / std::sqrt(3.0), 1 / std::sqrt(3.0)};
+    const T3dpoint local = turned(aboutAxis(x, -M_PI / 2), {p.X - 1, p.Y - 2, p.Z - 3});
+    const T3dpoint keyed =
+        turned(aboutAxis(diagonal, t * 2 * M_PI / 3), {local.X, float(local.Y + 4 * t), local.Z});
+    const T3dpoint moved = turned(aboutAxis(x, M_PI / 2), keyed);
+    return {moved.X + 1, moved.Y + 2, moved.Z + 3};
 }
 
-// Where the child's vertex p is at frame fraction T between the keys: root at rest R about (1, 2,
-// 3), then its key turn; the child's key moves the vertex in the root's turned frame.
-T3dpoint expectedVertex(T3dpoint p, double t) {
-    const double x[3] = {1, 0, 0};
-    const M3 rest = aboutAxis(x, M_PI / 2);
-    const T3dpoint local = apply(transposed(rest), {p.X - 1, p.Y - 2, p.Z - 3});
-    const T3dpoint moved = apply(rest * keyTurn(t), {local.X, float(local.Y + 4 * t), local.Z});
-    return {moved.X + 1, moved.Y + 2, moved.Z + 3};
+void expectNear(T3dpoint a, T3dpoint b, const std::string& what) {
+    EXPECT_NEAR(a.X, b.X, 1e-4) << what;
+    EXPECT_NEAR(a.Y, b.Y, 1e-4) << what;
+    EXPECT_NEAR(a.Z, b.Z, 1e-4) << what;
 }
 
 TEST(Pose, two_bone_milkshape_keys_turn_along_the_shortest_arc_and_hold_after_the_last) {
     TempDir dir;
-    const std::string path = writeText(dir, "arm.txt", twoBoneFile);
     TGLAll3dsMesh model;
-    model.LoadFromFile(path);
+    model.LoadFromFile(writeText(dir, "arm.txt", twoBoneFile));
     TGL3dsMesh& mesh = *model.FMesh[0];
-    const T3dpoint loaded{5, 12, -1};
+    const T3dpoint bindNormal = mesh.FSkinNormal[0];
     const struct {
         float frame;
         double t;
     } cases[] = {{1, 0}, {5.5f, 0.5}, {10, 1}, {20, 1}, {-3, 0}, {99, 1}};
     for (const auto& c : cases) {
         model.AdvanceAnimation(c.frame);
-        const T3dpoint want = expectedVertex(loaded, c.t);
-        EXPECT_NEAR(mesh.FSkinVertex[0].X, want.X, 1e-4) << "frame " << c.frame;
-        EXPECT_NEAR(mesh.FSkinVertex[0].Y, want.Y, 1e-4) << "frame " << c.frame;
-        EXPECT_NEAR(mesh.FSkinVertex[0].Z, want.Z, 1e-4) << "frame " << c.frame;
-        EXPECT_EQ(mesh.FSkinVertex[1].X, 0.0f);  // unbound vertices stay as loaded
-        EXPECT_EQ(mesh.FSkinVertex[2].X, 1.0f);
+        const std::string what = "frame " + std::to_string(c.frame);
+        expectNear(mesh.FSkinVertex[0], expectedVertex({5, 12, -1}, c.t), what);
+        // The normal turns with the bone (the position key does not move it).
+        const T3dpoint tip = expectedVertex(bindNormal, c.t), origin = expectedVertex({0, 0, 0}, c.t);
+        expectNear(mesh.FSkinNormal[0], {tip.X - origin.X, tip.Y - origin.Y, tip.Z - origin.Z}, what);
+        EXPECT_EQ(mesh.FSkinVertex[2].X, 1.0f);  // unbound vertices stay as loaded
+        EXPECT_EQ(mesh.FSkinNormal[2].Z, bindNormal.Z);
     }
     EXPECT_EQ(model.FSkeleton[0]->FCurrentFrame, 30);
     model.AdvanceAnimation(5.5f);
@@ -149,20 +130,6 @@ TEST(Pose, two_bone_milkshape_keys_turn_along_the_shortest_arc_and_hold_after_th
     EXPECT_EQ(model.FSkeleton[0]->FFrameRate, 30.0f);
     // The bind pose itself is kept beside the animated matrix.
     EXPECT_FLOAT_EQ(model.FSkeleton[0]->GetBone(1)->FMatrix->m_matrix[14], 3 + 10);
-}
-
-TEST(Pose, skinned_normals_turn_with_their_bone) {
-    TempDir dir;
-    TGLAll3dsMesh model;
-    model.LoadFromFile(writeText(dir, "arm.txt", twoBoneFile));
-    const TGL3dsMesh& mesh = *model.FMesh[0];
-    const T3dpoint bind = mesh.FSkinNormal[0];
-    model.AdvanceAnimation(10);
-    const T3dpoint origin = expectedVertex({0, 0, 0}, 1), tip = expectedVertex(bind, 1);
-    EXPECT_NEAR(mesh.FSkinNormal[0].X, tip.X - origin.X, 1e-4);
-    EXPECT_NEAR(mesh.FSkinNormal[0].Y, tip.Y - origin.Y, 1e-4);
-    EXPECT_NEAR(mesh.FSkinNormal[0].Z, tip.Z - origin.Z, 1e-4);
-    EXPECT_EQ(mesh.FSkinNormal[1].Z, bind.Z);  // unbound: as at the bind pose
 }
 
 TEST(Pose, bone_index_outside_the_skeleton_is_a_range_error) {

@@ -3,7 +3,8 @@
 // to be byte-identical to the anchor generator's output). No peer library reads this text format,
 // so ours is set against two floors measured in the same run: reading the file, and splitting it
 // into fields while converting every number. Beside them, the parts of our load on their own
-// (the line walk, the model pass, the skeleton pass, the passes after the walk, the vertex binding)
+// (the line walk, the model pass, the skeleton pass, the passes after the walk, the vertex binding,
+// the normals)
 // show where the time goes, and one load in a forked child gives the peak memory.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -20,6 +21,7 @@
 
 #include "anchor_ms3d.h"
 #include "bench_support.h"
+#include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/ms3dtext.h"
 #include "vtrl3ds/skeleton.h"
@@ -146,6 +148,16 @@ void BM_Part_InitSkin(benchmark::State& s) {
     passBenchmark(s, &TGLAll3dsMesh::InitSkin);
 }
 
+// Winding and face normals from the file's own normals, on positions as the file has them. The
+// first call exchanges corners; later ones find the triangles clockwise and only make normals.
+void BM_Part_FileNormals(benchmark::State& state) {
+    const std::string text = fileText(modelPath());
+    TGLAll3dsMesh model;
+    TMemoryStream stream(text.data(), text.size());
+    model.LoadMSAFromStream(stream);
+    for (auto _ : state) vtrl3ds_internal::adoptFileNormals(model);
+}
+
 // In a forked child: the heap this process freed goes back to the system and the peak is reset to
 // the present size, so the peak after one load less the size before it is what the load took.
 long childLoadPeakKiB() {
@@ -189,6 +201,7 @@ TIMED(BM_Part_SkeletonPass);
 TIMED(BM_Part_CalculateSize);
 TIMED(BM_Part_CalculateRenderOrder);
 TIMED(BM_Part_InitSkin);
+TIMED(BM_Part_FileNormals);
 TIMED(BM_PeakMemory)->Iterations(1);
 
 }  // namespace

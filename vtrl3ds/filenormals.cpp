@@ -64,10 +64,9 @@ void orient(TGL3dsMesh& m, size_t corners, size_t vertices) {
     }
 }
 
-// Each face's normal: the mean of its corners' own normals, a corner whose normal is missing,
+// A face's normal: the mean of its corners' own normals, a corner whose normal is missing,
 // unusable or pointing behind the face counting with the face's computed normal instead.
-T3dpoint faceNormal(const TGL3dsMesh& m, size_t f) {
-    const T3dpoint computed = windingNormal(m, f);
+T3dpoint faceNormal(const TGL3dsMesh& m, size_t f, const T3dpoint& computed) {
     T3dpoint sum{0, 0, 0};
     for (size_t c = 0; c < 3; ++c) {
         const T3dpoint* n = fileNormal(m, f + c);
@@ -83,8 +82,8 @@ void normals(TGL3dsMesh& m, size_t corners, size_t vertices) {
     m.FaceNormal.assign(static_cast<size_t>(std::max(m.FNumIndices, 0) / 3), T3dpoint{0, 0, 0});
     for (size_t f = 0; f < corners; f += 3) {
         if (!faceIsValid(m, f, vertices)) continue;
-        m.FaceNormal[f / 3] = faceNormal(m, f);
         const T3dpoint computed = windingNormal(m, f);
+        m.FaceNormal[f / 3] = faceNormal(m, f, computed);
         for (size_t c = 0; c < 3 && f + c < m.FNormalIndices.size(); ++c) {
             const size_t i = m.FNormalIndices[f + c];
             if (i < m.FVNormal.size() && !usable(m.FVNormal[i])) m.FVNormal[i] = computed;

@@ -25,8 +25,9 @@ void TGL3dsModel::LoadModel3DS(float Size, const std::string& File3DS) {
     Scene->LoadFromFile(File3DS);
 }
 
-// Vertices keep the 3DS winding with Y and Z exchanged, so the faces GL sees as front-facing are
-// the model's back faces: they are the ones culled while the model is drawn.
+// Every loader stores triangles clockwise seen from outside (3DS files through their Y/Z exchange,
+// the others by their corner order), so the faces GL sees as front-facing are the model's back
+// faces: they are the ones culled while the model is drawn.
 void TGL3dsModel::PutModel3DS() {
     glCullFace(GL_FRONT);
     if (Scene && fileExists(FileName)) Scene->Render();

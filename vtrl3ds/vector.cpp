@@ -23,6 +23,7 @@ T3dpoint CalcNormalVector(const T3dpoint& Point1, const T3dpoint& Point2, const 
     const T3dpoint TempPoint1 = VectorSubtract(Point1, Point2);
     const T3dpoint TempPoint2 = VectorSubtract(Point1, Point3);
     const T3dpoint N = Normalize(VCross(TempPoint1, TempPoint2));
-    // Vertices hold the file's Y and Z exchanged, which mirrors the winding: the normal is negated.
+    // Triangles are stored clockwise seen from outside (a 3DS file's Y/Z exchange mirrors its
+    // winding; the other loaders reverse theirs): the normal is negated.
     return {-N.X, -N.Y, -N.Z};
 }

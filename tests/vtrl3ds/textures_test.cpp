@@ -126,6 +126,12 @@ TEST_F(TextureMapsGL, missing_map_draws_untextured_with_one_warning) {
             EXPECT_NEAR(q[2], 127, 2);
         }
     glDeleteTextures(1, &stray);
+    // A file the loader refuses is named in the warning as well.
+    const std::string map = dir.write("checker.tga", checkerTga());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(front.Scene->LoadTextures([](const std::string&) { return 0u; }), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be loaded from '" + map + "'"),
+              std::string::npos);
     delete front.Scene;
 }
 

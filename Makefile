@@ -37,10 +37,11 @@ test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 	$(MAKE) asan
 
-# Every benchmark; the frame-rate one needs an X display (a private Xvfb when there is none).
+# Every benchmark; the frame-rate ones need an X display (a private Xvfb when there is none).
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; \
-	  if [ "$$(basename $$b)" = bench_frame ]; then scripts/with-display.sh $$b --data=$(BUILD)/data; else $$b; fi; done
+	  case "$$(basename $$b)" in bench_frame) scripts/with-display.sh $$b --data=$(BUILD)/data;; \
+	    bench_view) scripts/with-display.sh $$b;; *) $$b;; esac; done
 
 # libFuzzer builds of the loaders' fuzz targets (clang), each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

@@ -343,6 +343,10 @@ BOOL wglDeleteContext(HGLRC rc);
 HGLRC wglGetCurrentContext();               // the context current on this thread, or 0
 void* wglGetProcAddress(const char* name);  // GL entry point by name, or null
 BOOL SwapBuffers(HDC dc);
+// The layer's own addition for programs that draw without showing anything: from now on windows
+// are made off screen (no display needed, nothing shown); GL drawing and glReadPixels work as in
+// a visible window. Call before the first window is created.
+void UseOffscreenWindows();
 
 // ---- Images ---------------------------------------------------------------------------------
 // Decodes a BMP file into a bottom-up, 4-byte-padded bitmap: files of 24 or 32 bits give

@@ -227,6 +227,11 @@ HGDIOBJ GetStockObject(int32_t index) {
     return 0x2000 + static_cast<uint32_t>(index);
 }
 
+void UseOffscreenWindows() {
+    state().videoDriver = "offscreen";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+}
+
 HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD style, int32_t x, int32_t y,
                      int32_t width, int32_t height, HWND parent, HMENU menu, HINSTANCE, void*) {
     if (!className) return 0;

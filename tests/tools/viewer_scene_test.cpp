@@ -1,0 +1,158 @@
+// The viewer's routines on a real GL context: its command line, its keys and playback, the
+// retained drawing of a static model, and texture maps drawn (and switched off) from TGA, BMP and
+// PNG files.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/gl_context.h"
+#include "viewer.h"
+#include "vitrail/input.h"
+#include "vitrail/window.h"
+#include "vtrl3ds/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kReal = std::string(VTRL_TESTDATA_DIR) + "/real/";
+
+class ViewerScene : public ::testing::Test {
+  protected:
+    GLTestContext gl{160, 120};
+    TempDir dir;
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok());
+        Width = 160, Height = 120;
+        std::fill(std::begin(SetKey), std::end(SetKey), 0);
+    }
+    void TearDown() override { ViewScene = TViewerScene{}; }
+    void open(const std::string& file) {
+        LoadViewerScene(file);
+        ViewState = TViewerState{};
+        ResetViewerCamera(30, 20);
+        PrepareViewerScene();
+    }
+    // Presses and releases a key between frames, as the window procedure would.
+    void press(int32_t key, double now) {
+        SetKey[key] = -1;
+        ViewerKeyboard(now);
+        SetKey[key] = 0;
+        ViewerKeyboard(now);
+    }
+    // Mean colour of the middle eighth of the picture.
+    std::array<double, 3> centreColour() {
+        DrawViewerFrame();
+        const std::vector<uint8_t> px = ReadPixelsTopDown(160, 120);
+        std::array<double, 3> sum{};
+        int n = 0;
+        for (int y = 45; y < 75; ++y)
+            for (int x = 60; x < 100; ++x, ++n)
+                for (int c = 0; c < 3; ++c) sum[c] += px[(static_cast<size_t>(y) * 160 + x) * 4 + c];
+        for (double& s : sum) s /= n;
+        return sum;
+    }
+};
+
+}  // namespace
+
+TEST(ViewerCommandLine, reads_every_option_and_keeps_the_defaults) {
+    const char* full[] = {"v",     "--size", "640x480", "m.bvh", "--frame", "2.5",
+                          "--png", "o.png",  "--yaw",   "-10",   "--pitch", "5"};
+    TViewerOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseViewerCommandLine(12, full, o, error)) << error;
+    EXPECT_EQ(o.File, "m.bvh");
+    EXPECT_EQ(o.Png, "o.png");
+    EXPECT_EQ(o.Width, 640);
+    EXPECT_EQ(o.Height, 480);
+    EXPECT_EQ(o.Frame, 2.5f);
+    EXPECT_EQ(o.Yaw, -10.0f);
+    EXPECT_EQ(o.Pitch, 5.0f);
+    const char* bare[] = {"v", "m.3ds"};
+    ASSERT_TRUE(ParseViewerCommandLine(2, bare, o, error));
+    EXPECT_EQ(o.Png, "");
+    EXPECT_EQ(o.Width, 1024);
+    EXPECT_EQ(o.Height, 768);
+    EXPECT_EQ(o.Frame, 1.0f);
+}
+
+TEST_F(ViewerScene, keys_step_play_and_pause_at_the_files_frame_rate) {
+    open(kReal + "bvh/pybvh_test2_yxz.bvh");  // 61 frames at 120 a second
+    ASSERT_EQ(ViewScene.NumFrames, 61);
+    EXPECT_NEAR(ViewScene.FrameRate, 120.0f, 0.01);  // Frame Time: 0.008333
+    press(VK_RIGHT, 0);
+    press(VK_RIGHT, 0);
+    EXPECT_EQ(ViewState.Frame, 3.0f);
+    press(VK_LEFT, 0);
+    EXPECT_EQ(ViewState.Frame, 2.0f);
+    press(VK_SPACE, 10.0);
+    ViewerKeyboard(10.25);  // a quarter of a second: 30 frames on
+    EXPECT_NEAR(ViewState.Frame, 32.0f, 0.01);
+    ViewerKeyboard(10.5);  // past the last frame playback starts again at the first
+    EXPECT_NEAR(ViewState.Frame, 2.0f, 0.01);
+    press(VK_SPACE, 10.5);
+    ViewerKeyboard(20.0);
+    EXPECT_NEAR(ViewState.Frame, 2.0f, 0.01);
+    press(VK_HOME, 20.0);
+    EXPECT_EQ(ViewState.Frame, 1.0f);
+    EXPECT_EQ(ViewerCaption("dir/pybvh_test2_yxz.bvh").rfind("pybvh_test2_yxz.bvh - 0 triangles - ", 0), 0u);
+    EXPECT_NE(ViewerCaption("x").find(" - frame 1 of 61"), std::string::npos);
+    press('B', 0), press('W', 0), press('T', 0);
+    EXPECT_TRUE(ViewState.ShowBones);
+    EXPECT_TRUE(ViewState.Wireframe);
+    EXPECT_FALSE(ViewState.ShowTextures);
+}
+
+TEST_F(ViewerScene, a_static_model_is_drawn_from_a_display_list_recorded_once) {
+    open(kReal + "3ds/test1.3ds");
+    EXPECT_EQ(ViewScene.Model->FDisplayList, 0);  // the first frame is drawn before recording
+    RetainViewerScene();
+    const GLuint list = static_cast<GLuint>(ViewScene.Model->FDisplayList);
+    ASSERT_GT(list, 0u);
+    EXPECT_TRUE(glIsList(list));
+    const auto before = centreColour();
+    // Emptying the meshes changes nothing drawn: the frame replays the recording.
+    for (TGL3dsMesh* m : ViewScene.Model->FMesh) m->FVertex.assign(m->FVertex.size(), T3dpoint{0, 0, 0});
+    const auto after = centreColour();
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(before[c], after[c], 0.5);
+    RetainViewerScene();
+    EXPECT_EQ(ViewScene.Model->FDisplayList, static_cast<int32_t>(list));
+}
+
+// cube_lib3ds.3ds names "cube.tga" for its textured material; the same name with the .bmp and
+// .png extensions (the same length) is patched in for the other decoders.
+TEST_F(ViewerScene, texture_maps_from_tga_bmp_and_png_files_show_and_t_turns_them_off) {
+    std::ifstream in(kReal + "3ds/cube_lib3ds.3ds", std::ios::binary);
+    std::vector<uint8_t> model((std::istreambuf_iterator<char>(in)), {});
+    const std::string name = "cube.tga";
+    const auto at = std::search(model.begin(), model.end(), name.begin(), name.end());
+    ASSERT_NE(at, model.end());
+    // A pure green 2 x 2 image in each format.
+    const uint8_t tga[] = {0, 0,  2, 0, 0,   0, 0, 0,   0, 0, 0,   0, 2, 0,   2,
+                           0, 24, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0};
+    const uint8_t bmp[] = {'B', 'M', 70, 0, 0,   0, 0, 0, 0, 0,   54, 0, 0,   0, 40, 0, 0,  0,
+                           2,   0,   0,  0, 2,   0, 0, 0, 1, 0,   24, 0, 0,   0, 0,  0, 16, 0,
+                           0,   0,   0,  0, 0,   0, 0, 0, 0, 0,   0,  0, 0,   0, 0,  0, 0,  0,
+                           0,   255, 0,  0, 255, 0, 0, 0, 0, 255, 0,  0, 255, 0, 0,  0};
+    for (const std::string ext : {"tga", "bmp", "png"}) {
+        SCOPED_TRACE(ext);
+        std::copy(ext.begin(), ext.end(), at + 5);
+        const std::string file = dir.write("cube_" + ext + ".3ds", model);
+        if (ext == "tga") dir.write("cube.tga", std::vector<uint8_t>(std::begin(tga), std::end(tga)));
+        if (ext == "bmp") dir.write("cube.bmp", std::vector<uint8_t>(std::begin(bmp), std::end(bmp)));
+        const uint8_t green[12] = {0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0};
+        if (ext == "png") {
+            ASSERT_TRUE(stbi_write_png(dir.file("cube.png").c_str(), 2, 2, 3, green, 6));
+        }
+        open(file);
+        const auto textured = centreColour();
+        EXPECT_GT(textured[1], textured[0] + 40) << "no green texture";
+        ViewState.ShowTextures = false;
+        const auto plain = centreColour();
+        EXPECT_GT(plain[0], textured[0] + 40) << "T left the texture on";  // grey again
+    }
+}

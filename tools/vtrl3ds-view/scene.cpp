@@ -1,0 +1,145 @@
+// The viewer's scene: loading a model or a BVH motion (as the skeleton of a new, empty model),
+// counting what will be drawn, and the sphere the camera frames. Load failures are the model
+// library's errors, passed on unchanged; a name no loader reads is a std::runtime_error.
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "viewer.h"
+
+TViewerScene ViewScene;
+TViewerState ViewState;
+
+namespace {
+
+std::string lowerExtension(const std::string& file) {
+    std::string ext = file.size() > 4 ? file.substr(file.size() - 4) : file;
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+int32_t countTriangles(const TGLAll3dsMesh& model) {
+    int64_t n = 0;
+    const size_t meshes = std::min(model.FMesh.size(), static_cast<size_t>(std::max(model.FNumMeshes, 0)));
+    for (size_t i = 0; i < meshes; ++i)
+        if (model.FMesh[i]) n += std::max(model.FMesh[i]->FNumIndices, 0) / 3;
+    return static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX));
+}
+
+TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model) {
+    const int32_t s = model.FCurrentGLSkeleton;
+    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size()) return nullptr;
+    TGLSkeleton* skeleton = model.FSkeleton[static_cast<size_t>(s)];
+    return skeleton && skeleton->FNumBones > 0 ? skeleton : nullptr;
+}
+
+// A box grown point by point; empty until the first point.
+struct Box {
+    T3dpoint lo{}, hi{};
+    bool empty = true;
+    void add(const T3dpoint& p) {
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.Z)) return;
+        if (empty) lo = hi = p, empty = false;
+        lo = {std::min(lo.X, p.X), std::min(lo.Y, p.Y), std::min(lo.Z, p.Z)};
+        hi = {std::max(hi.X, p.X), std::max(hi.Y, p.Y), std::max(hi.Z, p.Z)};
+    }
+};
+
+// The meshes' own boxes (of the vertices their faces use, as loaded: the bind pose).
+void addMeshes(const TGLAll3dsMesh& model, Box& box) {
+    const size_t meshes = std::min(model.FMesh.size(), static_cast<size_t>(std::max(model.FNumMeshes, 0)));
+    for (size_t i = 0; i < meshes; ++i) {
+        const TGL3dsMesh* mesh = model.FMesh[i];
+        if (!mesh || mesh->FNumIndices < 3 || mesh->FVertex.empty()) continue;
+        box.add(mesh->FMinimum);
+        box.add(mesh->FMaximum);
+    }
+}
+
+// Every joint of the skeleton at every frame, so that a motion stays in view as it moves.
+void addJoints(TGLSkeleton& skeleton, Box& box) {
+    const int32_t frames = std::max(skeleton.FNumFrames, 1);
+    const int32_t step = std::max(frames / 200, 1);
+    for (int32_t f = 1; f <= frames; f += step) {
+        skeleton.AdvanceAnimation(static_cast<float>(f));
+        for (const TGL3dsBone* bone : skeleton.FBone)
+            if (bone)
+                box.add({bone->FAnimMatrix.m_matrix[12], bone->FAnimMatrix.m_matrix[13],
+                         bone->FAnimMatrix.m_matrix[14]});
+    }
+}
+
+void frameScene(TViewerScene& scene) {
+    Box box;
+    if (scene.Motion && scene.Skeleton)
+        addJoints(*scene.Skeleton, box);
+    else
+        addMeshes(*scene.Model, box);
+    if (box.empty) return;
+    scene.Minimum = box.lo, scene.Maximum = box.hi;
+    scene.Centre = {(box.lo.X + box.hi.X) / 2, (box.lo.Y + box.hi.Y) / 2, (box.lo.Z + box.hi.Z) / 2};
+    const float dx = box.hi.X - box.lo.X, dy = box.hi.Y - box.lo.Y, dz = box.hi.Z - box.lo.Z;
+    const float r = std::sqrt(dx * dx + dy * dy + dz * dz) / 2;
+    scene.Extended = r > 1e-6f && std::isfinite(r);
+    scene.Radius = scene.Extended ? r : 1;
+}
+
+}  // namespace
+
+void LoadViewerScene(const std::string& File) {
+    ViewScene = TViewerScene{};
+    ViewScene.Model = std::make_unique<TGLAll3dsMesh>(nullptr);
+    TGLAll3dsMesh& model = *ViewScene.Model;
+    const std::string ext = lowerExtension(File);
+    if (ext == ".bvh") {
+        // The model owns the motion's skeleton, as it owns a MilkShape model's.
+        auto* skeleton = new TGLSkeleton(&model);
+        model.FSkeleton.push_back(skeleton);
+        model.FNumSkeletons = 1;
+        model.FName = File;
+        skeleton->LoadFromFile(File);
+        ViewScene.Motion = true;
+    } else if (ext == ".3ds" || ext == ".txt" || ext == ".bin") {
+        model.LoadFromFile(File);
+    } else {
+        throw std::runtime_error("not a file the model library reads (.3ds, .txt, .bin or .bvh)");
+    }
+    // The loaders pass over what they do not recognise; a file of which they kept nothing at all
+    // is not one of their files (an empty model file still names its meshes or materials).
+    if (model.FMesh.empty() && model.FMaterial.empty() && model.FSkeleton.empty())
+        throw std::runtime_error("nothing in it that the model library recognises");
+    ViewScene.Skeleton = currentSkeleton(model);
+    ViewScene.Triangles = ViewScene.Motion ? 0 : countTriangles(model);
+    if (ViewScene.Skeleton) {
+        ViewScene.NumFrames = std::max(ViewScene.Skeleton->FNumFrames, 0);
+        if (ViewScene.Skeleton->FFrameRate > 0 && std::isfinite(ViewScene.Skeleton->FFrameRate))
+            ViewScene.FrameRate = ViewScene.Skeleton->FFrameRate;
+    }
+    frameScene(ViewScene);
+}
+
+// Triangles whose corners all lie on one point show nothing.
+bool ViewerSceneHasGeometry() {
+    return ViewScene.Extended && (ViewScene.Motion ? ViewScene.Skeleton != nullptr : ViewScene.Triangles > 0);
+}
+
+void SetViewerFrame(float Frame) {
+    const float last = static_cast<float>(std::max(ViewScene.NumFrames, 1));
+    ViewState.Frame = std::clamp(Frame, 1.0f, last);
+    if (!ViewScene.Skeleton) return;
+    if (ViewScene.Motion)
+        ViewScene.Skeleton->AdvanceAnimation(ViewState.Frame);
+    else
+        ViewScene.Model->AdvanceAnimation(ViewState.Frame);
+}
+
+void PrepareViewerScene() {
+    if (!ViewScene.Motion) ViewScene.Model->LoadTextures(LoadViewerTexture);
+    SetViewerFrame(ViewState.Frame);
+}
+
+// What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
+void RetainViewerScene() {
+    if (ViewScene.Triangles > 0 && ViewScene.Model->FDisplayList == 0) ViewScene.Model->CompileDisplayList();
+}

@@ -1,0 +1,89 @@
+// vtrl3ds-view, the model and motion viewer: its command line, its scene (the loaded model, or a
+// model holding a BVH motion's skeleton), its view and playback state, and its routines. Built on
+// Vitrail's window, input and GL routines and on VTRL_3DS for loading and drawing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "vtrl3ds/model.h"
+#include "vtrl3ds/skeleton.h"
+
+// What the command line asks for.
+struct TViewerOptions {
+    std::string File;      // the model or motion file
+    std::string Png;       // write one frame to this PNG file and exit; empty: a window
+    int32_t Width = 1024;  // client size of the window, or of the picture
+    int32_t Height = 768;
+    float Frame = 1;             // first frame shown (1-based)
+    float Yaw = 30, Pitch = 20;  // view angles in degrees (about the vertical, then the horizontal axis)
+};
+
+extern const char* const ViewerUsage;  // the usage text printed for a wrong command line
+
+// Fills Options from argv; false with the reason in Error when the command line is wrong.
+bool ParseViewerCommandLine(int argc, const char* const* argv, TViewerOptions& Options, std::string& Error);
+
+// The loaded scene.
+struct TViewerScene {
+    std::unique_ptr<TGLAll3dsMesh> Model;  // owns meshes, materials and skeletons
+    TGLSkeleton* Skeleton = nullptr;       // the skeleton posed and shown; null without one
+    bool Motion = false;                   // a BVH file: only its bones are drawn
+    int32_t Triangles = 0;                 // triangles of the meshes drawn
+    T3dpoint Minimum{}, Maximum{};         // box of what is drawn (every frame of a motion)
+    T3dpoint Centre{};                     // its centre
+    float Radius = 1;                      // half its diagonal (1 for an empty scene)
+    bool Extended = false;                 // the box is more than one point
+    int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
+    float FrameRate = 30;                  // frames per second of playback
+};
+
+// View and playback state, changed by the controls.
+struct TViewerState {
+    float Frame = 1;           // frame shown, 1-based, fractional while playing
+    bool Playing = false;      // Space
+    bool ShowBones = false;    // B: the skeleton's bones over the model (always on for a motion)
+    bool Wireframe = false;    // W
+    bool ShowTextures = true;  // T
+    double PlayStart = 0;      // clock (seconds) and frame when playback last started
+    float PlayStartFrame = 1;
+    float StartYaw = 0, StartPitch = 0;  // the view F goes back to
+    float Distance = 40;                 // camera to the box's centre before zooming, in view units
+};
+
+extern TViewerScene ViewScene;
+extern TViewerState ViewState;
+
+// Loads File into ViewScene (no GL needed): models by LoadFromFile, .bvh files as the skeleton of a
+// new model; computes triangles, frames and the framing sphere. Raises the library's error, or a
+// std::runtime_error for a name the library does not read.
+void LoadViewerScene(const std::string& File);
+// True when the scene holds something to draw (triangles, or bones).
+bool ViewerSceneHasGeometry();
+// Once the GL context exists: loads the texture maps and poses the first frame.
+void PrepareViewerScene();
+// Records the static meshes' drawing once (after the first frame is shown: recording a large model
+// takes longer than drawing it once immediately).
+void RetainViewerScene();
+// Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
+void SetViewerFrame(float Frame);
+
+// A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
+uint32_t LoadViewerTexture(const std::string& Path);
+
+// Frames the scene seen from Yaw and Pitch: the angles, and the distance at which the box fills
+// two thirds of the window's narrower side; zoom back to none.
+void ResetViewerCamera(float Yaw, float Pitch);
+// Draws one frame of the scene into the back buffer (Width x Height of the window).
+void DrawViewerFrame();
+// Applies the keys held this frame (edges only) and advances playback to the clock Now (seconds).
+void ViewerKeyboard(double Now);
+// The window caption: file name, triangle count and, for an animated file, the frame.
+std::string ViewerCaption(const std::string& File);
+
+// Reads the back buffer (Width x Height) and writes it as a PNG file; false when it cannot.
+bool WriteViewerPng(const std::string& Path, int32_t Width, int32_t Height);
+
+// The whole program; returns its exit code (0, 1 for a file that fails, 2 for a wrong command line).
+int ViewerMain(int argc, const char* const* argv);

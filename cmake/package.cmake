@@ -14,6 +14,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# SDL opens the GL library (libGL.so.1) only at run time, where dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1")
 # Building against the installed libraries also needs the development files of what they use.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libsdl2-dev, libgl-dev, libglu1-mesa-dev")
 include(CPack)

@@ -21,17 +21,17 @@ int main(int argc, char** argv) {
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_MAP_REFLECTION);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_MAP_REFLECTION);
     glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_MAP_REFLECTION);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    glEnable(GL_TEXTURE_GEN_R);
+    glEnable(GL_TEXTURE_CUBE_MAP);
+    BindCubeMapTex(cubeMap);
     do {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SetGLMsg();
         glLoadIdentity();
         glTranslatef(0, 0, -12);
         SetGLMouseMove(GL_M0, 2);
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-        glEnable(GL_TEXTURE_GEN_R);
-        glEnable(GL_TEXTURE_CUBE_MAP);
-        BindCubeMapTex(cubeMap);
         glTranslatef(0, -2, 0);
         glRotatef(90, -1, 0, 0);
         CubeMapBegin(XRot, YRot);

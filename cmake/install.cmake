@@ -12,9 +12,19 @@ set(VTRL3DS_PRIVATE_HEADERS chunks.h internal.h ms3dtext.h)
 
 # ---- Programs ---------------------------------------------------------------------------------
 
+# Installs program `target` into folder `destination`; with shared libraries it finds them
+# relative to itself, wherever the tree is moved.
+function(vtrl_install_program target destination)
+  install(TARGETS ${target} RUNTIME DESTINATION ${destination})
+  if(BUILD_SHARED_LIBS)
+    file(RELATIVE_PATH libdir ${CMAKE_INSTALL_PREFIX}/${destination} ${CMAKE_INSTALL_FULL_LIBDIR})
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${libdir}")
+  endif()
+endfunction()
+
 # The program loads its data files from the current folder: the installed `showroom` command is
 # a launcher that starts it inside share/showroom.
-install(TARGETS showroom RUNTIME DESTINATION ${VTRL_SHOWROOM_EXEDIR})
+vtrl_install_program(showroom ${VTRL_SHOWROOM_EXEDIR})
 file(RELATIVE_PATH VTRL_LAUNCHER_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_PREFIX}/${VTRL_SHOWROOM_DATADIR})
 file(RELATIVE_PATH VTRL_LAUNCHER_TO_EXE ${CMAKE_INSTALL_FULL_BINDIR}
@@ -22,9 +32,9 @@ file(RELATIVE_PATH VTRL_LAUNCHER_TO_EXE ${CMAKE_INSTALL_FULL_BINDIR}
 configure_file(${CMAKE_CURRENT_LIST_DIR}/showroom-launcher.sh.in ${PROJECT_BINARY_DIR}/showroom-launcher @ONLY)
 install(PROGRAMS ${PROJECT_BINARY_DIR}/showroom-launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME showroom)
 
-install(TARGETS vtrl3ds-info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+vtrl_install_program(vtrl3ds-info ${CMAKE_INSTALL_BINDIR})
 if(TARGET vtrl3ds-view)
-  install(TARGETS vtrl3ds-view RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  vtrl_install_program(vtrl3ds-view ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -53,7 +53,7 @@ material 'c_blue': diffuse 0.000 0.000 1.000, opacity 1.000, texture ''
 box: (-10, -15, -10) to (10, 15, 10)
 END
 for prog in "$WORK/model-info/model-info" "$WORK/model-info-pc"; do
-    "$prog" "$MODEL" >"$WORK/out" 2>&1 || fail "$prog: exit code $?"
+    LD_LIBRARY_PATH=$P/lib "$prog" "$MODEL" >"$WORK/out" 2>&1 || fail "$prog: exit code $?"
     diff -u "$WORK/expected" "$WORK/out" >&2 || fail "$prog prints something else"
 done
 echo "ok: the model example prints the model's meshes, materials and box"

@@ -130,7 +130,8 @@ TEST(DemoRender, sky_box_shows_the_environment_in_every_direction) {
     ASSERT_NE(sky, 0u);
     const double views[][2] = {{0, 0},  {0, 90},   {0, 180},   {0, -90}, {-90, 0},
                                {90, 0}, {-35, 45}, {35, -135}, {10, 135}};
-    for (const auto& [xRot, yRot] : views) {
+    for (const auto& view : views) {
+        const double xRot = view[0], yRot = view[1];  // not a binding: the lambdas below capture them
         glClear(GL_COLOR_BUFFER_BIT);
         perspective(90, 1);
         glRotatef(static_cast<float>(xRot), 1, 0, 0);
@@ -201,7 +202,8 @@ TEST(DemoRender, mirror_sphere_reflects_the_scene_direction_of_each_pixel) {
     const TGLCubeMap cube = loadCubeMap();
     const float views[][2] = {{0, 0}, {30, 60}, {-25, 200}, {60, -100}};
     glEnable(GL_DEPTH_TEST);
-    for (const auto& [xRot, yRot] : views) {
+    for (const auto& view : views) {
+        const float xRot = view[0], yRot = view[1];  // not a binding: the lambdas below capture them
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         demoCamera(45, 1, xRot, yRot);
         drawCubeMapped(cube, xRot, yRot, [] { Sfera(0, 0, 0, 8, 42, 42, 1); });

@@ -37,7 +37,7 @@ int32_t countCommand(HWND, int32_t, int32_t, int32_t) {
 TEST_F(WndProc, key_down_holds_until_key_up_and_key_up_ends_free_look) {
     EXPECT_FALSE(SetGLKey('R'));
     send(WM_KEYDOWN, 'R');
-    EXPECT_EQ(SetKey['R'], -1);  // all bits set
+    EXPECT_EQ(SetKey[int('R')], -1);  // all bits set
     EXPECT_TRUE(SetGLKey('R'));
     EXPECT_TRUE(SetGLKey('R'));  // polling does not consume it
     MouseFree = true;
@@ -172,9 +172,9 @@ TEST_F(WndProc, set_gl_msg_handles_one_message_per_call) {
     PostMessageA(HWindow, WM_KEYUP, 'Q', 0);  // no WM_CHAR for a release
     PostMessageA(HWindow, WM_KEYDOWN, '1', 0);
     PostMessageA(HWindow, WM_KEYDOWN, '2', 0);
-    SetKey['Q'] = -1;
+    SetKey[int('Q')] = -1;
     SetGLMsg();
-    EXPECT_EQ(SetKey['Q'], 0);
+    EXPECT_EQ(SetKey[int('Q')], 0);
     EXPECT_FALSE(SetGLKey('1'));
     SetGLMsg();
     EXPECT_TRUE(SetGLKey('1'));

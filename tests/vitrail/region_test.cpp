@@ -3,6 +3,7 @@
 // memory blocks and clipped blits between memory DCs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,9 +31,11 @@ std::vector<RECT> rectsOf(HRGN rgn) {
 
 std::string text(const std::vector<RECT>& rects) {
     std::string s;
-    for (const RECT& r : rects)
-        s += "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-             "," + std::to_string(r.bottom) + ")";
+    char rect[64];
+    for (const RECT& r : rects) {
+        std::snprintf(rect, sizeof rect, "(%d,%d,%d,%d)", r.left, r.top, r.right, r.bottom);
+        s += rect;
+    }
     return s;
 }
 

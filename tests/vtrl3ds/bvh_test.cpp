@@ -331,9 +331,9 @@ TEST(BvhNumbers, short_decimals_round_exactly_like_a_full_conversion) {
         std::string text = std::to_string(mantissa);
         if (decimals > 0) {
             if (text.size() <= size_t(decimals)) text.insert(0, size_t(decimals) - text.size() + 1, '0');
-            text.insert(text.size() - size_t(decimals), ".");
+            text.insert(text.end() - decimals, '.');
         }
-        if (state & 1) text.insert(0, "-");
+        if (state & 1) text.insert(text.begin(), '-');
         float expected = 0, point = 0, comma = 0;
         std::from_chars(text.data(), text.data() + text.size(), expected);
         ASSERT_TRUE(textToReal(text, '.', point)) << text;

@@ -194,7 +194,7 @@ TEST(Load3DSHostile, group_faces_beyond_the_list_and_unknown_material_stay_insid
 
 TEST(Load3DSHostile, material_groups_beyond_255_do_not_wrap) {
     std::vector<Group> groups;
-    for (int i = 0; i < 300; ++i) groups.push_back({"g" + std::to_string(i), {0}});
+    for (int i = 0; i < 300; ++i) groups.push_back({std::string(1, 'g').append(std::to_string(i)), {0}});
     TGLAll3dsMesh model;
     EXPECT_EQ(loadError(model, file3ds([&](Writer3ds& w) {
                             triMesh(w, "M", unitTriangle(), {{0, 1, 2}}, groups);

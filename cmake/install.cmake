@@ -1,0 +1,92 @@
+# Installation: the programs, the two libraries with their public headers, their CMake packages
+# (Vitrail::vitrail, VTRL3DS::vtrl3ds) and pkg-config files, the demo's data files and the
+# documentation. Every installed path is relative to the prefix, so an installed tree can be moved.
+include(CMakePackageConfigHelpers)
+
+set(VTRL_SHOWROOM_DATADIR ${CMAKE_INSTALL_DATADIR}/showroom)  # the data files (tools/datagen)
+set(VTRL_SHOWROOM_EXEDIR ${CMAKE_INSTALL_LIBEXECDIR}/showroom)
+
+# Headers the libraries keep to themselves: internal helpers and the platform layer's test seam.
+set(VITRAIL_PRIVATE_HEADERS platform/internal.h platform/platform_test.h platform/text.h)
+set(VTRL3DS_PRIVATE_HEADERS chunks.h internal.h ms3dtext.h)
+
+# ---- Programs ---------------------------------------------------------------------------------
+
+# Installs program `target` into folder `destination`; with shared libraries it finds them
+# relative to itself, wherever the tree is moved.
+function(vtrl_install_program target destination)
+  install(TARGETS ${target} RUNTIME DESTINATION ${destination})
+  if(BUILD_SHARED_LIBS)
+    file(RELATIVE_PATH libdir ${CMAKE_INSTALL_PREFIX}/${destination} ${CMAKE_INSTALL_FULL_LIBDIR})
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${libdir}")
+  endif()
+endfunction()
+
+# The program loads its data files from the current folder: the installed `showroom` command is
+# a launcher that starts it inside share/showroom.
+vtrl_install_program(showroom ${VTRL_SHOWROOM_EXEDIR})
+file(RELATIVE_PATH VTRL_LAUNCHER_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${VTRL_SHOWROOM_DATADIR})
+file(RELATIVE_PATH VTRL_LAUNCHER_TO_EXE ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${VTRL_SHOWROOM_EXEDIR}/showroom)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/showroom-launcher.sh.in ${PROJECT_BINARY_DIR}/showroom-launcher @ONLY)
+install(PROGRAMS ${PROJECT_BINARY_DIR}/showroom-launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME showroom)
+
+vtrl_install_program(vtrl3ds-info ${CMAKE_INSTALL_BINDIR})
+if(TARGET vtrl3ds-view)
+  vtrl_install_program(vtrl3ds-view ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/showroom.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/compatibility.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+
+# ---- Libraries ---------------------------------------------------------------------------------
+
+# Installs the public headers of library `name` (every .h of its folder but the private ones),
+# keeping their subfolders, so consumers write the same include paths as the tree does.
+function(vtrl_install_headers name)
+  file(GLOB_RECURSE headers RELATIVE ${PROJECT_SOURCE_DIR}/${name} CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/${name}/*.h)
+  list(REMOVE_ITEM headers ${ARGN})
+  foreach(header ${headers})
+    get_filename_component(dir ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/${name}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name}/${dir})
+  endforeach()
+endfunction()
+
+# Installs library `target` as package `package` (imported target package::target): the library,
+# its headers, the package's config and version files and its pkg-config file.
+function(vtrl_install_library target package)
+  install(TARGETS ${target} EXPORT ${package}Targets
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  set(dir ${CMAKE_INSTALL_LIBDIR}/cmake/${package})
+  install(EXPORT ${package}Targets NAMESPACE ${package}:: DESTINATION ${dir})
+  configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/${package}Config.cmake.in
+                                ${PROJECT_BINARY_DIR}/${package}Config.cmake INSTALL_DESTINATION ${dir})
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/${package}ConfigVersion.cmake
+                                   COMPATIBILITY SameMajorVersion)
+  install(FILES ${PROJECT_BINARY_DIR}/${package}Config.cmake ${PROJECT_BINARY_DIR}/${package}ConfigVersion.cmake
+          DESTINATION ${dir})
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${target}.pc.in ${PROJECT_BINARY_DIR}/${target}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${target}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+
+# pkg-config: the prefix is found from the .pc file's own folder, and a static Vitrail asks its
+# users to link SDL too.
+file(RELATIVE_PATH VTRL_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" VTRL_PC_TO_PREFIX "${VTRL_PC_TO_PREFIX}")
+if(BUILD_SHARED_LIBS)
+  set(VTRL_PC_SDL2 "")
+  set(VTRL_PC_SDL2_PRIVATE "sdl2")
+else()
+  set(VTRL_PC_SDL2 "sdl2")
+  set(VTRL_PC_SDL2_PRIVATE "")
+endif()
+
+vtrl_install_headers(vitrail ${VITRAIL_PRIVATE_HEADERS})
+vtrl_install_headers(vtrl3ds ${VTRL3DS_PRIVATE_HEADERS})
+vtrl_install_library(vitrail Vitrail)
+vtrl_install_library(vtrl3ds VTRL3DS)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The Debian package `make package` wrote: its fields (a Depends line computed from the programs'
+# shared libraries, naming SDL2, GL and GLU) and its files (programs, libraries, public headers,
+# CMake and pkg-config files, data files, documentation; no private header).
+# Usage: test_package.sh DEB
+DEB=$1
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -f "$DEB" ] || fail "no package $DEB"
+
+[ "$(dpkg-deb -f "$DEB" Package)" = showroom ] || fail "package name"
+[ "$(dpkg-deb -f "$DEB" Version)" = 1.0.0 ] || fail "package version"
+[ "$(dpkg-deb -f "$DEB" Architecture)" = "$(dpkg --print-architecture)" ] || fail "package architecture"
+depends=$(dpkg-deb -f "$DEB" Depends)
+names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
+for lib in libsdl2-2.0-0 libgl1 libopengl0 libglu1-mesa libstdc++6 libc6; do
+    grep -qxF "$lib" <<<"$names" || fail "Depends does not name $lib: $depends"
+done
+echo "ok: Depends: $depends"
+
+files=$(dpkg-deb -c "$DEB" | awk '{print $6}')
+for f in usr/bin/showroom usr/bin/vtrl3ds-info usr/libexec/showroom/showroom \
+         usr/lib/libvitrail.a usr/lib/libvtrl3ds.a \
+         usr/include/vitrail/window.h usr/include/vitrail/platform/platform.h usr/include/vtrl3ds/model.h \
+         usr/lib/cmake/Vitrail/VitrailConfig.cmake usr/lib/cmake/Vitrail/VitrailConfigVersion.cmake \
+         usr/lib/cmake/VTRL3DS/VTRL3DSConfig.cmake usr/lib/cmake/VTRL3DS/VTRL3DSConfigVersion.cmake \
+         usr/lib/pkgconfig/vitrail.pc usr/lib/pkgconfig/vtrl3ds.pc \
+         usr/share/showroom/sky_rocksday6.tga usr/share/showroom/positive_x.bmp usr/share/showroom/negative_z.bmp \
+         usr/share/showroom/cristallo1.3ds usr/share/doc/showroom/README.md; do
+    grep -qx "\./$f" <<<"$files" || fail "the package does not hold /$f"
+done
+! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h" <<<"$files" ||
+    fail "the package holds a private header"
+echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

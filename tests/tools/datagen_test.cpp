@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 #include "support/gl_context.h"
 #include "tools/datagen/cubefaces.h"
 #include "tools/datagen/skyatlas.h"
@@ -54,7 +56,7 @@ struct FreeImage {
 }  // namespace
 
 TEST(DemoData, every_run_writes_the_same_eight_files_the_build_left_for_the_demo) {
-    const fs::path fresh = fs::path(testing::TempDir()) / "datagen-fresh";
+    const fs::path fresh = fs::path(testing::TempDir()) / ("datagen-fresh-" + std::to_string(getpid()));
     fs::remove_all(fresh);
     const std::vector<fs::path> written = datagen::WriteDemoData(fresh);
     std::vector<std::string> names;
@@ -74,13 +76,14 @@ TEST(DemoData, every_run_writes_the_same_eight_files_the_build_left_for_the_demo
 }
 
 TEST(DemoData, unwritable_folder_is_reported_with_its_name) {
-    const fs::path blocker = fs::path(testing::TempDir()) / "datagen-blocker";
+    const fs::path blocker = fs::path(testing::TempDir()) / ("datagen-blocker-" + std::to_string(getpid()));
     std::ofstream(blocker) << "a file, not a folder";
     try {
         datagen::WriteDemoData(blocker / "data");
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("datagen-blocker/data"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(blocker.filename().string() + "/data"), std::string::npos)
+            << e.what();
     }
     fs::remove(blocker);
 }

@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test unit e2e asan bench fuzz format clean
+.PHONY: all deps build run test unit e2e asan bench fuzz soak format clean
 
 all: build
 
@@ -49,6 +49,12 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	@for f in build-fuzz/fuzz/fuzz_*; do n=$$(basename $$f | sed 's/^fuzz_//'); mkdir -p build-fuzz/corpus-$$n; \
 	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 build-fuzz/corpus-$$n fuzz/corpus/$$n || exit 1; done
+
+# The real program under Xvfb for MINUTES minutes of scripted input, its memory sampled every 30 s
+# (series in $(BUILD)/soak/rss.txt); fails on growth over 5% after the first minute or a bad exit.
+MINUTES ?= 10
+soak: build
+	scripts/soak.sh $(MINUTES) $(BUILD)/app/showroom $(BUILD)/data $(BUILD)/soak
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test unit e2e asan bench fuzz soak format clean
+.PHONY: all deps build run test unit e2e asan bench fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
 
 all: build
 
@@ -42,13 +42,31 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; \
 	  if [ "$$(basename $$b)" = bench_frame ]; then scripts/with-display.sh $$b --data=$(BUILD)/data; else $$b; fi; done
 
-# libFuzzer builds of the loaders' fuzz targets (clang), each run for FUZZ_SECONDS.
+# libFuzzer builds of the loaders' fuzz targets (clang). Each target runs FUZZ_SECONDS (or
+# FUZZ_SECONDS_<name>, e.g. FUZZ_SECONDS_3ds=600) and at most FUZZ_RUNS inputs, FUZZ_JOBS targets
+# at a time; a table of executions, exec/s and coverage ends the run.
+FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTRL_FUZZ=ON -DVTRL_BUILD_TESTS=OFF -DVTRL_BUILD_BENCH=OFF
-	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzz/fuzz_*; do n=$$(basename $$f | sed 's/^fuzz_//'); mkdir -p build-fuzz/corpus-$$n; \
-	  echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 build-fuzz/corpus-$$n fuzz/corpus/$$n || exit 1; done
+FUZZ_RUNS    ?= -1
+FUZZ_JOBS    ?= 1
+FUZZ_TARGETS ?=
+export FUZZ_SECONDS FUZZ_RUNS FUZZ_JOBS
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTRL_FUZZ=ON -DVTRL_BUILD_TESTS=OFF -DVTRL_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
+
+# The long run: every target until it has executed FUZZ_DEEP_RUNS inputs, all at once, niced.
+FUZZ_DEEP_RUNS ?= 2000000
+fuzz-deep: fuzz-build
+	FUZZ_SECONDS=0 FUZZ_RUNS=$(FUZZ_DEEP_RUNS) FUZZ_JOBS=$$(ls $(FUZZ_BUILD)/fuzz/fuzz_* | wc -l) \
+	  nice -n 19 scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
+
+# What the runs found, merged minimally into the committed seeds (fuzz/corpus/<name>/).
+fuzz-merge:
+	scripts/fuzz-merge.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
 # The real program under Xvfb for MINUTES minutes of scripted input, its memory sampled every 30 s
 # (series in $(BUILD)/soak/rss.txt); fails on growth over 5% after the first minute or a bad exit.

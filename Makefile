@@ -27,11 +27,13 @@ unit: build
 e2e: build
 	cd $(BUILD) && ctest -L e2e --output-on-failure
 
-# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The unit tests once more under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer;
+# tests/lsan.supp lists the GL driver's own leaks, each with its reason.
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVTRL_SANITIZE=ON -DVTRL_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
 
 test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "vtrl3ds/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
@@ -27,6 +28,8 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 constexpr size_t maxInput = size_t{1} << 20;
+// The keyframer node number, which lib3ds reads and we skip.
+constexpr uint16_t KEYF_NODE_ID = 0xB030;
 
 struct Counts {
     size_t meshes = 0, vertices = 0, faces = 0, materials = 0;
@@ -61,7 +64,7 @@ class SharedShape {
         Span s{data, size};
         uint16_t id;
         Span body;
-        return header(s, id, body) && s.n == 0 && id == 0x4D4D && SharedShape().children(body, id);
+        return header(s, id, body) && s.n == 0 && id == MAIN3DS && SharedShape().children(body, id);
     }
 
   private:
@@ -92,20 +95,24 @@ class SharedShape {
             uint16_t parent;
             uint16_t children[8];
         } tree[] = {
-            {0x4D4D, {0x0002, 0x3D3D, 0xB000}},
-            {0x3D3D, {0x0100, 0xAFFF, 0x4000}},
-            {0xAFFF, {0xA010, 0xA020, 0xA030, 0xA050, 0xA081, 0xA200, 0xA230}},
-            {0xA010, {0x0011, 0x0010}},
-            {0xA020, {0x0011, 0x0010}},
-            {0xA030, {0x0011, 0x0010}},
-            {0xA050, {0x0030}},
-            {0xA200, {0x0030, 0xA300, 0xA354, 0xA356, 0xA358, 0xA35A, 0xA35C}},
-            {0xA230, {0x0030, 0xA300, 0xA354, 0xA356, 0xA358, 0xA35A, 0xA35C}},
-            {0x4000, {0x4100, 0x4600, 0x4700}},
-            {0x4100, {0x4110, 0x4120, 0x4140, 0x4160}},
-            {0x4120, {0x4130, 0x4150}},
-            {0xB000, {0xB002}},
-            {0xB002, {0xB010, 0xB013, 0xB030}},
+            {MAIN3DS, {VERS3DS, EDIT3DS, KEYF3DS}},
+            {EDIT3DS, {MASTER_SCALE, MAT_MATRIAL, EDIT_OBJECT}},
+            {MAT_MATRIAL,
+             {MAT_AMBIENT, MAT_DIFFUSE, MAT_SPECULAR, MAT_TRANSPARENCY, MAT_TWO_SIDE, MAT_TEXTURE,
+              MAT_BUMPMAP}},
+            {MAT_AMBIENT, {MAT_COLOR24, MAT_COLOR}},
+            {MAT_DIFFUSE, {MAT_COLOR24, MAT_COLOR}},
+            {MAT_SPECULAR, {MAT_COLOR24, MAT_COLOR}},
+            {MAT_TRANSPARENCY, {INT_PERCENTAGE}},
+            {MAT_TEXTURE,
+             {INT_PERCENTAGE, MAT_MAPFILE, MAT_VSCALE, MAT_USCALE, MAT_UOFF, MAT_VOFF, MAT_TEXROT}},
+            {MAT_BUMPMAP,
+             {INT_PERCENTAGE, MAT_MAPFILE, MAT_VSCALE, MAT_USCALE, MAT_UOFF, MAT_VOFF, MAT_TEXROT}},
+            {EDIT_OBJECT, {OBJ_TRIMESH, OBJ_LIGHT, OBJ_CAMERA}},
+            {OBJ_TRIMESH, {TRI_VERTEXL, TRI_FACEL1, TRI_MAPPINGCOORDS, TRI_MATRIX}},
+            {TRI_FACEL1, {TRI_MATERIAL, TRI_SMOOTH}},
+            {KEYF3DS, {KEYF_OBJDES}},
+            {KEYF_OBJDES, {KEYF_OBJHIERARCH, KEYF_OBJPIVOT, KEYF_NODE_ID}},
         };
         for (const auto& t : tree)
             if (t.parent == parent)
@@ -117,15 +124,31 @@ class SharedShape {
     // Fixed-size records; -1 for chunks that are not fixed leaves.
     static int32_t fixedSize(uint16_t id) {
         switch (id) {
-            case 0x0002: case 0x0100: case 0xA354: case 0xA356: case 0xA358: case 0xA35A: case 0xA35C:
+            case VERS3DS:
+            case MASTER_SCALE:
+            case MAT_VSCALE:
+            case MAT_USCALE:
+            case MAT_UOFF:
+            case MAT_VOFF:
+            case MAT_TEXROT:
                 return 4;
-            case 0x0011: return 3;
-            case 0x0010: case 0x4600: case 0xB013: return 12;
-            case 0x0030: case 0xB030: return 2;
-            case 0xA081: return 0;
-            case 0x4160: return 48;
-            case 0x4700: return 32;
-            default: return -1;
+            case MAT_COLOR24:
+                return 3;
+            case MAT_COLOR:
+            case OBJ_LIGHT:
+            case KEYF_OBJPIVOT:
+                return 12;
+            case INT_PERCENTAGE:
+            case KEYF_NODE_ID:
+                return 2;
+            case MAT_TWO_SIDE:
+                return 0;
+            case TRI_MATRIX:
+                return 48;
+            case OBJ_CAMERA:
+                return 32;
+            default:
+                return -1;
         }
     }
 
@@ -136,17 +159,17 @@ class SharedShape {
             Span body;
             if (!header(s, id, body)) return false;
             // A material holds its one name first; a named object one geometry chunk.
-            if (parent == 0xAFFF && (id == 0xA000) == named) return false;
-            if (parent == 0xAFFF && id == 0xA000) {
+            if (parent == MAT_MATRIAL && (id == MAT_MATNAME) == named) return false;
+            if (parent == MAT_MATRIAL && id == MAT_MATNAME) {
                 named = true;
                 if (!string(body) || body.n) return false;
                 continue;
             }
-            if (parent == 0x4000 && geometry) return false;
-            geometry = parent == 0x4000;
+            if (parent == EDIT_OBJECT && geometry) return false;
+            geometry = parent == EDIT_OBJECT;
             if (!allowed(parent, id) || !chunk(id, body)) return false;
         }
-        return parent != 0xAFFF || named;
+        return parent != MAT_MATRIAL || named;
     }
 
     bool chunk(uint16_t id, Span body) {
@@ -154,18 +177,30 @@ class SharedShape {
         if (fixed >= 0) return body.n == static_cast<size_t>(fixed);
         uint32_t n = 0;
         switch (id) {
-            case 0xA300: return string(body) && body.n == 0;
-            case 0xB010: return string(body) && body.n == 6;
-            case 0x4000: return string(body) && body.n && children(body, id);
-            case 0xA050: return children(body, id) && body.n == 8;
-            case 0xA230: return body.n >= 8 && body.p[0] == 0x30 && body.p[1] == 0 && children(body, id);
-            case 0x4110: return body.word(FPoints) && body.n == size_t{FPoints} * 12;
-            case 0x4140: return body.word(n) && body.n == size_t{n} * 8;
-            case 0x4100: return mesh(body);
-            case 0x4120: return faceList(body);
-            case 0x4130: return materialGroup(body);
-            case 0x4150: return body.n == size_t{FFaces} * 4;
-            default: return children(body, id);
+            case MAT_MAPFILE:
+                return string(body) && body.n == 0;
+            case KEYF_OBJHIERARCH:
+                return string(body) && body.n == 6;
+            case EDIT_OBJECT:
+                return string(body) && body.n && children(body, id);
+            case MAT_TRANSPARENCY:
+                return children(body, id) && body.n == 8;
+            case MAT_BUMPMAP:
+                return body.n >= 8 && (body.p[0] | body.p[1] << 8) == INT_PERCENTAGE && children(body, id);
+            case TRI_VERTEXL:
+                return body.word(FPoints) && body.n == size_t{FPoints} * 12;
+            case TRI_MAPPINGCOORDS:
+                return body.word(n) && body.n == size_t{n} * 8;
+            case OBJ_TRIMESH:
+                return mesh(body);
+            case TRI_FACEL1:
+                return faceList(body);
+            case TRI_MATERIAL:
+                return materialGroup(body);
+            case TRI_SMOOTH:
+                return body.n == size_t{FFaces} * 4;
+            default:
+                return children(body, id);
         }
     }
 
@@ -173,7 +208,7 @@ class SharedShape {
     // normals from them without a check).
     bool mesh(Span body) {
         FPoints = FFaces = FFaceMaxIndex = 0;
-        return children(body, 0x4100) && (FFaces == 0 || FFaceMaxIndex < FPoints);
+        return children(body, OBJ_TRIMESH) && (FFaces == 0 || FFaceMaxIndex < FPoints);
     }
 
     bool faceList(Span body) {
@@ -187,7 +222,7 @@ class SharedShape {
             }
             body.take(2);
         }
-        return children(body, 0x4120);
+        return children(body, TRI_FACEL1);
     }
 
     // lib3ds writes each listed face's material without a check: the numbers must be faces.
@@ -290,8 +325,8 @@ bool loadLib3ds(const uint8_t* data, size_t size, Counts& counts) {
 }
 
 void report(const char* who, const Counts& c) {
-    std::fprintf(stderr, "%-7s meshes %zu, vertices %zu, faces %zu, materials %zu\n", who, c.meshes, c.vertices,
-                 c.faces, c.materials);
+    std::fprintf(stderr, "%-7s meshes %zu, vertices %zu, faces %zu, materials %zu\n", who, c.meshes,
+                 c.vertices, c.faces, c.materials);
 }
 
 }  // namespace

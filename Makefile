@@ -60,10 +60,12 @@ fuzz-build: deps
 fuzz: fuzz-build
 	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
-# The long run: every target until it has executed FUZZ_DEEP_RUNS inputs, all at once, niced.
-FUZZ_DEEP_RUNS ?= 2000000
+# The long run: every target until it has executed FUZZ_DEEP_RUNS inputs (or for at most
+# FUZZ_DEEP_SECONDS, 0 for no limit), all at once, niced; a target sent SIGINT stops with its figures.
+FUZZ_DEEP_RUNS    ?= 2000000
+FUZZ_DEEP_SECONDS ?= 0
 fuzz-deep: fuzz-build
-	FUZZ_SECONDS=0 FUZZ_RUNS=$(FUZZ_DEEP_RUNS) FUZZ_JOBS=$$(ls $(FUZZ_BUILD)/fuzz/fuzz_* | wc -l) \
+	FUZZ_SECONDS=$(FUZZ_DEEP_SECONDS) FUZZ_RUNS=$(FUZZ_DEEP_RUNS) FUZZ_JOBS=$$(ls $(FUZZ_BUILD)/fuzz/fuzz_* | wc -l) \
 	  nice -n 19 scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
 # What the runs found, merged minimally into the committed seeds (fuzz/corpus/<name>/).

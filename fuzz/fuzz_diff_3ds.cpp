@@ -216,7 +216,7 @@ class SharedShape {
         FFaceMaxIndex = 0;
         for (uint32_t f = 0; f < FFaces; ++f) {
             for (int k = 0; k < 3; ++k) {
-                uint32_t v;
+                uint32_t v = 0;
                 body.word(v);
                 if (v > FFaceMaxIndex) FFaceMaxIndex = v;
             }
@@ -230,7 +230,7 @@ class SharedShape {
         uint32_t n = 0;
         if (!string(body) || !body.word(n) || body.n != size_t{n} * 2) return false;
         for (uint32_t i = 0; i < n; ++i) {
-            uint32_t face;
+            uint32_t face = 0;
             body.word(face);
             if (face >= FFaces) return false;
         }

@@ -19,7 +19,8 @@ bool fileExists(const std::string& name) {
 void TGL3dsModel::LoadModel3DS(float Size, const std::string& File3DS) {
     FileName = File3DS;
     if (!fileExists(File3DS)) return;
-    // A further call makes a further scene; the earlier one is not destroyed.
+    // A further call replaces the scene: the earlier one, with its GL objects, is destroyed.
+    delete Scene;
     Scene = new TGLAll3dsMesh(nullptr);
     Scene->FMasterScale = Size;
     Scene->LoadFromFile(File3DS);

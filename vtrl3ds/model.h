@@ -184,10 +184,11 @@ class TGLAll3dsMesh : public TComponent {
 
 // The demo's front end: loads a scene with a scale factor and draws it with front-face culling.
 struct TGL3dsModel {
-    TGLAll3dsMesh* Scene = nullptr;  // the loaded scene; not freed by the record
+    TGLAll3dsMesh* Scene = nullptr;  // the loaded scene; freed by the next load, not by the record
     std::string FileName;            // the model file last asked for
 
-    // Creates and loads a scene from File3DS scaled by Size, when that file exists.
+    // Creates and loads a scene from File3DS scaled by Size, when that file exists, destroying the
+    // scene of an earlier call.
     void LoadModel3DS(float Size, const std::string& File3DS);
     // Draws the scene (while its file exists) between glCullFace(GL_FRONT) and glCullFace(GL_BACK).
     void PutModel3DS();

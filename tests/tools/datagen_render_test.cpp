@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <string>
@@ -286,6 +287,7 @@ TEST(DemoRender, demo_view_sphere_and_crystal_sit_in_matching_surroundings) {
     const std::vector<uint8_t> sphere = demoFrame(sky, cube, [] { Sfera(0, 0, 0, 8, 42, 42, 1); });
     TGL3dsModel model;
     model.LoadModel3DS(0.1f, dataFile(modelFile));
+    const std::unique_ptr<TGLAll3dsMesh> scene(model.Scene);
     const std::vector<uint8_t> crystal = demoFrame(sky, cube, [&] { model.PutModel3DS(); });
     EXPECT_TRUE(WritePPM(pictureFile("demo_sphere.ppm").c_str(), sphere, demoWidth, demoHeight));
     EXPECT_TRUE(WritePPM(pictureFile("demo_crystal.ppm").c_str(), crystal, demoWidth, demoHeight));

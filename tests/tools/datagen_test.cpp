@@ -132,6 +132,7 @@ TEST(DemoData, cube_faces_load_crosswise_into_a_complete_cube_map_texel_for_texe
 TEST(DemoData, crystal_loads_with_its_materials_groups_mapping_and_pivots) {
     TGL3dsModel model;
     model.LoadModel3DS(0.1f, dataFile(datagen::modelFile));
+    const std::unique_ptr<TGLAll3dsMesh> scene(model.Scene);
     ASSERT_NE(model.Scene, nullptr);
     const TGLAll3dsMesh& s = *model.Scene;
     ASSERT_EQ(s.FNumMeshes, 2);
@@ -166,6 +167,7 @@ TEST(DemoData, crystal_loads_with_its_materials_groups_mapping_and_pivots) {
 TEST(DemoData, crystal_is_centred_upright_and_sphere_sized_at_scale_one_tenth) {
     TGL3dsModel model;
     model.LoadModel3DS(0.1f, dataFile(datagen::modelFile));
+    const std::unique_ptr<TGLAll3dsMesh> scene(model.Scene);
     ASSERT_NE(model.Scene, nullptr);
     const TGLAll3dsMesh& s = *model.Scene;
     const T3dpoint lo = s.FMinimum, hi = s.FMaximum;

@@ -280,4 +280,24 @@ TEST_F(FrontEndGL, scale_zero_loads_at_scale_one) {
     delete front.Scene;
 }
 
+TEST_F(FrontEndGL, second_load_destroys_the_first_scene) {
+    struct Probe : TComponent {
+        bool* destroyed;
+        Probe(TComponent* owner, bool* flag) : TComponent(owner), destroyed(flag) {}
+        ~Probe() override { *destroyed = true; }
+    };
+    const std::string path = dir.write("one.3ds", file3ds([](Writer3ds& w) {
+                                           triMesh(w, "M", {{1, 2, 3}}, {});
+                                       }));
+    TGL3dsModel front;
+    front.LoadModel3DS(1, path);
+    bool destroyed = false;
+    new Probe(front.Scene, &destroyed);
+    front.LoadModel3DS(2, path);
+    EXPECT_TRUE(destroyed);
+    ASSERT_NE(front.Scene, nullptr);
+    EXPECT_POINT(front.Scene->FMesh[0]->FVertex[0], 2, 6, 4);
+    delete front.Scene;
+}
+
 }  // namespace

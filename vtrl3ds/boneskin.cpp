@@ -27,22 +27,16 @@ void forEachBoundVertex(TGLAll3dsMesh& model, Visit visit) {
 }
 
 TGLSkeleton& skinningSkeleton(const TGLAll3dsMesh& model) {
-    const int32_t s = model.FCurrentGLSkeleton;
-    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size() ||
-        !model.FSkeleton[static_cast<size_t>(s)])
-        throw ERangeError(
-            "InitSkin: skeleton " + std::to_string(s) + " outside the " +
-            std::to_string(std::min<size_t>(model.FSkeleton.size(),
-                                            static_cast<size_t>(std::max(model.FNumSkeletons, 0)))) +
-            " skeletons");
-    return *model.FSkeleton[static_cast<size_t>(s)];
+    if (TGLSkeleton* skeleton = currentSkeleton(model)) return *skeleton;
+    throw ERangeError("InitSkin: skeleton " + std::to_string(model.FCurrentGLSkeleton) + " outside the " +
+                      std::to_string(std::min<size_t>(
+                          model.FSkeleton.size(), static_cast<size_t>(std::max(model.FNumSkeletons, 0)))) +
+                      " skeletons");
 }
 
 // The bone a vertex names, or null when the index names no bone of the skeleton.
 TGL3dsBone* boneAt(const TGLSkeleton& skeleton, int32_t id) {
-    const size_t count =
-        std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
-    if (id < 0 || static_cast<size_t>(id) >= count) return nullptr;
+    if (id < 0 || static_cast<size_t>(id) >= boneCount(skeleton)) return nullptr;
     TGL3dsBone* bone = skeleton.FBone[static_cast<size_t>(id)];
     return bone && bone->FMatrix ? bone : nullptr;
 }
@@ -55,9 +49,7 @@ std::vector<T3dpoint> vertexNormals(const TGL3dsMesh& mesh) {
     for (size_t f = 0; f < cornerCount(mesh); f += 3) {
         if (!faceIsValid(mesh, f, vertices)) continue;
         const uint16_t* c = &mesh.FIndices[f];
-        const T3dpoint n = f / 3 < mesh.FaceNormal.size()
-                               ? mesh.FaceNormal[f / 3]
-                               : CalcNormalVector(mesh.FVertex[c[0]], mesh.FVertex[c[1]], mesh.FVertex[c[2]]);
+        const T3dpoint n = drawnFaceNormal(mesh, f);
         for (size_t k = 0; k < 3; ++k) sum[c[k]] = {sum[c[k]].X + n.X, sum[c[k]].Y + n.Y, sum[c[k]].Z + n.Z};
     }
     for (T3dpoint& n : sum) n = Normalize(n);

@@ -43,9 +43,7 @@ void recordMesh(const TGL3dsMesh& mesh, const TGLAll3dsMesh& model) {
             if (TGL3dsMaterial* material = materialAt(model, static_cast<size_t>(MatID))) material->Apply();
         }
         const uint16_t* c = &mesh.FIndices[f];
-        const T3dpoint n = face < mesh.FaceNormal.size()
-                               ? mesh.FaceNormal[face]
-                               : CalcNormalVector(mesh.FVertex[c[0]], mesh.FVertex[c[1]], mesh.FVertex[c[2]]);
+        const T3dpoint n = drawnFaceNormal(mesh, f);
         for (size_t k = 0; k < 3; ++k)
             corners.push_back(
                 {mesh.FVertex[c[k]], n, c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
@@ -69,10 +67,7 @@ void TGLAll3dsMesh::CompileDisplayList() {
     glNewList(list, GL_COMPILE);
     const size_t n = std::min(meshCount(*this), FRenderOrder.size());
     for (size_t i = 0; i < n; ++i) {
-        const int32_t index = FRenderOrder[i];
-        const TGL3dsMesh* mesh = index >= 0 && static_cast<size_t>(index) < FMesh.size()
-                                     ? FMesh[static_cast<size_t>(index)]
-                                     : nullptr;
+        const TGL3dsMesh* mesh = meshInRenderOrder(*this, i);
         if (mesh && mesh->FSkinVertex.empty()) recordMesh(*mesh, *this);
     }
     glEndList();

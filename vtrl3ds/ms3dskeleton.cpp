@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/ms3dtext.h"
 #include "vtrl3ds/skeleton.h"
@@ -132,8 +133,7 @@ std::string upperAscii(std::string s) {
 // search of the whole list per bone, which thousands of bones would make quadratic. A parent
 // listed after its child is found, but its matrix is not yet made when the child's is.
 void initBones(TGLSkeleton& skeleton) {
-    const size_t count =
-        std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
+    const size_t count = boneCount(skeleton);
     std::unordered_map<std::string, TGL3dsBone*> byName;
     for (size_t i = 0; i < count; ++i)
         byName.emplace(upperAscii(skeleton.FBone[i]->FName), skeleton.FBone[i]);

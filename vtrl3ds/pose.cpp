@@ -189,8 +189,7 @@ void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __res
 // position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
 // Vertices come in runs bound to one bone, which are moved together.
 void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
-    const size_t bones =
-        std::min(skeleton.FBone.size(), static_cast<size_t>(std::max(skeleton.FNumBones, 0)));
+    const size_t bones = boneCount(skeleton);
     const size_t n = std::min(
         {mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(), vertexCount(mesh)});
     const size_t bound = std::min(n, mesh.FBoneID.size());
@@ -240,7 +239,7 @@ void TGL3dsBone::AdvanceAnimation(float Frame) {
 }
 
 TGL3dsBone* TGLSkeleton::GetBone(int32_t Index) const {
-    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    const size_t count = boneCount(*this);
     if (Index < 0 || static_cast<size_t>(Index) >= count)
         throw ERangeError("TGLSkeleton.GetBone: bone " + std::to_string(Index) + " of a skeleton with " +
                           std::to_string(count) + " bones");
@@ -252,7 +251,7 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
     const float last = static_cast<float>(std::max(FNumFrames, 1));
     const float frame = std::isnan(Frame) ? 1.0f : std::clamp(Frame, 1.0f, last);
     FCurrentFrame = static_cast<int32_t>(frame);
-    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    const size_t count = boneCount(*this);
     for (size_t b = 0; b < count; ++b)
         if (FBone[b]) FBone[b]->AdvanceAnimation(frame);
 }

@@ -1,7 +1,7 @@
 // Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
-// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports failure; GL errors are not
-// queried. No index is followed unchecked: a face naming a vertex beyond the list is not drawn,
-// a face without a material index is drawn with the state in force, and a face without a face
+// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports
+// failure; GL errors are not queried. No index is followed unchecked: a face naming a vertex beyond the list
+// is not drawn, a face without a material index is drawn with the state in force, and a face without a face
 // normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
 // material run at a time, with the posed vertex normals.
 #include <GL/gl.h>
@@ -50,11 +50,7 @@ namespace {
 
 // One triangle in its own glBegin / glEnd pair.
 void drawTriangle(const TGL3dsMesh& mesh, size_t f) {
-    const size_t face = f / 3;
-    const T3dpoint n = face < mesh.FaceNormal.size() ? mesh.FaceNormal[face]
-                                                     : CalcNormalVector(mesh.FVertex[mesh.FIndices[f]],
-                                                                        mesh.FVertex[mesh.FIndices[f + 1]],
-                                                                        mesh.FVertex[mesh.FIndices[f + 2]]);
+    const T3dpoint n = drawnFaceNormal(mesh, f);
     glBegin(GL_TRIANGLES);
     glNormal3f(n.X, n.Y, n.Z);
     for (size_t c = 0; c < 3; ++c) {
@@ -135,10 +131,7 @@ void TGLAll3dsMesh::Render() {
     if (list) glCallList(static_cast<GLuint>(FDisplayList));
     const size_t n = std::min(meshCount(*this), FRenderOrder.size());
     for (size_t i = 0; i < n; ++i) {
-        const int32_t index = FRenderOrder[i];
-        TGL3dsMesh* mesh = index >= 0 && static_cast<size_t>(index) < FMesh.size()
-                               ? FMesh[static_cast<size_t>(index)]
-                               : nullptr;
+        TGL3dsMesh* mesh = meshInRenderOrder(*this, i);
         if (mesh && (!list || !mesh->FSkinVertex.empty())) mesh->Render();
     }
 }

@@ -22,7 +22,7 @@ void TGLSkeleton::LoadFromFile(const std::string& FileName) {
 
 // Bones are searched in list order over the bones that exist (FNumBones, never past FBone).
 TGL3dsBone* TGLSkeleton::GetBoneByName(const std::string& S) const {
-    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    const size_t count = boneCount(*this);
     for (size_t i = 0; i < count; ++i)
         if (FBone[i] && equalIgnoringAsciiCase(FBone[i]->FName, S)) return FBone[i];
     return nullptr;

@@ -25,7 +25,7 @@ void TGL3dsBone::Render() const {
 }
 
 void TGLSkeleton::Render() const {
-    const size_t count = std::min(FBone.size(), static_cast<size_t>(std::max(FNumBones, 0)));
+    const size_t count = boneCount(*this);
     for (size_t b = 0; b < count; ++b)
         if (FBone[b]) FBone[b]->Render();
 }

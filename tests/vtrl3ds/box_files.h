@@ -4,6 +4,8 @@
 // name a texture map. The 3DS file holds the model's Y and Z exchanged, as 3DS files do.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -120,4 +122,16 @@ inline std::vector<uint8_t> box3ds(const std::string& map = "") {
             });
         });
     });
+}
+
+// A black frame and the view the box pictures are drawn in: orthographic, 4 units across, seen
+// along -Z from the front.
+inline void startBoxView() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }

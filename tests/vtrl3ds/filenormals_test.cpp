@@ -114,13 +114,7 @@ class BoxNormalsGL : public ::testing::Test {
         TGL3dsModel front;
         front.LoadModel3DS(1.0f, path);
         EXPECT_NE(front.Scene, nullptr);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-2, 2, -2, 2, -10, 10);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        startBoxView();
         const GLfloat light[4] = {0.48f, 0.6f, 0.64f, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
         glLightfv(GL_LIGHT0, GL_POSITION, light);
         glLightfv(GL_LIGHT0, GL_DIFFUSE, white);

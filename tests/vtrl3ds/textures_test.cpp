@@ -66,13 +66,7 @@ class TextureMapsGL : public ::testing::Test {
 
     // The box's front side drawn unlit, seen along -Z; the picture's RGBA rows.
     std::vector<uint8_t> draw(TGL3dsModel& front, const char* picture) {
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-2, 2, -2, 2, -10, 10);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        startBoxView();
         front.PutModel3DS();
         std::vector<uint8_t> pixels = ReadPixelsTopDown(gl.width, gl.height);
         WritePPM((std::string(VTRL_BINARY_DIR) + "/" + picture).c_str(), pixels, gl.width, gl.height);

@@ -38,8 +38,8 @@ GlRequest closestFormat(const PIXELFORMATDESCRIPTOR& pfd) {
 // behind the same handle.
 bool recreateWith(Window& w, const GlRequest& r) {
     applyGlAttributes(r);
-    Uint32 flags = SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-    if (!(w.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+    const Uint32 flags =
+        SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) | frameFlags(w.style);
     SDL_Window* made =
         SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y, w.width, w.height, flags);
     if (!made) return false;

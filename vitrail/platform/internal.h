@@ -141,6 +141,13 @@ uint32_t newHandle();
 // A window record of class `className` at (x, y), width by height, owned by `parent` (0: none).
 Window windowRecord(const std::string& className, const char* caption, DWORD style, int32_t x, int32_t y,
                     int32_t width, int32_t height, HWND parent);
+// SDL_WINDOW_BORDERLESS unless the style has a caption: both of WS_CAPTION's bits (WS_BORDER and
+// WS_DLGFRAME); a thin WS_BORDER alone, as the full-screen style has, gets no frame.
+inline Uint32 frameFlags(DWORD style) {
+    return (style & WS_CAPTION) == WS_CAPTION ? 0 : SDL_WINDOW_BORDERLESS;
+}
+// Selects SDL's video driver `name` for the windows made from now on.
+void useVideoDriver(const char* name);
 // Sets SDL's GL attributes (and the compatibility profile) for the next window or context.
 void applyGlAttributes(const GlRequest& request);
 // Moves pending SDL events into the queue as window messages.

@@ -68,8 +68,7 @@ void PlatformTestClearMessageBoxes() {
 }
 
 void PlatformTestUseVideoDriver(const char* name) {
-    vtrlplat::state().videoDriver = name ? name : "";
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, name);
+    vtrlplat::useVideoDriver(name);
 }
 
 void PlatformTestReset() {

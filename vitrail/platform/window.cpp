@@ -107,6 +107,11 @@ void destroyAll() {
     s.capture = 0;
 }
 
+void useVideoDriver(const char* name) {
+    state().videoDriver = name ? name : "";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, name);
+}
+
 }  // namespace vtrlplat
 
 using namespace vtrlplat;
@@ -228,8 +233,7 @@ HGDIOBJ GetStockObject(int32_t index) {
 }
 
 void UseOffscreenWindows() {
-    state().videoDriver = "offscreen";
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    useVideoDriver("offscreen");
 }
 
 HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD style, int32_t x, int32_t y,
@@ -245,10 +249,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
     if (width <= 0 || height <= 0) return 0;
 
     Window w = windowRecord(className, caption, style, x, y, width, height, parent);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    // A caption is both of WS_CAPTION's bits (WS_BORDER and WS_DLGFRAME); a thin WS_BORDER alone,
-    // as the full-screen style has, gets no frame from the window manager.
-    if ((style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | frameFlags(style);
     applyGlAttributes(w.gl);
     w.sdl = SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height, flags);
     if (!w.sdl) {

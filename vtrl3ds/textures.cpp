@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <exception>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -79,9 +80,16 @@ int32_t TGLAll3dsMesh::LoadTextures(const TTextureLoader& Loader) {
             warn(*m, FName, "names no file beside the model");
             continue;
         }
-        const uint32_t name = Loader ? Loader(path) : 0;
+        uint32_t name = 0;
+        std::string why;
+        // A loader that throws (a decoder refusing the file) fails that map, never the model.
+        try {
+            name = Loader ? Loader(path) : 0;
+        } catch (const std::exception& e) {
+            why = std::string(": ") + e.what();
+        }
         if (name == 0 || name > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
-            warn(*m, FName, "could not be loaded from '" + path + "'");
+            warn(*m, FName, "could not be loaded from '" + path + "'" + why);
             continue;
         }
         // A texture of an earlier call belongs to the material and is replaced.

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "box_files.h"
 #include "support/gl_context.h"
@@ -126,6 +127,14 @@ TEST_F(TextureMapsGL, missing_map_draws_untextured_with_one_warning) {
     EXPECT_EQ(front.Scene->LoadTextures([](const std::string&) { return 0u; }), 0);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be loaded from '" + map + "'"),
               std::string::npos);
+    // So is one the loader throws on, with the loader's reason; the model is not failed.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(front.Scene->LoadTextures(
+                  [](const std::string&) -> uint32_t { throw std::runtime_error("bad header"); }),
+              0);
+    EXPECT_NE(
+        testing::internal::GetCapturedStderr().find("could not be loaded from '" + map + "': bad header"),
+        std::string::npos);
     delete front.Scene;
 }
 

@@ -19,6 +19,7 @@ deps:
 # Configured again when this file changes, so that an existing build folder picks up DEV_ARGS.
 $(BUILD)/CMakeCache.txt: Makefile | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(DEV_ARGS) $(CMAKE_ARGS)
+	@touch $@
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)

@@ -3,7 +3,6 @@
 # documentation. Every installed path is relative to the prefix, so an installed tree can be moved.
 include(CMakePackageConfigHelpers)
 
-set(VTRL_SHOWROOM_DATADIR ${CMAKE_INSTALL_DATADIR}/showroom)  # the data files (tools/datagen)
 set(VTRL_SHOWROOM_EXEDIR ${CMAKE_INSTALL_LIBEXECDIR}/showroom)
 
 # Headers the libraries keep to themselves: internal helpers and the platform layer's test seam.

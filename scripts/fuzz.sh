@@ -12,6 +12,8 @@ SRC=$(cd "$(dirname "$0")/.." && pwd)
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 FUZZ_RUNS=${FUZZ_RUNS:--1}
 FUZZ_JOBS=${FUZZ_JOBS:-1}
+# An interrupt stops the fuzzers (each prints its figures); the script itself goes on to the table.
+trap '' INT
 
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then

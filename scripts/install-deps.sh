@@ -12,7 +12,7 @@ PACKAGES=(
   libstb-dev lib3ds-dev libassimp-dev  # peers measured side by side in the benchmarks
   nlohmann-json3-dev               # JSON output of the model inspector
   clang                            # `make fuzz`: libFuzzer builds of the loaders
-  dpkg-dev                         # `make package`: dpkg-shlibdeps computes the package's dependencies
+  dpkg-dev file                    # `make package`: dpkg-shlibdeps computes the package's dependencies (file tells it the binaries)
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
 )

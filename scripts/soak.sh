@@ -17,8 +17,7 @@ SAMPLE_SECONDS=30
 # The program and its data are copied, so a rebuild during the run changes nothing.
 rm -rf "$OUT" && mkdir -p "$OUT/run"
 cp "$PROG" "$OUT/showroom" || fail "no program at $PROG"
-for f in sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negative_y.bmp positive_z.bmp \
-         negative_z.bmp cristallo1.3ds; do
+for f in "${DATA_FILES[@]}"; do
     cp "$DATA/$f" "$OUT/run/" || fail "data file $f missing in $DATA"
 done
 start_xvfb 1280x1024

@@ -4,6 +4,10 @@ set -u
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The demo's data files, as the generator writes them and the program loads them.
+DATA_FILES=(sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negative_y.bmp positive_z.bmp
+            negative_z.bmp cristallo1.3ds)
+
 # Starts Xvfb on a free display with the given screen size; sets DISPLAY and XVFB_PID.
 start_xvfb() {
     local size=$1 n

@@ -8,8 +8,7 @@ OUT=$2/demo
 DATA=$4
 . "$(dirname "$0")/lib.sh"
 rm -rf "$OUT" && mkdir -p "$OUT/run" "$OUT/nomodel"
-for f in sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negative_y.bmp positive_z.bmp \
-         negative_z.bmp cristallo1.3ds; do
+for f in "${DATA_FILES[@]}"; do
     [ -f "$DATA/$f" ] || fail "data file $f was not generated"
     cp "$DATA/$f" "$OUT/run/"
     [ "$f" = cristallo1.3ds ] || cp "$DATA/$f" "$OUT/nomodel/"

@@ -20,8 +20,7 @@ start_windowed "$PROG" "$OUT/empty"
 xdotool key Escape
 wait_exit 5
 [ "$APP_RC" = 0 ] || fail "empty folder: exit code $APP_RC"
-for f in sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negative_y.bmp positive_z.bmp \
-         negative_z.bmp cristallo1.3ds; do
+for f in "${DATA_FILES[@]}"; do
     [ "$(grep -c -F "showroom: data file $f not found in $OUT/empty" "$OUT/empty/showroom.log")" = 1 ] ||
         fail "no line naming $f and its folder: $(cat "$OUT/empty/showroom.log")"
 done

@@ -148,8 +148,9 @@ void BM_Part_InitSkin(benchmark::State& s) {
     passBenchmark(s, &TGLAll3dsMesh::InitSkin);
 }
 
-// Winding and face normals from the file's own normals, on positions as the file has them. The
-// first call exchanges corners; later ones find the triangles clockwise and only make normals.
+// Winding and face normals from the file's own normals, on a model the loader already passed: the
+// triangles are found clockwise and only the normals are made again (the load's own pass also
+// exchanges each triangle's corners).
 void BM_Part_FileNormals(benchmark::State& state) {
     const std::string text = fileText(modelPath());
     TGLAll3dsMesh model;

@@ -109,7 +109,8 @@ void BM_ViewerFrame(benchmark::State& state) {
 
 // The floor: the same triangles with their face normals, as one pair of plain client arrays per
 // mesh (three corners a triangle, as flat shading needs), lit by the same lights, in the same frame
-// (clear, projection, swap); no materials, blending or texture coordinates.
+// (clear, projection, swap), with the back faces culled as the viewer culls a 3DS model's; no
+// materials, blending or texture coordinates.
 void BM_VertexArrayFloor(benchmark::State& state) {
     load(anchorPath());
     std::vector<std::vector<T3dpoint>> positions, normals;
@@ -121,8 +122,7 @@ void BM_VertexArrayFloor(benchmark::State& state) {
             normals.back().push_back(m->FaceNormal[size_t(c / 3)]);
         }
     }
-    const int32_t saved = ViewScene.Model->FDisplayList, meshes = ViewScene.Model->FNumMeshes;
-    ViewScene.Model->FDisplayList = 0;
+    const int32_t meshes = ViewScene.Model->FNumMeshes;
     ViewScene.Model->FNumMeshes = 0;  // the viewer's frame then draws only its set-up
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -130,6 +130,8 @@ void BM_VertexArrayFloor(benchmark::State& state) {
         SetGLMsg();
         DrawViewerFrame();
         glColor3f(0.5f, 0.5f, 0.5f);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
         for (size_t i = 0; i < positions.size(); ++i) {
             glVertexPointer(3, GL_FLOAT, 0, positions[i].data());
             glNormalPointer(GL_FLOAT, 0, normals[i].data());
@@ -139,7 +141,6 @@ void BM_VertexArrayFloor(benchmark::State& state) {
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
-    ViewScene.Model->FDisplayList = saved;
     ViewScene.Model->FNumMeshes = meshes;
 }
 

@@ -127,11 +127,8 @@ bool ViewerSceneHasGeometry() {
 void SetViewerFrame(float Frame) {
     const float last = static_cast<float>(std::max(ViewScene.NumFrames, 1));
     ViewState.Frame = std::clamp(Frame, 1.0f, last);
-    if (!ViewScene.Skeleton) return;
-    if (ViewScene.Motion)
-        ViewScene.Skeleton->AdvanceAnimation(ViewState.Frame);
-    else
-        ViewScene.Model->AdvanceAnimation(ViewState.Frame);
+    // A motion's skeleton is the model's current one; the model poses it and re-skins what it binds.
+    if (ViewScene.Skeleton) ViewScene.Model->AdvanceAnimation(ViewState.Frame);
 }
 
 void PrepareViewerScene() {

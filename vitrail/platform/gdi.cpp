@@ -180,7 +180,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     b.height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     b.topDown = h.biHeight < 0;
     b.bitsPixel = bpp;
-    const int64_t stride = ((int64_t{b.width} * bpp + 31) / 32) * 4;
+    const int64_t stride = dibStride(b.width, bpp);
     if (stride * b.height > INT32_MAX) return 0;
     b.stride = static_cast<int32_t>(stride);
     try {

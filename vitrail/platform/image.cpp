@@ -8,6 +8,8 @@
 #include "vitrail/platform/internal.h"
 
 using vtrlplat::Bitmap;
+using vtrlplat::dibStride;
+using vtrlplat::readLE;
 
 namespace {
 
@@ -16,12 +18,6 @@ struct BmpHeader {
     int depth = 0;            // bits per pixel, 0 when the header cannot be read
     bool fitsInFile = false;  // the declared size is one the file can hold
 };
-
-uint32_t readLE(const uint8_t* p, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes; i-- > 0;) v = (v << 8) | p[i];
-    return v;
-}
 
 // Uncompressed pixel rows must lie in the file; run-length images (whose few bytes may stand
 // for many pixels) are held to maxRunLengthPixels. Nothing is allocated for a size the file
@@ -45,7 +41,7 @@ BmpHeader probeHeader(SDL_RWops* rw) {
     if (compression == 1 || compression == 2) {
         out.fitsInFile = width * rows <= maxRunLengthPixels;
     } else {
-        const int64_t stride = ((width * out.depth + 31) / 32) * 4;
+        const int64_t stride = dibStride(width, out.depth);
         const int64_t available = fileSize - 14 - int64_t{headerSize};
         out.fitsInFile = rows == 0 || stride <= 0 || (available >= 0 && stride <= available / rows);
     }
@@ -58,7 +54,7 @@ Bitmap indexedBitmap(SDL_Surface* s, int depth) {
     bmp.width = s->w;
     bmp.height = s->h;
     bmp.bitsPixel = depth;
-    bmp.stride = ((s->w * depth + 31) / 32) * 4;
+    bmp.stride = static_cast<int32_t>(dibStride(s->w, depth));
     bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(s->h), 0);
     const SDL_Palette* pal = s->format->palette;
     for (int i = 0; i < pal->ncolors && i < 256; ++i)

@@ -173,6 +173,17 @@ void compositeChildren(Window& top);
 // GDI objects (gdi.cpp, region.cpp).
 Bitmap* findBitmap(HBITMAP bmp);
 
+// A little-endian unsigned number of `bytes` bytes (at most 4) at p, as BMP headers store them.
+inline uint32_t readLE(const uint8_t* p, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes; i-- > 0;) v = (v << 8) | p[i];
+    return v;
+}
+// Bytes in one stored row of a bitmap `width` pixels wide at `bpp` bits a pixel: rows are padded
+// to whole 32-bit words.
+inline int64_t dibStride(int64_t width, int64_t bpp) {
+    return ((width * bpp + 31) / 32) * 4;
+}
 // What our own true-colour BMP reader made of a file (truecolour.cpp).
 enum class TrueColour { NotTrueColour, Refused, Decoded };
 // Decodes a 24- or 32-bit BMP from the start of `rw` into `out` (bottom-up rows padded to 4 bytes,

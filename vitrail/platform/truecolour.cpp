@@ -10,17 +10,13 @@
 #include "vitrail/platform/internal.h"
 
 using vtrlplat::Bitmap;
+using vtrlplat::dibStride;
+using vtrlplat::readLE;
 
 namespace {
 
 constexpr size_t fileHeaderSize = 14;
 constexpr uint32_t biRgb = 0, biBitfields = 3, biAlphaBitfields = 6;
-
-uint32_t readLE(const uint8_t* p, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes; i-- > 0;) v = (v << 8) | p[i];
-    return v;
-}
 
 // One channel of a pixel word: its mask's bits, scaled to 0..255. An empty mask reads as `none`.
 class Channel {
@@ -50,7 +46,7 @@ struct Layout {
     bool topDown = false;
     uint32_t pixelOffset = 0, compression = 0;
     Channel red, green, blue, alpha{255};
-    int64_t fileStride() const { return ((int64_t{width} * depth + 31) / 32) * 4; }
+    int64_t fileStride() const { return dibStride(width, depth); }
 };
 
 // The masks of a bit-field file sit right after the 40-byte header fields, whether they belong

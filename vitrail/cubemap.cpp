@@ -115,16 +115,16 @@ void uploadFace(uint32_t target, int32_t format, const BITMAP& bmp) {
         gluBuild2DMipmaps(target, GL_RGBA8, bmp.bmWidth, bmp.bmHeight, GL_BGRA, GL_UNSIGNED_BYTE, bmp.bmBits);
 }
 
-// Whether the bound cube map has six square faces of one size and one internal format.
+// Whether the bound cube map has six faces of one size and one internal format. GL refuses a face
+// that is not square, which then reads as width 0.
 bool cubeMapComplete() {
     GLint size = 0, format = 0;
     for (GLenum face = GL_TEXTURE_CUBE_MAP_POSITIVE_X; face <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z; ++face) {
-        GLint w = 0, h = 0, f = 0;
+        GLint w = 0, f = 0;
         glGetTexLevelParameteriv(face, 0, GL_TEXTURE_WIDTH, &w);
-        glGetTexLevelParameteriv(face, 0, GL_TEXTURE_HEIGHT, &h);
         glGetTexLevelParameteriv(face, 0, GL_TEXTURE_INTERNAL_FORMAT, &f);
         if (face == GL_TEXTURE_CUBE_MAP_POSITIVE_X) size = w, format = f;
-        if (w == 0 || w != h || w != size || f != format) return false;
+        if (w == 0 || w != size || f != format) return false;
     }
     return true;
 }

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "vtrl3ds/private/compat.h"
+
 namespace {
 
 bool isBlank(char c) {
@@ -61,10 +63,10 @@ size_t separatorAt(std::string_view Text, char Separator) {
 // (or the subnormal) a wider conversion would; one above the largest single is refused.
 bool convert(const char* first, const char* last, float& Value) {
     float v = 0;
-    std::from_chars_result r = std::from_chars(first, last, v);
+    std::from_chars_result r = vtrl3ds_internal::realFromChars(first, last, v);
     if (r.ec == std::errc::result_out_of_range) {
         double d = 0;
-        r = std::from_chars(first, last, d);
+        r = vtrl3ds_internal::realFromChars(first, last, d);
         v = static_cast<float>(d);
     }
     if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return false;

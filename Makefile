@@ -9,7 +9,7 @@ DEV_ARGS   := -DVTRL_WARNINGS_AS_ERRORS=ON
 VERSION    := $(shell sed -n 's/^project.showroom VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB        := $(BUILD)/showroom_$(VERSION)_$(shell dpkg --print-architecture).deb
 
-.PHONY: all deps build run test unit e2e asan release package install-test bench fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
+.PHONY: all deps build run test unit e2e web web-serve asan release package install-test bench fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
 
 all: build
 
@@ -23,6 +23,16 @@ $(BUILD)/CMakeCache.txt: Makefile | deps
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The web page (build/web): the model library's core in WebAssembly with three.js; static files.
+web: deps
+	scripts/build-web.sh $(BUILD) $(JOBS)
+
+# The page on http://127.0.0.1:$(WEB_PORT)/ (any static file server does; this one is Python's).
+WEB_PORT ?= 8021
+web-serve: web
+	@echo "Serving $(BUILD)/web on http://127.0.0.1:$(WEB_PORT)/"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(BUILD)/web
 
 # The demo runs in the folder where the generator wrote its data files.
 run: build
@@ -42,7 +52,7 @@ asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
 
-test: build
+test: build web
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 	$(MAKE) install-test
 	$(MAKE) asan

@@ -15,7 +15,11 @@ PACKAGES=(
   dpkg-dev file                    # `make package`: dpkg-shlibdeps computes the package's dependencies (file tells it the binaries)
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
+  emscripten                       # `make web`: the model library compiled to WebAssembly
+  nodejs chromium                  # `make web` and its checks: npm packages, Emscripten's tools, the headless browser
 )
+# npm comes with some builds of nodejs (NodeSource's); Debian's own nodejs needs Debian's npm.
+if ! command -v npm >/dev/null 2>&1; then PACKAGES+=(npm); fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -19,8 +19,8 @@ export class Scene {
     this.scene.background = BACKGROUND;
     this.camera = new THREE.PerspectiveCamera(45, 1, 0.05, 1000);
     this.scene.add(this.camera);
-    this.scene.add(new THREE.AmbientLight(0xffffff, 0.9));
-    for (const [x, y, z, strength] of [[-0.45, 0.6, 1, 2.2], [0.7, -0.1, 0.6, 0.8]]) {
+    this.scene.add(new THREE.AmbientLight(0xffffff, 0.45));
+    for (const [x, y, z, strength] of [[-0.45, 0.6, 1, 1.6], [0.7, -0.1, 0.6, 0.5]]) {
       const light = new THREE.DirectionalLight(0xffffff, strength);
       light.position.set(x, y, z);
       this.camera.add(light);  // fixed to the viewer: the target stays at the world's origin

@@ -41,10 +41,10 @@ std::unique_ptr<T[]> uninitialisedArray(size_t Count) {
 #endif
 }
 
-#if !defined(__cpp_lib_to_chars)
-// std::from_chars for reals in the general format, through the C library's correctly rounded
-// strtof/strtod on a terminated copy: no leading blank, '+' or hexadecimal form; a value beyond
-// the type's range (to infinity, or to zero from non-zero digits) is out of range and not stored.
+// std::from_chars for reals in the general format where the library lacks it (and in the tests):
+// the C library's correctly rounded strtof/strtod, in the C locale (WebAssembly's only one), on a
+// terminated copy. No leading blank, '+' or hexadecimal form; a value beyond the type's range (to
+// infinity, or to zero from non-zero digits) is out of range and not stored.
 template <class T>
 std::from_chars_result strtodFromChars(const char* first, const char* last, T& value) {
     std::string text(first, last);
@@ -66,7 +66,6 @@ std::from_chars_result strtodFromChars(const char* first, const char* last, T& v
     value = v;
     return {first + used, std::errc()};
 }
-#endif
 
 // std::from_chars for a float or a double, in the general format.
 template <class T>

@@ -95,7 +95,7 @@ async function silhouette(page, base, url, file) {
 async function playback(page, base, url) {
   await open(page, base, url);
   const first = await page.locator('#view').screenshot();
-  await page.locator('#frame').fill('200');
+  await page.$eval('#frame', slider => { slider.value = '200'; slider.dispatchEvent(new Event('input')); });
   await page.waitForFunction(() => document.getElementById('frame-label').textContent.startsWith('frame 200 '));
   const later = await page.locator('#view').screenshot();
   fs.writeFileSync(path.join(outDir, 'motion-frame-1.png'), first);

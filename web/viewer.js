@@ -38,15 +38,19 @@ async function openFiles(files) {
     const names = files.map(f => f.name).join(', ') || 'nothing';
     return fail(`${names}: not a file this page reads (a .3ds, .txt or .bin model, or a .bvh motion).`);
   }
-  const M = await modulePromise;
-  const dir = `/files/${++folder}`;
-  M.FS.mkdirTree(dir);
-  for (const f of files) M.FS.writeFile(`${dir}/${f.name}`, f.bytes);
-  const error = M.ccall('vw_open', 'string', ['string'], [`${dir}/${model.name}`]);
-  if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
-  const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
-  info.description.file = model.name;
-  await show(M, info, model.name);
+  try {
+    const M = await modulePromise;
+    const dir = `/files/${++folder}`;
+    M.FS.mkdirTree(dir);
+    for (const f of files) M.FS.writeFile(`${dir}/${f.name}`, f.bytes);
+    const error = M.ccall('vw_open', 'string', ['string'], [`${dir}/${model.name}`]);
+    if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
+    const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
+    info.description.file = model.name;
+    await show(M, info, model.name);
+  } catch (e) {  // the module itself failed (out of memory, say)
+    fail(`${model.name} could not be shown: ${reason(String(e.message ?? e))}.`);
+  }
 }
 
 async function show(M, info, name) {

@@ -8,7 +8,8 @@ import http from 'node:http';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
-const [webDir, npmDir, inspector, viewer, outDir, ...dataDirs] = process.argv.slice(2);
+const [webDir, npmDir, inspector, viewer, outDir, ...given] = process.argv.slice(2);
+const dataDirs = given.map(d => path.resolve(d));
 const require = createRequire(path.join(path.resolve(npmDir), 'package.json'));
 const { chromium } = require('playwright-core');
 const { PNG } = require('pngjs');
@@ -22,7 +23,7 @@ function serve() {
     const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     const m = url.match(/^\/data\/(\d+)\/(.*)$/);
     const file = m ? path.join(dataDirs[Number(m[1])], m[2]) : path.join(webDir, url === '/' ? 'index.html' : url);
-    if (file.includes('..') || !fs.existsSync(file) || !fs.statSync(file).isFile()) { res.writeHead(404); return res.end(); }
+    if (url.includes('..') || !fs.existsSync(file) || !fs.statSync(file).isFile()) { res.writeHead(404); return res.end(); }
     const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
     res.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
     res.end(fs.readFileSync(file));
@@ -86,7 +87,8 @@ async function silhouette(page, base, url, file) {
   const name = path.basename(file).replace(/\.\w+$/, '');
   const web = path.join(outDir, `${name}-web.png`), native = path.join(outDir, `${name}-view.png`);
   await canvas.screenshot({ path: web });
-  execFileSync(viewer, [file, '--png', native, '--size', `${Math.round(box.width)}x${Math.round(box.height)}`]);
+  execFileSync(viewer, [file, '--png', native, '--size', `${Math.round(box.width)}x${Math.round(box.height)}`],
+    { stdio: 'ignore' });  // its warnings about texture maps not beside the model
   const score = overlap(mask(PNG.sync.read(fs.readFileSync(web))), mask(PNG.sync.read(fs.readFileSync(native))));
   console.log(`silhouette ${name}: ${(100 * score).toFixed(1)}% overlap`);
   check(score >= 0.9, `${name}: silhouettes overlap ${(100 * score).toFixed(1)}% (< 90%)`);
@@ -94,6 +96,7 @@ async function silhouette(page, base, url, file) {
 
 async function playback(page, base, url) {
   await open(page, base, url);
+  await page.addStyleTag({ content: '#playback { visibility: hidden; }' });  // only the drawing is compared
   const first = await page.locator('#view').screenshot();
   await page.$eval('#frame', slider => { slider.value = '200'; slider.dispatchEvent(new Event('input')); });
   await page.waitForFunction(() => document.getElementById('frame-label').textContent.startsWith('frame 200 '));

@@ -13,7 +13,7 @@ const model = path.join(os.tmpdir(), `vtrl_web_bench_${process.pid}.3ds`);
 const native = path.join(build, 'bench', 'bench_load3ds');
 execFileSync(native, [`--write-model=${model}`]);
 
-const nativeRun = JSON.parse(execFileSync(native, ['--benchmark_filter=^BM_Vtrl3ds$', '--benchmark_format=json'],
+const nativeRun = JSON.parse(execFileSync(native, ['--benchmark_filter=^BM_Vtrl3ds/', '--benchmark_format=json'],
   { maxBuffer: 1 << 24 }));
 const nativeMs = nativeRun.benchmarks.find(b => b.aggregate_name === 'median').real_time;
 

@@ -19,7 +19,9 @@ void expectSame(const std::string& text) {
     const auto b = std::from_chars(text.data(), text.data() + text.size(), theirs);
     EXPECT_EQ(a.ec, b.ec) << "'" << text << "'";
     EXPECT_EQ(a.ptr - text.data(), b.ptr - text.data()) << "'" << text << "'";
-    if (ours == ours || theirs == theirs) EXPECT_EQ(0, std::memcmp(&ours, &theirs, sizeof ours)) << "'" << text << "'";
+    if (ours == ours || theirs == theirs) {  // NaNs may differ in payload
+        EXPECT_EQ(0, std::memcmp(&ours, &theirs, sizeof ours)) << "'" << text << "'";
+    }
 }
 
 TEST(RealFromChars, AgreesWithTheStandardLibrary) {

@@ -28,8 +28,6 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 constexpr size_t maxInput = size_t{1} << 20;
-// The keyframer node number, which lib3ds reads and we skip.
-constexpr uint16_t KEYF_NODE_ID = 0xB030;
 
 struct Counts {
     size_t meshes = 0, vertices = 0, faces = 0, materials = 0;

@@ -85,6 +85,9 @@ struct TKfPlacement {
 TKeyframer ReadKeyframer(const std::string& FileName);
 // The same from a stream, from its position to its end.
 TKeyframer ReadKeyframerFromStream(TStream& Stream);
+// The keyframer of the file a model was last loaded from (FName) when that was a 3DS file; empty
+// for other models and for a file that can no longer be read.
+TKeyframer ReadKeyframerOf(const TGLAll3dsMesh& Model);
 
 // Every node's pose at Frame (fractional frames interpolate): Kochanek-Bartels splines with ease
 // for position and scale, rotations accumulated from the angle-axis keys and interpolated on the

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "vtrl3ds/chunks.h"
+#include "vtrl3ds/errors.h"
 #include "vtrl3ds/keyframer.h"
+#include "vtrl3ds/model.h"
 #include "vtrl3ds/private/keyframing.h"
 
 namespace {
@@ -263,4 +265,13 @@ TKeyframer ReadKeyframerFromStream(TStream& Stream) {
 TKeyframer ReadKeyframer(const std::string& FileName) {
     TFileStream stream(FileName);
     return ReadKeyframerFromStream(stream);
+}
+
+TKeyframer ReadKeyframerOf(const TGLAll3dsMesh& Model) {
+    if (Model.FType != Mesh3DS) return {};
+    try {
+        return ReadKeyframer(Model.FName);
+    } catch (const EModelError&) {
+        return {};
+    }
 }

@@ -18,7 +18,7 @@
 #include <map>
 #include <vector>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"

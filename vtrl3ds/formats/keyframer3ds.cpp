@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"

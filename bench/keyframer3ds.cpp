@@ -80,7 +80,8 @@ void BM_PoseMeshes(benchmark::State& state) {
     size_t placed = 0;
     for (auto _ : state) {
         const std::vector<TKfPlacement> placements = PlaceMeshes(p.keyframer, p.model, 50.5f);
-        for (const TKfPlacement& pl : placements) PoseVertices(*p.model.FMesh[size_t(pl.Mesh)], pl.Matrix, p.out[size_t(pl.Mesh)]);
+        for (const TKfPlacement& pl : placements)
+            PoseVertices(*p.model.FMesh[size_t(pl.Mesh)], pl.Matrix, p.out[size_t(pl.Mesh)]);
         placed = placements.size();
         benchmark::ClobberMemory();
     }
@@ -88,10 +89,22 @@ void BM_PoseMeshes(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_LoadAndReadKeyframer)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadAndReadKeyframer)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ReadKeyframer)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_CopyVertices)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_PoseMeshes)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CopyVertices)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PoseMeshes)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

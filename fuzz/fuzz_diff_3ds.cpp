@@ -66,7 +66,8 @@ class SharedShape {
         uint16_t id;
         Span body;
         SharedShape shape;
-        return header(s, id, body) && s.n == 0 && id == MAIN3DS && shape.children(body, id) && shape.treeIsSound();
+        return header(s, id, body) && s.n == 0 && id == MAIN3DS && shape.children(body, id) &&
+               shape.treeIsSound();
     }
 
   private:
@@ -198,7 +199,8 @@ class SharedShape {
     }
 
     bool chunk(uint16_t id, Span body) {
-        if (id == KEYF_NODE_ID && body.n == 2 && !FNodes.empty()) FNodes.back().id = body.p[0] | (body.p[1] << 8);
+        if (id == KEYF_NODE_ID && body.n == 2 && !FNodes.empty())
+            FNodes.back().id = body.p[0] | (body.p[1] << 8);
         const int32_t fixed = fixedSize(id);
         if (fixed >= 0) return body.n == static_cast<size_t>(fixed);
         uint32_t n = 0;

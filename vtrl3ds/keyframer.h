@@ -41,11 +41,11 @@ struct TKfTrack {
 // One node of the tree.
 struct TKfNode {
     TKfNodeType Type = TKfNodeType::Object;
-    uint16_t Id = 0;           // the file's node number (its place among the nodes when not given)
-    std::string Name;          // the mesh, camera or light it moves; "$$$DUMMY" for a dummy
-    std::string Instance;      // the instance's own name (a dummy's name), empty when none
+    uint16_t Id = 0;       // the file's node number (its place among the nodes when not given)
+    std::string Name;      // the mesh, camera or light it moves; "$$$DUMMY" for a dummy
+    std::string Instance;  // the instance's own name (a dummy's name), empty when none
     uint16_t ParentId = 0xFFFF;
-    int32_t Parent = -1;       // index into TKeyframer::Nodes, -1 for a root
+    int32_t Parent = -1;  // index into TKeyframer::Nodes, -1 for a root
     uint16_t Flags1 = 0, Flags2 = 0;
     T3dpoint Pivot{}, BoxMin{}, BoxMax{};
     TKfTrack Position, Rotation, Scale, Hide;
@@ -55,9 +55,9 @@ struct TKfNode {
 struct TKeyframer {
     int32_t SegmentStart = 0, SegmentEnd = 0;  // the segment played (first and last frame)
     int32_t CurrentFrame = 0;
-    std::vector<TKfNode> Nodes;        // in file order
-    std::vector<int32_t> Order;        // node indices, every parent before its children
-    std::vector<std::string> Warnings; // one line per kind of repair made while reading
+    std::vector<TKfNode> Nodes;         // in file order
+    std::vector<int32_t> Order;         // node indices, every parent before its children
+    std::vector<std::string> Warnings;  // one line per kind of repair made while reading
     bool Empty() const { return Nodes.empty(); }
 };
 

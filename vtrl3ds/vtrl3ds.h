@@ -51,8 +51,8 @@
 //   TGL3dsBone::AdvanceAnimation(frame)     one bone's FAnimMatrix
 //   TGLAll3dsMesh::AdvanceAnimation(frame)  poses the current skeleton and re-skins the meshes
 //
-// ---- The 3DS keyframer (keyframer.h) -------------------------------------------------------------
-//   ReadKeyframer(name) / FromStream(s)     node tree, pivots, instances, tracks, segment; apart from the model
+// ---- The 3DS keyframer (keyframer.h) ------------------------------------------------------------
+//   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched
 //   ReadKeyframerOf(model)                  the keyframer of the 3DS file a model came from, or empty
 //   EvaluateKeyframer(kf, frame)            every node's matrix and hiding at a fractional frame
 //   PlaceMeshes(kf, model, frame)           each mesh placed by each node naming it (instances again)

@@ -154,9 +154,11 @@ TEST_F(Inspector, reports_the_skeletons_of_motion_and_milkshape_files) {
 TEST_F(Inspector, prints_the_keyframer_segment_and_nodes) {
     NodeSpec box{1, "Box", 0, "A", {1, 2, 3}, {{0, {}, {0, 0, 0}}, {10, {}, {1, 0, 0}}}};
     box.hide = {{5, {}, {}}};
-    const ToolRun r = run(write("scene.3ds", keyframedScene({"Box"}, {NodeSpec{0, "$$$DUMMY", 1, "Holder"}, box})));
+    const ToolRun r =
+        run(write("scene.3ds", keyframedScene({"Box"}, {NodeSpec{0, "$$$DUMMY", 1, "Holder"}, box})));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("parent loops cut, these nodes made roots: 1 \"Box.A\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("parent loops cut, these nodes made roots: 1 \"Box.A\""), std::string::npos)
+        << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["segment"], nlohmann::json::parse(R"({"start": 0, "end": 100, "current": 5})"));
     EXPECT_EQ(j["nodes"], nlohmann::json::parse(R"([

@@ -79,7 +79,8 @@ inline void framedBox(Writer3ds& w, const std::string& name, const float frame[1
 
 // A scene: the boxes named in `meshes` (each with a turned and moved local frame) and a keyframer
 // holding `nodes` over the segment 0..100.
-inline std::vector<uint8_t> keyframedScene(const std::vector<std::string>& meshes, const std::vector<NodeSpec>& nodes) {
+inline std::vector<uint8_t> keyframedScene(const std::vector<std::string>& meshes,
+                                           const std::vector<NodeSpec>& nodes) {
     const float c = std::cos(0.5f), s = std::sin(0.5f);
     const float frame[12] = {c, s, 0, -s, c, 0, 0, 0, 1, 3, -2, 1};
     Writer3ds w;

@@ -32,7 +32,8 @@ Posed oursAt(const TGLAll3dsMesh& model, const TKeyframer& kf, float frame, bool
     for (const TKfPlacement& p : PlaceMeshes(kf, model, frame, ease)) {
         PoseVertices(*model.FMesh[size_t(p.Mesh)], p.Matrix, v);
         const TKfNode& n = kf.Nodes[size_t(p.Node)];
-        for (T3dpoint& q : v) q = {q.X / model.FMasterScale, q.Z / model.FMasterScale, q.Y / model.FMasterScale};
+        for (T3dpoint& q : v)
+            q = {q.X / model.FMasterScale, q.Z / model.FMasterScale, q.Y / model.FMasterScale};
         out[std::to_string(n.Id) + n.Name] = v;
     }
     return out;
@@ -119,7 +120,7 @@ void expectSameAsLib3ds(const std::string& path) {
 std::vector<std::string> realFilesWithKeyframer() {
     std::vector<std::string> files;
     for (const std::string& dir : {std::string(VTRL_TESTDATA_DIR) + "/real/3ds",
-                                  std::string(VTRL_SOURCE_DIR) + "/../shared/testdata/real/3ds"}) {
+                                   std::string(VTRL_SOURCE_DIR) + "/../shared/testdata/real/3ds"}) {
         if (!std::filesystem::is_directory(dir)) continue;
         for (const auto& e : std::filesystem::directory_iterator(dir))
             if (e.path().extension() == ".3ds" &&
@@ -127,23 +128,27 @@ std::vector<std::string> realFilesWithKeyframer() {
                     return std::filesystem::path(f).filename() == e.path().filename();
                 })) {
                 const TKeyframer kf = ReadKeyframer(e.path().string());
-                if (std::any_of(kf.Nodes.begin(), kf.Nodes.end(),
-                                [](const TKfNode& n) { return n.Type == TKfNodeType::Object && !n.IsDummy(); }))
+                if (std::any_of(kf.Nodes.begin(), kf.Nodes.end(), [](const TKfNode& n) {
+                        return n.Type == TKfNodeType::Object && !n.IsDummy();
+                    }))
                     files.push_back(e.path().string());
             }
     }
     return files;
 }
 
-
 // A box moved, turned, scaled and hidden over the segment with tension, continuity and bias.
 std::vector<NodeSpec> everyTrack(uint16_t flags) {
     NodeSpec box{0, "Box", 0xFFFF, "", {0.5f, 0.25f, -0.5f}};
     box.flags = flags;
-    box.pos = {{0, {}, {0, 0, 0}}, {30, {0.5f, 0, 0, 0, 0}, {4, 1, 0}}, {60, {0, 0.5f, 0.3f, 0, 0}, {2, 5, 1}},
+    box.pos = {{0, {}, {0, 0, 0}},
+               {30, {0.5f, 0, 0, 0, 0}, {4, 1, 0}},
+               {60, {0, 0.5f, 0.3f, 0, 0}, {2, 5, 1}},
                {100, {-0.3f, 0, -0.4f, 0, 0}, {0, 0, 3}}};
-    box.rot = {{0, {}, {0.3f, 0, 0, 1}}, {40, {0, 0, 0.6f, 0, 0}, {1.2f, 0, 1, 0}},
-               {70, {0.2f, -0.4f, 0, 0, 0}, {0.9f, 1, 1, 0}}, {100, {}, {2.0f, 0, 0, 1}}};
+    box.rot = {{0, {}, {0.3f, 0, 0, 1}},
+               {40, {0, 0, 0.6f, 0, 0}, {1.2f, 0, 1, 0}},
+               {70, {0.2f, -0.4f, 0, 0, 0}, {0.9f, 1, 1, 0}},
+               {100, {}, {2.0f, 0, 0, 1}}};
     box.scl = {{0, {}, {1, 1, 1}}, {50, {0, 0, 0.7f, 0, 0}, {2, 1, 0.5f}}, {100, {}, {1, 3, 1}}};
     box.hide = {{20, {}, {}}, {80, {}, {}}};
     return {box};
@@ -203,12 +208,11 @@ TEST(Keyframer, ease_moves_time_within_a_stretch) {
     TGLAll3dsMesh model;
     model.Load3DSFromFile(path);
     const TKeyframer kf = ReadKeyframer(path);
-    const struct {
-        float frame, plays;
-    } rows[] = {{10, 5}, {20, 20}, {30, 35}, {0, 0}, {40, 40}};
+    const struct { float frame, plays; } rows[] = {{10, 5}, {20, 20}, {30, 35}, {0, 0}, {40, 40}};
     for (const auto& r : rows) {
         size_t compared = 0;
-        EXPECT_LE(worstGap(oursAt(model, kf, r.frame, true), oursAt(model, kf, r.plays, false), compared), 1e-5f)
+        EXPECT_LE(worstGap(oursAt(model, kf, r.frame, true), oursAt(model, kf, r.plays, false), compared),
+                  1e-5f)
             << r.frame;
         EXPECT_EQ(compared, 1u);
     }
@@ -259,15 +263,21 @@ TEST(Keyframer, hostile_keyframers_are_read_within_bounds) {
         std::vector<NodeSpec> nodes;
         const char* warning;
     } rows[] = {
-        {"parent_loop", {NodeSpec{0, "Box", 2}, NodeSpec{1, "$$$DUMMY", 0, "X"}, NodeSpec{2, "$$$DUMMY", 1, "Y"}},
+        {"parent_loop",
+         {NodeSpec{0, "Box", 2}, NodeSpec{1, "$$$DUMMY", 0, "X"}, NodeSpec{2, "$$$DUMMY", 1, "Y"}},
          "parent loops cut, these nodes made roots: 1 \"$$$DUMMY.X\""},
         {"own_parent", one(NodeSpec{4, "Box", 4}), "parent loops cut, these nodes made roots: 4 \"Box\""},
-        {"missing_parent", one(NodeSpec{0, "Box", 77}), "parents naming no node, these nodes made roots: 0 \"Box\""},
-        {"keys_out_of_order", one(NodeSpec{0, "Box", 0xFFFF, "", {}, {{50, {}, {1, 0, 0}}, {10, {}, {2, 0, 0}}, {10, {}, {3, 0, 0}}}}),
+        {"missing_parent", one(NodeSpec{0, "Box", 77}),
+         "parents naming no node, these nodes made roots: 0 \"Box\""},
+        {"keys_out_of_order",
+         one(NodeSpec{
+             0, "Box", 0xFFFF, "", {}, {{50, {}, {1, 0, 0}}, {10, {}, {2, 0, 0}}, {10, {}, {3, 0, 0}}}}),
          "tracks with keys out of frame order"},
-        {"not_finite", one(NodeSpec{0, "Box", 0xFFFF, "", {nan, 0, 0}, {{0, {nan, inf, 0, 0, 0}, {inf, 0, nan}}}}),
+        {"not_finite",
+         one(NodeSpec{0, "Box", 0xFFFF, "", {nan, 0, 0}, {{0, {nan, inf, 0, 0, 0}, {inf, 0, nan}}}}),
          "values that are not finite numbers"},
-        {"zero_axis", one(NodeSpec{0, "Box", 0xFFFF, "", {}, {}, {{0, {}, {1, 0, 0, 0}}, {9, {}, {2, 0, 0, 0}}}}), ""},
+        {"zero_axis",
+         one(NodeSpec{0, "Box", 0xFFFF, "", {}, {}, {{0, {}, {1, 0, 0, 0}}, {9, {}, {2, 0, 0, 0}}}}), ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -276,8 +286,10 @@ TEST(Keyframer, hostile_keyframers_are_read_within_bounds) {
         const TKeyframer kf = ReadKeyframerFromStream(s);
         std::string all;
         for (const std::string& line : kf.Warnings) all += line + "\n";
-        if (*row.warning) EXPECT_NE(all.find(row.warning), std::string::npos) << all;
-        else EXPECT_TRUE(all.empty()) << all;
+        if (*row.warning)
+            EXPECT_NE(all.find(row.warning), std::string::npos) << all;
+        else
+            EXPECT_TRUE(all.empty()) << all;
         EXPECT_EQ(kf.Order.size(), kf.Nodes.size());
         TGLAll3dsMesh model;
         loadBytes(model, bytes);
@@ -294,13 +306,16 @@ TEST(Keyframer, oversized_cut_and_fuzzed_keyframers) {
     huge.chunk(MAIN3DS, [&] {
         huge.chunk(KEYF3DS, [&] {
             huge.chunk(KEYF_OBJDES, [&] {
-                huge.chunk(KEYF_POSTRACK, [&] { huge.u16(0).u32(0).u32(0).u32(0x7FFFFFFF).u32(1).u16(0).f32(1).f32(2).f32(3); });
+                huge.chunk(KEYF_POSTRACK, [&] {
+                    huge.u16(0).u32(0).u32(0).u32(0x7FFFFFFF).u32(1).u16(0).f32(1).f32(2).f32(3);
+                });
             });
         });
     });
     std::vector<uint8_t> cut = keyframedScene({"Box"}, everyTrack(0));
     cut.resize(cut.size() - 7);
-    const std::string fuzzed = std::string(VTRL_SOURCE_DIR) + "/../shared/testdata/fuzz/lib3ds_node_parent_loop.3ds";
+    const std::string fuzzed =
+        std::string(VTRL_SOURCE_DIR) + "/../shared/testdata/fuzz/lib3ds_node_parent_loop.3ds";
     std::vector<uint8_t> found;
     if (std::filesystem::exists(fuzzed)) {
         std::ifstream in(fuzzed, std::ios::binary);

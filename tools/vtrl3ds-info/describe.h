@@ -18,4 +18,5 @@ using ModelJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::
                                        std::uint64_t, float>;
 
 // What the model holds, in a fixed key order.
-ModelJson DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName, const TKeyframer& keyframer = {});
+ModelJson DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName,
+                        const TKeyframer& keyframer = {});

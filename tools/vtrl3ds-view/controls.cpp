@@ -79,8 +79,8 @@ std::string ViewerCaption(const std::string& File) {
         const int shown = static_cast<int>(std::floor(ViewState.Frame));
         if (ViewerKeyframed())  // the file's own frame numbers, over its segment
             std::snprintf(frame, sizeof frame, " - frame %d of %d..%d",
-                          static_cast<int>(ViewerKeyframerFrame(float(shown))), ViewScene.Keyframer.SegmentStart,
-                          ViewScene.Keyframer.SegmentEnd);
+                          static_cast<int>(ViewerKeyframerFrame(float(shown))),
+                          ViewScene.Keyframer.SegmentStart, ViewScene.Keyframer.SegmentEnd);
         else
             std::snprintf(frame, sizeof frame, " - frame %d of %d", shown, ViewScene.NumFrames);
         caption += frame;

@@ -14,10 +14,12 @@
 namespace {
 
 // The corners of the box lo..hi moved by m.
-void addCorners(const TKfMatrix& m, const T3dpoint& lo, const T3dpoint& hi, T3dpoint& min, T3dpoint& max, bool& any) {
+void addCorners(const TKfMatrix& m, const T3dpoint& lo, const T3dpoint& hi, T3dpoint& min, T3dpoint& max,
+                bool& any) {
     for (int i = 0; i < 8; ++i) {
         const T3dpoint c{i & 1 ? hi.X : lo.X, i & 2 ? hi.Y : lo.Y, i & 4 ? hi.Z : lo.Z};
-        const T3dpoint p{m[0] * c.X + m[4] * c.Y + m[8] * c.Z + m[12], m[1] * c.X + m[5] * c.Y + m[9] * c.Z + m[13],
+        const T3dpoint p{m[0] * c.X + m[4] * c.Y + m[8] * c.Z + m[12],
+                         m[1] * c.X + m[5] * c.Y + m[9] * c.Z + m[13],
                          m[2] * c.X + m[6] * c.Y + m[10] * c.Z + m[14]};
         if (!any) min = max = p, any = true;
         min = {std::min(min.X, p.X), std::min(min.Y, p.Y), std::min(min.Z, p.Z)};
@@ -31,7 +33,8 @@ void LoadViewerKeyframer(const std::string& File) {
     ViewScene.Keyframer = ReadKeyframerOf(*ViewScene.Model);
     for (const std::string& w : ViewScene.Keyframer.Warnings)
         std::fprintf(stderr, "vtrl3ds-view: %s: %s\n", Cp1252ToUtf8(File).c_str(), Cp1252ToUtf8(w).c_str());
-    ViewScene.Placements = PlaceMeshes(ViewScene.Keyframer, *ViewScene.Model, float(ViewScene.Keyframer.SegmentStart));
+    ViewScene.Placements =
+        PlaceMeshes(ViewScene.Keyframer, *ViewScene.Model, float(ViewScene.Keyframer.SegmentStart));
     if (ViewScene.Placements.empty()) return;
     const int64_t span = int64_t{ViewScene.Keyframer.SegmentEnd} - ViewScene.Keyframer.SegmentStart;
     ViewScene.NumFrames = static_cast<int32_t>(std::clamp<int64_t>(span + 1, 1, INT32_MAX));
@@ -48,14 +51,16 @@ float ViewerKeyframerFrame(float Frame) {
 
 void PoseViewerKeyframer(float Frame) {
     if (ViewerKeyframed())
-        ViewScene.Placements = PlaceMeshes(ViewScene.Keyframer, *ViewScene.Model, ViewerKeyframerFrame(Frame));
+        ViewScene.Placements =
+            PlaceMeshes(ViewScene.Keyframer, *ViewScene.Model, ViewerKeyframerFrame(Frame));
 }
 
 bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum) {
     bool any = false;
     for (const TKfPlacement& p : ViewScene.Placements) {
         const TGL3dsMesh& m = *ViewScene.Model->FMesh[size_t(p.Mesh)];
-        if (m.FNumIndices >= 3 && !m.FVertex.empty()) addCorners(p.Matrix, m.FMinimum, m.FMaximum, Minimum, Maximum, any);
+        if (m.FNumIndices >= 3 && !m.FVertex.empty())
+            addCorners(p.Matrix, m.FMinimum, m.FMaximum, Minimum, Maximum, any);
     }
     return any;
 }

@@ -141,8 +141,9 @@ void vectorTangents(const TKfTrack& t, int c, float ds[3], float dd[3]) {
     if (nb.p < 0 || nb.n < 0) {
         const int other = nb.p >= 0 ? nb.p : nb.n;
         for (int i = 0; i < 3; ++i) {
-            const float d = other < 0 ? 0 : nb.p >= 0 ? v[i] - t.Keys[size_t(other)].Value[i]
-                                                      : t.Keys[size_t(other)].Value[i] - v[i];
+            const float d = other < 0   ? 0
+                            : nb.p >= 0 ? v[i] - t.Keys[size_t(other)].Value[i]
+                                        : t.Keys[size_t(other)].Value[i] - v[i];
             ds[i] = dd[i] = d;
         }
         return;
@@ -271,10 +272,22 @@ TKfMatrix trs(const T3dpoint& p, const Quat& q, const T3dpoint& s) {
     const float wx = q[3] * xs, wy = q[3] * ys, wz = q[3] * zs;
     const float xx = q[0] * xs, xy = q[0] * ys, xz = q[0] * zs;
     const float yy = q[1] * ys, yz = q[1] * zs, zz = q[2] * zs;
-    return {(1 - (yy + zz)) * s.X, (xy + wz) * s.X, (xz - wy) * s.X, 0,
-            (xy - wz) * s.Y, (1 - (xx + zz)) * s.Y, (yz + wx) * s.Y, 0,
-            (xz + wy) * s.Z, (yz - wx) * s.Z, (1 - (xx + yy)) * s.Z, 0,
-            p.X, p.Y, p.Z, 1};
+    return {(1 - (yy + zz)) * s.X,
+            (xy + wz) * s.X,
+            (xz - wy) * s.X,
+            0,
+            (xy - wz) * s.Y,
+            (1 - (xx + zz)) * s.Y,
+            (yz + wx) * s.Y,
+            0,
+            (xz + wy) * s.Z,
+            (yz - wx) * s.Z,
+            (1 - (xx + yy)) * s.Z,
+            0,
+            p.X,
+            p.Y,
+            p.Z,
+            1};
 }
 
 TKfMatrix localMatrix(const TKfNode& n, float frame, bool eased, bool& hidden) {
@@ -315,7 +328,8 @@ std::vector<TKfNodePose> EvaluateKeyframer(const TKeyframer& Keyframer, float Fr
         const TKfNode& n = Keyframer.Nodes[size_t(i)];
         TKfNodePose& pose = poses[size_t(i)];
         pose.World = localMatrix(n, Frame, Ease, pose.Hidden);
-        if (n.Parent >= 0) pose.World = vtrl3ds_internal::kfMultiply(poses[size_t(n.Parent)].World, pose.World);
+        if (n.Parent >= 0)
+            pose.World = vtrl3ds_internal::kfMultiply(poses[size_t(n.Parent)].World, pose.World);
     }
     return poses;
 }

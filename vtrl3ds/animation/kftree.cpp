@@ -91,8 +91,10 @@ TKfMatrix inverseMeshMatrix(const TGL3dsMesh& m) {
     const T3dpoint r[3] = {det < 0 ? T3dpoint{-r0.X, -r0.Y, -r0.Z} : r0, r1, r2};
     TKfMatrix inv = diagonal(1, 1, 1);
     for (int row = 0; row < 3; ++row) {
-        inv[size_t(row)] = r[row].X * k, inv[size_t(4 + row)] = r[row].Y * k, inv[size_t(8 + row)] = r[row].Z * k;
-        inv[size_t(12 + row)] = -(inv[size_t(row)] * o.X + inv[size_t(4 + row)] * o.Y + inv[size_t(8 + row)] * o.Z);
+        inv[size_t(row)] = r[row].X * k, inv[size_t(4 + row)] = r[row].Y * k,
+        inv[size_t(8 + row)] = r[row].Z * k;
+        inv[size_t(12 + row)] =
+            -(inv[size_t(row)] * o.X + inv[size_t(4 + row)] * o.Y + inv[size_t(8 + row)] * o.Z);
     }
     return inv;
 }
@@ -121,7 +123,8 @@ void linkNodes(TKeyframer& kf) {
             missing += (missing.empty() ? "" : ", ") + nodeLabel(kf, static_cast<int32_t>(i));
     }
     const std::string cut = cutLoops(kf);
-    if (!cut.empty()) kf.Warnings.push_back("ReadKeyframer: parent loops cut, these nodes made roots: " + cut);
+    if (!cut.empty())
+        kf.Warnings.push_back("ReadKeyframer: parent loops cut, these nodes made roots: " + cut);
     if (!missing.empty())
         kf.Warnings.push_back("ReadKeyframer: parents naming no node, these nodes made roots: " + missing);
     orderByDepth(kf);
@@ -145,7 +148,8 @@ std::vector<TKfPlacement> PlaceMeshes(const TKeyframer& Keyframer, const TGLAll3
         const TGL3dsMesh& m = *Model.FMesh[size_t(mesh->second)];
         TKfMatrix world = kfMultiply(poses[i].World, translation(-n.Pivot.X, -n.Pivot.Y, -n.Pivot.Z));
         world = kfMultiply(world, kfMultiply(inverseMeshMatrix(m), loadedToFile(m, scale)));
-        placements.push_back({mesh->second, static_cast<int32_t>(i), kfMultiply(fileToModel, world), poses[i].Hidden});
+        placements.push_back(
+            {mesh->second, static_cast<int32_t>(i), kfMultiply(fileToModel, world), poses[i].Hidden});
     }
     return placements;
 }
@@ -163,13 +167,20 @@ void PoseVertices(const TGL3dsMesh& Mesh, const TKfMatrix& M, std::vector<T3dpoi
 
 std::string KfNodeTypeName(const TKfNode& Node) {
     switch (Node.Type) {
-        case TKfNodeType::Ambient: return "ambient";
-        case TKfNodeType::Object: return Node.IsDummy() ? "dummy" : "object";
-        case TKfNodeType::Camera: return "camera";
-        case TKfNodeType::CameraTarget: return "camera target";
-        case TKfNodeType::Light: return "light";
-        case TKfNodeType::Spotlight: return "spotlight";
-        case TKfNodeType::LightTarget: return "light target";
+        case TKfNodeType::Ambient:
+            return "ambient";
+        case TKfNodeType::Object:
+            return Node.IsDummy() ? "dummy" : "object";
+        case TKfNodeType::Camera:
+            return "camera";
+        case TKfNodeType::CameraTarget:
+            return "camera target";
+        case TKfNodeType::Light:
+            return "light";
+        case TKfNodeType::Spotlight:
+            return "spotlight";
+        case TKfNodeType::LightTarget:
+            return "light target";
     }
     return "object";
 }

@@ -79,14 +79,23 @@ struct Repairs {
 TKfNodeType nodeType(uint16_t id, bool& known) {
     known = true;
     switch (id) {
-        case KEYF_AMBIENTDES: return TKfNodeType::Ambient;
-        case KEYF_OBJDES: return TKfNodeType::Object;
-        case KEYF_CAMERADES: return TKfNodeType::Camera;
-        case KEYF_TARGETDES: return TKfNodeType::CameraTarget;
-        case KEYF_LIGHTDES: return TKfNodeType::Light;
-        case KEYF_SPOTDES: return TKfNodeType::Spotlight;
-        case KEYF_LTARGETDES: return TKfNodeType::LightTarget;
-        default: known = false; return TKfNodeType::Object;
+        case KEYF_AMBIENTDES:
+            return TKfNodeType::Ambient;
+        case KEYF_OBJDES:
+            return TKfNodeType::Object;
+        case KEYF_CAMERADES:
+            return TKfNodeType::Camera;
+        case KEYF_TARGETDES:
+            return TKfNodeType::CameraTarget;
+        case KEYF_LIGHTDES:
+            return TKfNodeType::Light;
+        case KEYF_SPOTDES:
+            return TKfNodeType::Spotlight;
+        case KEYF_LTARGETDES:
+            return TKfNodeType::LightTarget;
+        default:
+            known = false;
+            return TKfNodeType::Object;
     }
 }
 
@@ -120,11 +129,14 @@ void orderKeys(std::vector<TKfKey>& keys, Repairs& r) {
     for (const TKfKey& k : keys) {
         auto at = std::lower_bound(sorted.begin(), sorted.end(), k.Frame,
                                    [](const TKfKey& a, int32_t f) { return a.Frame < f; });
-        if (at != sorted.end() && at->Frame == k.Frame) *at = k;
-        else sorted.insert(at, k);
+        if (at != sorted.end() && at->Frame == k.Frame)
+            *at = k;
+        else
+            sorted.insert(at, k);
     }
     if (sorted.size() != keys.size() ||
-        !std::is_sorted(keys.begin(), keys.end(), [](const TKfKey& a, const TKfKey& b) { return a.Frame < b.Frame; }))
+        !std::is_sorted(keys.begin(), keys.end(),
+                        [](const TKfKey& a, const TKfKey& b) { return a.Frame < b.Frame; }))
         ++r.order;
     keys = std::move(sorted);
 }
@@ -163,18 +175,36 @@ void readTrack(Cursor c, TKfTrack& t, int values, float fallback, Repairs& r) {
 void readNodeChunk(uint16_t id, Cursor body, TKfNode& node, Repairs& r) {
     bool ok = true;
     switch (id) {
-        case KEYF_NODE_ID: ok = body.u16(node.Id); break;
-        case KEYF_OBJHIERARCH:
-            ok = body.str(node.Name) && body.u16(node.Flags1) && body.u16(node.Flags2) && body.u16(node.ParentId);
+        case KEYF_NODE_ID:
+            ok = body.u16(node.Id);
             break;
-        case KEYF_OBJINSTANCE: ok = body.str(node.Instance); break;
-        case KEYF_OBJPIVOT: ok = body.point(node.Pivot); break;
-        case KEYF_OBJBOUNDBOX: ok = body.point(node.BoxMin) && body.point(node.BoxMax); break;
-        case KEYF_POSTRACK: readTrack(body, node.Position, 3, 0, r); break;
-        case KEYF_ROTTRACK: readTrack(body, node.Rotation, 4, 0, r); break;
-        case KEYF_SCLTRACK: readTrack(body, node.Scale, 3, 1, r); break;
-        case KEYF_HIDETRACK: readTrack(body, node.Hide, 0, 0, r); break;
-        default: break;
+        case KEYF_OBJHIERARCH:
+            ok = body.str(node.Name) && body.u16(node.Flags1) && body.u16(node.Flags2) &&
+                 body.u16(node.ParentId);
+            break;
+        case KEYF_OBJINSTANCE:
+            ok = body.str(node.Instance);
+            break;
+        case KEYF_OBJPIVOT:
+            ok = body.point(node.Pivot);
+            break;
+        case KEYF_OBJBOUNDBOX:
+            ok = body.point(node.BoxMin) && body.point(node.BoxMax);
+            break;
+        case KEYF_POSTRACK:
+            readTrack(body, node.Position, 3, 0, r);
+            break;
+        case KEYF_ROTTRACK:
+            readTrack(body, node.Rotation, 4, 0, r);
+            break;
+        case KEYF_SCLTRACK:
+            readTrack(body, node.Scale, 3, 1, r);
+            break;
+        case KEYF_HIDETRACK:
+            readTrack(body, node.Hide, 0, 0, r);
+            break;
+        default:
+            break;
     }
     if (!ok) ++r.cut;
     for (T3dpoint* p : {&node.Pivot, &node.BoxMin, &node.BoxMax}) {
@@ -255,7 +285,8 @@ TKeyframer ReadKeyframerFromStream(TStream& Stream) {
     readKeyframerBody(Cursor{bytes.data(), bytes.size()}, kf, r);
     warn(kf, r.cut, "chunks cut short or malformed; what they held before the cut is kept");
     warn(kf, r.keyCounts, "key counts larger than their track chunk; the keys that fit are read");
-    warn(kf, r.order, "tracks with keys out of frame order or on one frame; sorted, the last key on a frame kept");
+    warn(kf, r.order,
+         "tracks with keys out of frame order or on one frame; sorted, the last key on a frame kept");
     warn(kf, r.notFinite, "values that are not finite numbers; replaced by 0 (1 for scale)");
     vtrl3ds_internal::linkNodes(kf);
     for (TKfNode& n : kf.Nodes) vtrl3ds_internal::accumulateRotations(n.Rotation);

@@ -113,7 +113,7 @@ void drawModel(TGLAll3dsMesh& model) {
     // back turns them counter-clockwise.
     glEnable(GL_CULL_FACE);
     glCullFace(model.FType == Mesh3DS ? GL_BACK : GL_FRONT);
-    if (ViewerKeyframed())
+    if (ViewerKeyframed() && model.FDisplayList == 0)
         DrawViewerPlacements(model);
     else
         model.Render();

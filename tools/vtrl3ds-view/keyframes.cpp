@@ -1,6 +1,7 @@
 // The viewer's 3DS keyframer playback: the file's keyframer read beside the model, its segment
-// played as the viewer's frames 1 .. N, every mesh drawn where its nodes place it at the frame
-// shown (once per instance, hidden nodes left out), meshes no node names drawn as loaded. The
+// played as the viewer's frames 1 .. N when its nodes move, every mesh drawn where its nodes place
+// it at the frame shown (once per instance, hidden nodes left out), meshes no node names drawn as
+// loaded; a scene that does not move is recorded once. The
 // keyframer's repairs are printed as warnings on standard error; nothing here fails.
 #include <GL/gl.h>
 
@@ -27,6 +28,14 @@ void addCorners(const TKfMatrix& m, const T3dpoint& lo, const T3dpoint& hi, T3dp
     }
 }
 
+// True when some node's tracks change over the segment.
+bool moves(const TKeyframer& kf) {
+    return std::any_of(kf.Nodes.begin(), kf.Nodes.end(), [](const TKfNode& n) {
+        return n.Position.Keys.size() > 1 || n.Rotation.Keys.size() > 1 || n.Scale.Keys.size() > 1 ||
+               !n.Hide.Keys.empty();
+    });
+}
+
 }  // namespace
 
 void LoadViewerKeyframer(const std::string& File) {
@@ -35,7 +44,7 @@ void LoadViewerKeyframer(const std::string& File) {
         std::fprintf(stderr, "vtrl3ds-view: %s: %s\n", Cp1252ToUtf8(File).c_str(), Cp1252ToUtf8(w).c_str());
     ViewScene.Placements =
         PlaceMeshes(ViewScene.Keyframer, *ViewScene.Model, float(ViewScene.Keyframer.SegmentStart));
-    if (ViewScene.Placements.empty()) return;
+    if (ViewScene.Placements.empty() || !moves(ViewScene.Keyframer)) return;
     const int64_t span = int64_t{ViewScene.Keyframer.SegmentEnd} - ViewScene.Keyframer.SegmentStart;
     ViewScene.NumFrames = static_cast<int32_t>(std::clamp<int64_t>(span + 1, 1, INT32_MAX));
     ViewScene.FrameRate = 30;  // 3DS files store no rate
@@ -63,6 +72,15 @@ bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum) {
             addCorners(p.Matrix, m.FMinimum, m.FMaximum, Minimum, Maximum, any);
     }
     return any;
+}
+
+void RetainViewerPlacements(TGLAll3dsMesh& Model) {
+    const GLuint list = glGenLists(1);
+    if (list == 0) return;
+    glNewList(list, GL_COMPILE);
+    DrawViewerPlacements(Model);
+    glEndList();
+    Model.FDisplayList = static_cast<int32_t>(list);  // deleted with the model
 }
 
 void DrawViewerPlacements(TGLAll3dsMesh& Model) {

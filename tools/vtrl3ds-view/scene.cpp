@@ -114,7 +114,12 @@ void PrepareViewerScene() {
 
 // What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
 void RetainViewerScene() {
-    // Keyframed meshes move one by one: they are drawn mesh by mesh, never from one recording.
-    if (ViewScene.Triangles > 0 && ViewScene.Model->FDisplayList == 0 && !ViewerKeyframed())
-        ViewScene.Model->CompileDisplayList();
+    // Meshes placed by keyframer nodes are recorded where the nodes place them, and only when
+    // they do not move.
+    TGLAll3dsMesh& model = *ViewScene.Model;
+    if (ViewScene.Triangles == 0 || model.FDisplayList != 0) return;
+    if (!ViewerKeyframed())
+        model.CompileDisplayList();
+    else if (ViewScene.NumFrames <= 1)
+        RetainViewerPlacements(model);
 }

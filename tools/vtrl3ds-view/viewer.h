@@ -74,7 +74,7 @@ void RetainViewerScene();
 void SetViewerFrame(float Frame);
 
 // 3DS keyframer playback (keyframes.cpp): reads the keyframer of the loaded 3DS model and, when
-// its nodes place meshes, plays its segment as frames 1 .. N at 30 frames per second.
+// its nodes place meshes and move, plays its segment as frames 1 .. N at 30 frames per second.
 void LoadViewerKeyframer(const std::string& File);
 // True when the keyframer's nodes place the model's meshes.
 bool ViewerKeyframed();
@@ -86,6 +86,8 @@ void PoseViewerKeyframer(float Frame);
 bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum);
 // Draws every placement (instances again, hidden nodes not), then the meshes no node places.
 void DrawViewerPlacements(TGLAll3dsMesh& Model);
+// Records DrawViewerPlacements into the model's display list (a scene whose nodes do not move).
+void RetainViewerPlacements(TGLAll3dsMesh& Model);
 
 // A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
 uint32_t LoadViewerTexture(const std::string& Path);

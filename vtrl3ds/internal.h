@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -89,6 +90,16 @@ TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model);
 // FSkinVertex and FSkinNormal := the bone-space positions and normals moved by their bones'
 // FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values.
 void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton);
+
+// CalcVNormals and TGL3dsMesh::CalculateSize of one mesh with triangles, in one walk over its faces
+// where every corner names a vertex; scratch is room the walk reuses from mesh to mesh
+// (calcvnormals.cpp).
+void normalsAndSize(TGL3dsMesh& mesh, std::vector<float>& scratch);
+// The 3DS load's passes, MoveToPivot to CalculateRenderOrder, taken mesh by mesh (load3dstail.cpp).
+void finish3dsPasses(TGLAll3dsMesh& model);
+// Lowers Minimum and raises Maximum component by component to take in P, as CalculateSize merges
+// boxes (calculatesize.cpp).
+void widenBox(T3dpoint& Minimum, T3dpoint& Maximum, const T3dpoint& P);
 
 // For models whose files carry their own normals (MilkShape text, binary): triangles brought to
 // the library's clockwise winding, face normals from the file's normals where usable, computed

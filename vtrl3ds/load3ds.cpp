@@ -12,6 +12,7 @@
 
 #include "vtrl3ds/chunks.h"
 #include "vtrl3ds/errors.h"
+#include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
 
@@ -549,11 +550,7 @@ void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {
     if (FMasterScale == 0.0f) FMasterScale = 1.0f;
     ChunkWalker(*this, Stream).run();
 
-    MoveToPivot();
-    CalculateScale();
-    CalcVNormals();
-    CalculateSize();
-    CalculateRenderOrder();
+    vtrl3ds_internal::finish3dsPasses(*this);
     for (int32_t i = 0; i < FNumMaterials && static_cast<size_t>(i) < FMaterial.size(); ++i)
         FMaterial[static_cast<size_t>(i)]->UpdateTexture();
     for (size_t i = 0; i < FMesh.size() && i < static_cast<size_t>(FNumMeshes); ++i)

@@ -40,8 +40,8 @@ bool recreateWith(Window& w, const GlRequest& r) {
     applyGlAttributes(r);
     const Uint32 flags =
         SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) | frameFlags(w.style);
-    SDL_Window* made =
-        SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y, w.width, w.height, flags);
+    SDL_Window* made = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y,
+                                        w.width, w.height, flags);
     if (!made) return false;
     if (w.sdl) SDL_DestroyWindow(w.sdl);
     w.sdl = made;

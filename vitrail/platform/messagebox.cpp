@@ -48,8 +48,12 @@ int32_t showWithSdl(const MessageBoxRecord& box) {
 }  // namespace
 
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
-    MessageBoxRecord box{
-        owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text), Cp1252ToUtf8(caption), type};
+    MessageBoxRecord box{owner,
+                         text ? text : "",
+                         caption ? caption : "",
+                         vitrail_platform::Cp1252ToUtf8(text),
+                         vitrail_platform::Cp1252ToUtf8(caption),
+                         type};
     gShown.push_back(box);
     if (gAnswer) return gAnswer(box);
     return showWithSdl(box);

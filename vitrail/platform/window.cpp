@@ -251,7 +251,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
     Window w = windowRecord(className, caption, style, x, y, width, height, parent);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | frameFlags(style);
     applyGlAttributes(w.gl);
-    w.sdl = SDL_CreateWindow(Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height, flags);
+    w.sdl = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height,
+                             flags);
     if (!w.sdl) {
         SDL_Log("window could not be created: %s", SDL_GetError());
         return 0;
@@ -342,7 +343,7 @@ BOOL SetWindowTextA(HWND wnd, const char* text) {
     Window* w = findWindow(wnd);
     if (!w) return 0;
     w->caption = text ? text : "";
-    if (w->sdl) SDL_SetWindowTitle(w->sdl, Cp1252ToUtf8(w->caption.c_str()).c_str());
+    if (w->sdl) SDL_SetWindowTitle(w->sdl, vitrail_platform::Cp1252ToUtf8(w->caption.c_str()).c_str());
     return 1;
 }
 

@@ -12,8 +12,8 @@
 
 #include "vtrl3ds/chunks.h"
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/stream.h"
 
 namespace {
@@ -550,9 +550,7 @@ void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {
     if (FMasterScale == 0.0f) FMasterScale = 1.0f;
     ChunkWalker(*this, Stream).run();
 
-    vtrl3ds_internal::finish3dsPasses(*this);
-    for (int32_t i = 0; i < FNumMaterials && static_cast<size_t>(i) < FMaterial.size(); ++i)
-        FMaterial[static_cast<size_t>(i)]->UpdateTexture();
+    vtrl3ds_internal::finishLoad(*this, vtrl3ds_internal::NormalSource::Computed);
     for (size_t i = 0; i < FMesh.size() && i < static_cast<size_t>(FNumMeshes); ++i)
         FMesh[i]->FId = static_cast<int32_t>(i + 1);
 }

@@ -1,10 +1,13 @@
-// The 3DS load's post-processing: MoveToPivot, CalculateScale, CalcVNormals, CalculateSize and
-// CalculateRenderOrder with their results, bit for bit, but taken mesh by mesh, so that each
-// mesh's arrays are walked while they are still in the cache. Reports nothing.
+// The load tail every model loader ends with (see private/loading.h): normals, the boxes, the
+// render order and the materials' texture hook, in that order. Computed normals come after the
+// pivot and the master scale, and these four passes are taken mesh by mesh, so that each mesh's
+// arrays are walked while they are still in the cache, with the results of MoveToPivot,
+// CalculateScale, CalcVNormals and CalculateSize run one after the other, bit for bit. Reports
+// nothing.
 #include <vector>
 
-#include "vtrl3ds/internal.h"
-#include "vtrl3ds/model.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/loading.h"
 
 using namespace vtrl3ds_internal;
 
@@ -23,9 +26,7 @@ void pivotAndScale(TGL3dsMesh& mesh, float scale) {
     for (; i < floats; ++i) f[i] = (f[i] - pattern[i % 3]) * scale;
 }
 
-}  // namespace
-
-void vtrl3ds_internal::finish3dsPasses(TGLAll3dsMesh& model) {
+void computedNormals(TGLAll3dsMesh& model) {
     model.FMinimum = model.FMaximum = {0, 0, 0};
     std::vector<float> scratch;
     for (size_t i = 0; i < meshCount(model); ++i) {
@@ -37,5 +38,18 @@ void vtrl3ds_internal::finish3dsPasses(TGLAll3dsMesh& model) {
         widenBox(model.FMinimum, model.FMaximum, mesh->FMinimum);
         widenBox(model.FMinimum, model.FMaximum, mesh->FMaximum);
     }
+}
+
+}  // namespace
+
+void vtrl3ds_internal::finishLoad(TGLAll3dsMesh& model, NormalSource normals) {
+    if (normals == NormalSource::Computed) {
+        computedNormals(model);
+    } else {
+        adoptFileNormals(model);
+        model.CalculateSize();
+    }
     model.CalculateRenderOrder();
+    for (TGL3dsMaterial* material : model.FMaterial)
+        if (material) material->UpdateTexture();
 }

@@ -1,18 +1,38 @@
-// Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
-// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports
-// failure; GL errors are not queried. No index is followed unchecked: a face naming a vertex beyond the list
-// is not drawn, a face without a material index is drawn with the state in force, and a face without a face
-// normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
+// Mesh and material rendering in GL immediate mode: the material's Apply (which binds the
+// material's texture), the mesh and model Render, and the GL deletes the model's destructors call. Nothing
+// reports failure; GL errors are not queried. No index is followed unchecked: a face naming a vertex beyond
+// the list is not drawn, a face without a material index is drawn with the state in force, and a face without
+// a face normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
 // material run at a time, with the posed vertex normals.
 #include <GL/gl.h>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/glrelease.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 
 using namespace vtrl3ds_internal;
 
-bool IgnoreMaterials = false;
+namespace {
+
+void deleteTexture(uint32_t name) {
+    const GLuint texture = name;
+    glDeleteTextures(1, &texture);
+}
+
+void deleteList(uint32_t list) {
+    glDeleteLists(list, 1);
+}
+
+// Installed during static initialisation: any program that draws a model links this file, and so
+// its models' destructors release their GL objects. A program that never draws made none.
+const bool glReleaseInstalled = (installGLRelease(), true);
+
+}  // namespace
+
+void vtrl3ds_internal::installGLRelease() {
+    glRelease() = {deleteTexture, deleteList};
+}
 
 void TGL3dsMaterial::Apply() const {
     if (IgnoreMaterials) return;
@@ -40,10 +60,6 @@ void TGL3dsMaterial::Apply() const {
         glDisable(GL_CULL_FACE);
     else
         glEnable(GL_CULL_FACE);
-}
-
-void TGL3dsMaterial::UpdateTexture() {
-    if (FHasTextureMap) FDetailTex = 0;
 }
 
 namespace {

@@ -1,12 +1,13 @@
 // Post-processing pass CalcVNormals: per-face normals, per-vertex normals (the last face using a
 // vertex wins; nothing is averaged) and normal indices equal to the vertex indices. Reports
 // nothing; a face naming a vertex beyond the list keeps a zero normal and writes no vertex normal.
-// Also the walk that gives a mesh its normals and its box at once (the 3DS load's tail).
+// Also the walk that gives a mesh its normals and its box at once (the 3DS load tail).
 #include <cstring>
 #include <vector>
 
-#include "vtrl3ds/cornerbox.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/cornerbox.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 

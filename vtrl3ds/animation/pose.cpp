@@ -11,7 +11,9 @@
 #endif
 
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -127,12 +129,6 @@ void setTranslation(clsMatrix& m, const T3dpoint& p) {
 }
 
 }  // namespace
-
-TGLSkeleton* vtrl3ds_internal::currentSkeleton(const TGLAll3dsMesh& model) {
-    const int32_t s = model.FCurrentGLSkeleton;
-    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size()) return nullptr;
-    return model.FSkeleton[static_cast<size_t>(s)];
-}
 
 namespace {
 
@@ -257,7 +253,7 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
 }
 
 void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
-    TGLSkeleton* skeleton = currentSkeleton(*this);
+    TGLSkeleton* skeleton = CurrentSkeleton(*this);
     if (!skeleton) return;
     skeleton->AdvanceAnimation(Frame);
     for (size_t i = 0; i < meshCount(*this); ++i)

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/glrelease.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 
@@ -60,6 +61,7 @@ void TGLAll3dsMesh::CompileDisplayList() {
     FDisplayList = 0;
     const GLuint list = glGenLists(1);
     if (list == 0) return;
+    installGLRelease();
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);

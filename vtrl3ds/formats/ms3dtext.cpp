@@ -132,19 +132,13 @@ NumberStatus parseInt32(std::string_view s, int32_t& value) {
 }
 
 NumberStatus parseFloat(std::string_view s, char separator, float& value) {
-    // The usual field ("-12.5", "0.000000"): with a point as separator, a text that opens with a
-    // digit (after a minus) and that std::from_chars reads whole has the grammar above. Anything
-    // else takes the full path, which also tells an invalid text from an out-of-range one.
-    const size_t digitAt = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (separator == '.' && digitAt < s.size() && isDigit(s[digitAt])) {
-        float f = 0;
-        const auto r = std::from_chars(s.data(), s.data() + s.size(), f);
-        if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
-            value = f;
-            return NumberStatus::ok;
-        }
-    }
+    // The usual field ("-12.5", "0.000000") is read whole in its plain form. Anything else takes
+    // the full path, which also tells an invalid text from an out-of-range one.
     float f = 0;
+    if (!s.empty() && plainDecimal(s.data(), s.data() + s.size(), separator, f) == s.size()) {
+        value = f;
+        return NumberStatus::ok;
+    }
     const NumberStatus status = convertReal(s, separator, f);
     // Files written with the point (as the format's own writers always do) load under a comma
     // locale too: the point is accepted wherever the locale's separator is.

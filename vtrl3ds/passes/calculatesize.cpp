@@ -1,8 +1,8 @@
 // Post-processing pass CalculateSize: each mesh's bounding box over the vertices its faces use,
 // and the model's box, which starts at the origin and so always contains it. Reports nothing;
-// corners naming a vertex beyond the list are passed over. Also owns the corner box (cornerbox.h).
+// corners naming a vertex beyond the list are passed over. Also owns the corner box (private/lanes.h).
 #include "vtrl3ds/private/checked.h"
-#include "vtrl3ds/private/cornerbox.h"
+#include "vtrl3ds/private/lanes.h"
 #include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
 

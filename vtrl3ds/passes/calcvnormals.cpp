@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "vtrl3ds/private/checked.h"
-#include "vtrl3ds/private/cornerbox.h"
+#include "vtrl3ds/private/lanes.h"
 #include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
@@ -41,36 +41,6 @@ void checkedNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices) {
 }
 
 #if defined(VTRL3DS_LANES)
-
-// Four points as loaded, one register per axis.
-struct Axes {
-    __m128 x, y, z;
-};
-
-inline __attribute__((always_inline)) Axes axes(__m128 a, __m128 b, __m128 c, __m128 d) {
-    _MM_TRANSPOSE4_PS(a, b, c, d);
-    return {a, b, c};
-}
-
-// CalcNormalVector of four triangles, lane by lane with the same single-precision operations in
-// the same order, so that every lane is the scalar result bit for bit.
-inline __attribute__((always_inline)) Axes faceNormals(const Axes& p1, const Axes& p2, const Axes& p3) {
-    const __m128 ax = _mm_sub_ps(p1.x, p2.x), ay = _mm_sub_ps(p1.y, p2.y), az = _mm_sub_ps(p1.z, p2.z);
-    const __m128 bx = _mm_sub_ps(p1.x, p3.x), by = _mm_sub_ps(p1.y, p3.y), bz = _mm_sub_ps(p1.z, p3.z);
-    const __m128 cx = _mm_sub_ps(_mm_mul_ps(ay, bz), _mm_mul_ps(az, by));
-    const __m128 cy = _mm_sub_ps(_mm_mul_ps(az, bx), _mm_mul_ps(ax, bz));
-    const __m128 cz = _mm_sub_ps(_mm_mul_ps(ax, by), _mm_mul_ps(ay, bx));
-    const __m128 length =
-        _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(cx, cx), _mm_mul_ps(cy, cy)), _mm_mul_ps(cz, cz)));
-    // Normalize leaves a vector whose length is not greater than 0 (or NaN) as it is.
-    const __m128 divide = _mm_cmpgt_ps(length, _mm_setzero_ps());
-    const __m128 sign = _mm_set1_ps(-0.0f);
-    const auto unit = [&](__m128 c) {
-        const __m128 n = _mm_or_ps(_mm_and_ps(divide, _mm_div_ps(c, length)), _mm_andnot_ps(divide, c));
-        return _mm_xor_ps(n, sign);
-    };
-    return {unit(cx), unit(cy), unit(cz)};
-}
 
 // The box of CalculateSize gathered one corner per lane (each lane keeps the pass's rule for the
 // corners it is given), from four faces' corners at a time.
@@ -122,9 +92,7 @@ inline __m128 pointAt(const Arrays& a, uint16_t v) {
     return _mm_load_ps(a.point + 4 * size_t{v});
 }
 
-// The normals of faces face .. face + 3, and their corners into the box when Box is set. Each
-// face normal is stored 16 bytes wide, the spare lane landing on the next face's X, which the
-// next store (or the next step) writes again; the last face walked exactly.
+// The normals of faces face .. face + 3, and their corners into the box when Box is set.
 template <bool Box>
 inline __attribute__((always_inline)) void fourFaces(const Arrays& a, size_t face, LaneBox& box) {
     const uint16_t* c = a.corner + 3 * face;
@@ -133,16 +101,9 @@ inline __attribute__((always_inline)) void fourFaces(const Arrays& a, size_t fac
     const Axes p3 = axes(pointAt(a, c[2]), pointAt(a, c[5]), pointAt(a, c[8]), pointAt(a, c[11]));
     if constexpr (Box) box.add(p1), box.add(p2), box.add(p3);
     const Axes n = faceNormals(p1, p2, p3);
-    __m128 r[4] = {n.x, n.y, n.z, _mm_setzero_ps()};
-    _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
-    T3dpoint* out = a.faceNormal + face;
-    _mm_storeu_ps(&out[0].X, r[0]);
-    _mm_storeu_ps(&out[1].X, r[1]);
-    _mm_storeu_ps(&out[2].X, r[2]);
-    if (face + 4 < a.faces)
-        _mm_storeu_ps(&out[3].X, r[3]);
-    else
-        storePoint(out[3], r[3]);
+    __m128 r[4];
+    points(n, r);
+    storeFour(a.faceNormal + face, r, face + 4 >= a.faces);
 #pragma GCC unroll 12
     for (int k = 0; k < 12; ++k) _mm_store_ps(a.normal + 4 * size_t{c[k]}, r[k / 3]);
 }

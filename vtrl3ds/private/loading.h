@@ -34,7 +34,9 @@ void widenBox(T3dpoint& Minimum, T3dpoint& Maximum, const T3dpoint& P);
 void adoptFileNormals(TGLAll3dsMesh& model);
 
 // FSkinVertex and FSkinNormal := the bone-space positions and normals moved by their bones'
-// FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values.
-void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton);
+// FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values. With
+// pastCache the posed arrays are written without passing through the cache (for models whose
+// posed arrays would not fit in it anyway).
+void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton, bool pastCache = false);
 
 }  // namespace vtrl3ds_internal

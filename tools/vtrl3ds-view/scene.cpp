@@ -101,12 +101,10 @@ void SetViewerFrame(float Frame) {
     if (ViewScene.Skeleton) ViewScene.Model->AdvanceAnimation(ViewState.Frame);
 }
 
+// What never moves is drawn from buffer objects made once, before the first frame; skinned meshes
+// from their posed arrays.
 void PrepareViewerScene() {
     if (!ViewScene.Motion) ViewScene.Model->LoadTextures(LoadViewerTexture);
+    if (ViewScene.Triangles > 0) ViewScene.Buffers = BuildViewerBuffers(*ViewScene.Model);
     SetViewerFrame(ViewState.Frame);
-}
-
-// What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
-void RetainViewerScene() {
-    if (ViewScene.Triangles > 0 && ViewScene.Model->FDisplayList == 0) ViewScene.Model->CompileDisplayList();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -25,6 +26,29 @@ extern const char* const ViewerUsage;  // the usage text printed for a wrong com
 // Fills Options from argv; false with the reason in Error when the command line is wrong.
 bool ParseViewerCommandLine(int argc, const char* const* argv, TViewerOptions& Options, std::string& Error);
 
+// One static mesh in GL buffer objects: its vertices, its triangles' indices, and the runs of
+// triangles drawn after one material change each (Material null: the state in force).
+struct TViewerMeshBuffers {
+    struct Run {
+        TGL3dsMaterial* Material;
+        size_t Offset;  // in bytes into the index buffer
+        int32_t Count;  // indices
+    };
+    uint32_t VertexBuffer = 0, IndexBuffer = 0;
+    uint32_t IndexType = 0;  // GL_UNSIGNED_SHORT or GL_UNSIGNED_INT
+    std::vector<Run> Runs;
+};
+
+// The static meshes of a scene in buffer objects, by their index in FMesh (nothing for a mesh the
+// library draws itself: a skinned one). Deletes its buffers.
+struct TViewerBuffers {
+    std::vector<TViewerMeshBuffers> Meshes;
+    TViewerBuffers() = default;
+    TViewerBuffers(const TViewerBuffers&) = delete;
+    TViewerBuffers& operator=(const TViewerBuffers&) = delete;
+    ~TViewerBuffers();
+};
+
 // The loaded scene.
 struct TViewerScene {
     std::unique_ptr<TGLAll3dsMesh> Model;  // owns meshes, materials and skeletons
@@ -37,6 +61,7 @@ struct TViewerScene {
     bool Extended = false;                 // the box is more than one point
     int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
     float FrameRate = 30;                  // frames per second of playback
+    std::unique_ptr<TViewerBuffers> Buffers;  // the static meshes, once the GL context exists
 };
 
 // View and playback state, changed by the controls.
@@ -61,11 +86,13 @@ extern TViewerState ViewState;
 void LoadViewerScene(const std::string& File);
 // True when the scene holds something to draw (triangles, or bones).
 bool ViewerSceneHasGeometry();
-// Once the GL context exists: loads the texture maps and poses the first frame.
+// Once the GL context exists: loads the texture maps, puts the static meshes in buffer objects and
+// poses the first frame.
 void PrepareViewerScene();
-// Records the static meshes' drawing once (after the first frame is shown: recording a large model
-// takes longer than drawing it once immediately).
-void RetainViewerScene();
+// The static meshes of Model in buffer objects (buffers.cpp); null when the GL has none.
+std::unique_ptr<TViewerBuffers> BuildViewerBuffers(const TGLAll3dsMesh& Model);
+// Draws Model as TGLAll3dsMesh::Render would: static meshes from Buffers, skinned ones by the library.
+void DrawViewerBuffers(TGLAll3dsMesh& Model, const TViewerBuffers& Buffers);
 // Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
 void SetViewerFrame(float Frame);
 

@@ -15,14 +15,18 @@ using namespace vtrl3ds_internal;
 
 namespace {
 
-// The arrays sized as the pass leaves them and the normal indices copied; the corners to walk.
-size_t prepare(TGL3dsMesh& mesh) {
-    mesh.FVNormal.resize(static_cast<size_t>(std::max(mesh.FNumVertex, 0)));
+// The normal indices as the pass leaves them; the corners to walk.
+size_t copyIndices(TGL3dsMesh& mesh) {
     mesh.FNormalIndices.resize(static_cast<size_t>(mesh.FNumIndices));
-    mesh.FaceNormal.resize(static_cast<size_t>(mesh.FNumIndices / 3));
     const size_t corners = std::min(cornerCount(mesh), mesh.FNormalIndices.size());
     if (corners > 0) std::memcpy(mesh.FNormalIndices.data(), mesh.FIndices.data(), corners * sizeof(uint16_t));
     return corners;
+}
+
+// The vertex and face normals sized as the pass leaves them.
+void sizeNormals(TGL3dsMesh& mesh) {
+    mesh.FVNormal.resize(static_cast<size_t>(std::max(mesh.FNumVertex, 0)));
+    mesh.FaceNormal.resize(static_cast<size_t>(mesh.FNumIndices / 3));
 }
 
 // One face after the other, each checked: any mesh.
@@ -108,32 +112,48 @@ inline __attribute__((always_inline)) void fourFaces(const Arrays& a, size_t fac
     for (int k = 0; k < 12; ++k) _mm_store_ps(a.normal + 4 * size_t{c[k]}, r[k / 3]);
 }
 
-// The mesh's vertices, and its vertex normals as they are, into the scratch 16 bytes apart.
-void copyIn(const TGL3dsMesh& mesh, size_t vertices, std::vector<float>& scratch) {
-    scratch.resize(8 * vertices);
-    float* point = scratch.data();
+// The mesh's vertices into the scratch 16 bytes apart, and its vertex normals after them as they
+// are (zero for a mesh that has none yet).
+void copyIn(const TGL3dsMesh& mesh, size_t vertices, size_t faces, NormalScratch& scratch) {
+    scratch.lanes.resize(8 * vertices);
+    float* point = scratch.lanes.data();
     float* normal = point + 4 * vertices;
+    const bool fresh = mesh.FVNormal.empty();
     for (size_t v = 0; v < vertices; ++v) {
         const T3dpoint& p = mesh.FVertex[v];
-        const T3dpoint& n = mesh.FVNormal[v];
         _mm_store_ps(point + 4 * v, _mm_setr_ps(p.X, p.Y, p.Z, 0));
+        const T3dpoint n = fresh ? T3dpoint{0, 0, 0} : mesh.FVNormal[v];
         _mm_store_ps(normal + 4 * v, _mm_setr_ps(n.X, n.Y, n.Z, 0));
     }
+    scratch.faces.resize(faces);
 }
 
-void copyOut(TGL3dsMesh& mesh, size_t vertices, const std::vector<float>& scratch) {
-    const float* normal = scratch.data() + 4 * vertices;
-    for (size_t v = 0; v < vertices; ++v) mesh.FVNormal[v] = {normal[4 * v], normal[4 * v + 1], normal[4 * v + 2]};
+// The walk's normals into the mesh, its arrays sized as the pass leaves them. An array the mesh
+// did not have yet is made from the scratch in one copy, rather than zeroed first and written after.
+void copyOut(TGL3dsMesh& mesh, size_t vertices, size_t faces, const NormalScratch& scratch) {
+    const float* normal = scratch.lanes.data() + 4 * vertices;
+    const auto normalAt = [normal](size_t v) {
+        return T3dpoint{normal[4 * v], normal[4 * v + 1], normal[4 * v + 2]};
+    };
+    const auto faceAt = [&scratch](size_t f) { return scratch.faces[f]; };
+    const bool freshVertices = mesh.FVNormal.empty(), freshFaces = mesh.FaceNormal.empty();
+    if (freshVertices) assignPoints(mesh.FVNormal, vertices, normalAt);
+    if (freshFaces) assignPoints(mesh.FaceNormal, faces, faceAt);
+    sizeNormals(mesh);
+    if (!freshVertices)
+        for (size_t v = 0; v < vertices; ++v) mesh.FVNormal[v] = normalAt(v);
+    if (!freshFaces) std::copy_n(scratch.faces.begin(), faces, mesh.FaceNormal.begin());
 }
 
 // A mesh whose corners all name a vertex: four faces a step, the remaining ones alone, and with
 // Box the box of the first boxCorners corners (a last partial triangle counts only there).
 template <bool Box>
-void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCorners,
-                 std::vector<float>& scratch) {
-    copyIn(mesh, vertices, scratch);
-    const Arrays a{scratch.data(), scratch.data() + 4 * vertices, mesh.FIndices.data(), mesh.FaceNormal.data(),
-                   corners / 3};
+void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCorners, NormalScratch& scratch) {
+    // A vertex normal array shorter than the vertices gets zeros for the rest, as sizing gives.
+    if (!mesh.FVNormal.empty()) mesh.FVNormal.resize(std::max(mesh.FVNormal.size(), vertices));
+    copyIn(mesh, vertices, corners / 3, scratch);
+    const Arrays a{scratch.lanes.data(), scratch.lanes.data() + 4 * vertices, mesh.FIndices.data(),
+                   scratch.faces.data(), corners / 3};
     LaneBox box(pointAt(a, a.corner[0]));
     size_t f = 0;
     for (; f + 4 <= a.faces; f += 4) fourFaces<Box>(a, f, box);
@@ -145,7 +165,7 @@ void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCo
         for (size_t j = 0; j < 3; ++j) _mm_store_ps(a.normal + 4 * size_t{c[j]}, wide);
         a.faceNormal[f] = n;
     }
-    copyOut(mesh, vertices, scratch);
+    copyOut(mesh, vertices, a.faces, scratch);
     if constexpr (Box) {
         for (size_t k = 3 * laned; k < boxCorners; ++k) box.add(pointAt(a, a.corner[k]));
         box.finish(mesh, boxCorners);
@@ -154,13 +174,14 @@ void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCo
 
 #endif
 
-void meshNormals(TGL3dsMesh& mesh, [[maybe_unused]] std::vector<float>& scratch) {
-    const size_t corners = prepare(mesh);
+void meshNormals(TGL3dsMesh& mesh, [[maybe_unused]] NormalScratch& scratch) {
+    const size_t corners = copyIndices(mesh);
     const size_t vertices = vertexCount(mesh);
 #if defined(VTRL3DS_LANES)
     if (corners > 0 && allCornersBelow(mesh.FIndices.data(), corners, vertices))
         return laneNormals<false>(mesh, corners, vertices, 0, scratch);
 #endif
+    sizeNormals(mesh);
     checkedNormals(mesh, corners, vertices);
 }
 
@@ -168,13 +189,14 @@ void meshNormals(TGL3dsMesh& mesh, [[maybe_unused]] std::vector<float>& scratch)
 
 // Both walks in one where the whole mesh allows the four-lane walk; otherwise one pass after the
 // other.
-void vtrl3ds_internal::normalsAndSize(TGL3dsMesh& mesh, std::vector<float>& scratch) {
+void vtrl3ds_internal::normalsAndSize(TGL3dsMesh& mesh, NormalScratch& scratch) {
 #if defined(VTRL3DS_LANES)
-    const size_t corners = prepare(mesh);
+    const size_t corners = copyIndices(mesh);
     const size_t vertices = vertexCount(mesh);
     const size_t boxCorners = std::min(static_cast<size_t>(mesh.FNumIndices), mesh.FIndices.size());
     if (corners > 0 && allCornersBelow(mesh.FIndices.data(), boxCorners, vertices))
         return laneNormals<true>(mesh, corners, vertices, boxCorners, scratch);
+    sizeNormals(mesh);
     checkedNormals(mesh, corners, vertices);
 #else
     meshNormals(mesh, scratch);
@@ -185,7 +207,7 @@ void vtrl3ds_internal::normalsAndSize(TGL3dsMesh& mesh, std::vector<float>& scra
 // The face normal is the vertex normal of the same triangle computed from the same positions, so
 // both are written in one walk over the faces instead of two passes computing it twice.
 void TGLAll3dsMesh::CalcVNormals() {
-    std::vector<float> scratch;
+    NormalScratch scratch;
     for (size_t i = 0; i < meshCount(*this); ++i)
         if (FMesh[i] && FMesh[i]->FNumIndices > 0) meshNormals(*FMesh[i], scratch);
 }

@@ -28,7 +28,7 @@ void pivotAndScale(TGL3dsMesh& mesh, float scale) {
 
 void computedNormals(TGLAll3dsMesh& model) {
     model.FMinimum = model.FMaximum = {0, 0, 0};
-    std::vector<float> scratch;
+    NormalScratch scratch;
     for (size_t i = 0; i < meshCount(model); ++i) {
         TGL3dsMesh* mesh = model.FMesh[i];
         if (!mesh) continue;

@@ -135,10 +135,9 @@ void copyOut(TGL3dsMesh& mesh, size_t vertices, size_t faces, const NormalScratc
     const auto normalAt = [normal](size_t v) {
         return T3dpoint{normal[4 * v], normal[4 * v + 1], normal[4 * v + 2]};
     };
-    const auto faceAt = [&scratch](size_t f) { return scratch.faces[f]; };
     const bool freshVertices = mesh.FVNormal.empty(), freshFaces = mesh.FaceNormal.empty();
     if (freshVertices) assignPoints(mesh.FVNormal, vertices, normalAt);
-    if (freshFaces) assignPoints(mesh.FaceNormal, faces, faceAt);
+    if (freshFaces) mesh.FaceNormal.assign(scratch.faces.begin(), scratch.faces.begin() + static_cast<std::ptrdiff_t>(faces));
     sizeNormals(mesh);
     if (!freshVertices)
         for (size_t v = 0; v < vertices; ++v) mesh.FVNormal[v] = normalAt(v);

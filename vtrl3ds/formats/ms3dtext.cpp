@@ -340,6 +340,37 @@ FieldList::FieldList(const MsText& text, size_t needed, const Item& what) : FTex
                                ", " + std::to_string(needed) + " expected");
 }
 
+bool plainFields(const MsText& text, const char* kinds, float* reals, int32_t* integers) {
+    const std::string_view line = text.line();
+    const char* p = line.data();
+    const char* const e = p + line.size();
+    // Commas end fields, so a comma separator never stands inside one: the point is read instead,
+    // as the full conversion falls back to it.
+    const char separator = text.separator() == ',' ? '.' : text.separator();
+    for (; *kinds; ++kinds) {
+        while (p < e && isBlank(*p)) ++p;
+        if (p == e) return false;
+        const char* start = p;
+        if (*kinds == 'r') {
+            p += plainDecimal(p, e, separator, *reals++);
+            if (p == start) return false;
+        } else if (*kinds == 'i') {
+            const bool negative = *p == '-';
+            p += negative ? 1 : 0;
+            int32_t v = 0;
+            const char* digits = p;
+            for (; p < e && p - digits < 9 && isDigit(*p); ++p) v = v * 10 + (*p - '0');
+            if (p == digits) return false;
+            *integers++ = negative ? -v : v;
+        } else {
+            while (p < e && !endsField[static_cast<unsigned char>(*p)] && *p != '"') ++p;
+        }
+        // A field must end at a blank or the line's end; a comma or a quote is FieldList's to read.
+        if (p < e && !isBlank(*p)) return false;
+    }
+    return true;
+}
+
 void FieldList::badField(size_t i, const char* kind, NumberStatus status) const {
     const std::string where = "field " + std::to_string(i) + " of " + describe(FWhat);
     if (status == NumberStatus::outOfRange && std::string_view(kind) == "a real number")

@@ -35,6 +35,7 @@ constexpr uint16_t MAT_DIFFUSE = 0xA020;
 constexpr uint16_t MAT_SPECULAR = 0xA030;
 constexpr uint16_t MAT_COLOR = 0x0010;
 constexpr uint16_t MAT_COLOR24 = 0x0011;
+constexpr uint16_t MAT_SHININESS = 0xA040;
 constexpr uint16_t MAT_TRANSPARENCY = 0xA050;
 constexpr uint16_t MAT_TWO_SIDE = 0xA081;
 constexpr uint16_t MAT_TEXTURE = 0xA200;

@@ -13,6 +13,7 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/private/posing.h"
 #include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -232,6 +233,39 @@ void TGL3dsBone::AdvanceAnimation(float Frame) {
     }
     FAnimMatrix = FParent->FAnimMatrix;
     FAnimMatrix.PostMultiply(local);
+}
+
+namespace {
+
+vtrl3ds_internal::BonePose poseOf(const Quat& q, const T3dpoint& t) {
+    return {{q.w, q.x, q.y, q.z}, t};
+}
+
+// p turned by the unit quaternion q.
+T3dpoint rotated(const Quat& q, const T3dpoint& p) {
+    const Quat r = q * Quat{0, p.X, p.Y, p.Z} * Quat{q.w, -q.x, -q.y, -q.z};
+    return {float(r.x), float(r.y), float(r.z)};
+}
+
+}  // namespace
+
+// The same local transform as AdvanceAnimation, kept as a turn and an offset: for MilkShape keys
+// rest x key = (rest turn x key turn, rest offset + rest turn of the key offset).
+vtrl3ds_internal::BonePose vtrl3ds_internal::localPose(const TGL3dsBone& bone, float frame) {
+    const auto* skeleton = dynamic_cast<const TGLSkeleton*>(bone.Owner());
+    const Span position = around(bone.FTranslateFrame, bone.FNumTranslateFrames, frame);
+    const Span rotation = around(bone.FRotateFrame, bone.FNumRotateFrames, frame);
+    if (skeleton && skeleton->FBVHMotion)
+        return poseOf(keyTurn(rotation, bvhOrder(bone.FBVHChannelType)),
+                      position.a && position.a->Time != 0 ? lerp(position) : bone.FTranslate);
+    const Quat rest = eulerTurn(bone.FRotate, milkShapeOrder);
+    const T3dpoint offset = rotated(rest, position.a ? lerp(position) : T3dpoint{0, 0, 0});
+    return poseOf(rest * keyTurn(rotation, milkShapeOrder),
+                  {bone.FTranslate.X + offset.X, bone.FTranslate.Y + offset.Y, bone.FTranslate.Z + offset.Z});
+}
+
+vtrl3ds_internal::BonePose vtrl3ds_internal::restPose(const TGL3dsBone& bone) {
+    return poseOf(eulerTurn(bone.FRotate, milkShapeOrder), bone.FTranslate);
 }
 
 TGL3dsBone* TGLSkeleton::GetBone(int32_t Index) const {

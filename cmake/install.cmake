@@ -32,6 +32,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/showroom-launcher.sh.in ${PROJECT_BINAR
 install(PROGRAMS ${PROJECT_BINARY_DIR}/showroom-launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME showroom)
 
 vtrl_install_program(vtrl3ds-info ${CMAKE_INSTALL_BINDIR})
+vtrl_install_program(vtrl3ds-convert ${CMAKE_INSTALL_BINDIR})
 if(TARGET vtrl3ds-view)
   vtrl_install_program(vtrl3ds-view ${CMAKE_INSTALL_BINDIR})
 endif()

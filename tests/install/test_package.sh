@@ -18,7 +18,7 @@ done
 echo "ok: Depends: $depends"
 
 files=$(dpkg-deb -c "$DEB" | awk '{print $6}')
-for f in usr/bin/showroom usr/bin/vtrl3ds-info usr/libexec/showroom/showroom \
+for f in usr/bin/showroom usr/bin/vtrl3ds-info usr/bin/vtrl3ds-convert usr/include/vtrl3ds/gltf.h usr/libexec/showroom/showroom \
          usr/lib/libvitrail.a usr/lib/libvtrl3ds.a \
          usr/include/vitrail/window.h usr/include/vitrail/platform/platform.h usr/include/vtrl3ds/model.h \
          usr/lib/cmake/Vitrail/VitrailConfig.cmake usr/lib/cmake/Vitrail/VitrailConfigVersion.cmake \

@@ -1,6 +1,7 @@
 // glTF export, the scene itself: a node per mesh, the current skeleton as a tree of joint nodes
 // under one root (a skin for the meshes its bones move), and the skeleton's animation sampled at
 // every frame with the poses playback gives. Nothing here raises.
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -78,9 +79,12 @@ int32_t parentIndex(const TGLSkeleton& skeleton, size_t b, const std::unordered_
     return it != index.end() && it->second < b ? static_cast<int32_t>(it->second) : -1;
 }
 
-bool hasRotationChannels(const TGL3dsBone& bone) {
-    return (bone.FBVHChannelType & (ChannelTypeRXYZ | ChannelTypeRZXY | ChannelTypeRYZX | ChannelTypeRZYX |
-                                    ChannelTypeRXZY | ChannelTypeRYXZ)) != 0;
+// A BVH joint has the channels whose keys carry a time (the reader times only the channels the
+// joint names); a MilkShape bone has the keys it lists.
+bool keyed(const std::vector<TKeyFrame>& keys, int32_t count, bool bvh) {
+    const size_t n = std::min(keys.size(), static_cast<size_t>(std::max(count, 0)));
+    if (!bvh) return n > 0;
+    return std::any_of(keys.begin(), keys.begin() + std::ptrdiff_t(n), [](const TKeyFrame& k) { return k.Time != 0; });
 }
 
 // Frames worth sampling: 1 .. the skeleton's frame count, but never past its last key (poses hold
@@ -172,8 +176,8 @@ int32_t addSkin(SceneBuilder& b, const SkeletonNodes& s) {
     return static_cast<int32_t>(b.scene.Skins.size() - 1);
 }
 
-// Translation and rotation keys of every bone at frames 1 .. n, time 0 at frame 1. A MilkShape
-// bone is animated where it has keys; a BVH joint where it has position or rotation channels.
+// Translation and rotation keys of every bone at frames 1 .. n, time 0 at frame 1, for the bones
+// and properties that have keys.
 void addAnimation(SceneBuilder& b, const TGLSkeleton& skeleton, const SkeletonNodes& s) {
     const int32_t frames = sampledFrames(skeleton);
     if (frames < 1) return;
@@ -187,9 +191,8 @@ void addAnimation(SceneBuilder& b, const TGLSkeleton& skeleton, const SkeletonNo
     for (size_t i = 0; i < s.node.size(); ++i) {
         const TGL3dsBone* bone = skeleton.FBone[i];
         if (!bone) continue;
-        const bool moves = skeleton.FBVHMotion ? (bone->FBVHChannelType & ChannelTypeTranslate) != 0
-                                               : bone->FNumTranslateFrames > 0;
-        const bool turns = skeleton.FBVHMotion ? hasRotationChannels(*bone) : bone->FNumRotateFrames > 0;
+        const bool moves = keyed(bone->FTranslateFrame, bone->FNumTranslateFrames, skeleton.FBVHMotion);
+        const bool turns = keyed(bone->FRotateFrame, bone->FNumRotateFrames, skeleton.FBVHMotion);
         TGltfChannel t{s.node[i], TGltfChannel::TPath::Translation, times, {}};
         TGltfChannel r{s.node[i], TGltfChannel::TPath::Rotation, times, {}};
         std::array<float, 4> last{0, 0, 0, 1};

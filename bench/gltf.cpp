@@ -37,6 +37,20 @@ void BM_Convert_Ours(benchmark::State& state) {
     state.counters["bytes"] = double(std::filesystem::file_size(outPath));
 }
 
+// Where the time goes: the scene description alone, and its .glb bytes alone.
+void BM_Part_BuildScene(benchmark::State& state) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(modelPath());
+    for (auto _ : state) benchmark::DoNotOptimize(BuildGltfScene(model, {}).Meshes.size());
+}
+
+void BM_Part_SceneToGlb(benchmark::State& state) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(modelPath());
+    const TGltfScene scene = BuildGltfScene(model, {});
+    for (auto _ : state) benchmark::DoNotOptimize(GltfSceneToGlb(scene).size());
+}
+
 // The floor: the same load, then as many bytes as our .glb holds written in one piece.
 void BM_Floor_LoadAndWriteSameBytes(benchmark::State& state) {
     TGLAll3dsMesh first;
@@ -61,6 +75,8 @@ void BM_Convert_AssimpExport(benchmark::State& state) {
 
 BENCHMARK(BM_Convert_Ours)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Floor_LoadAndWriteSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_SceneToGlb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Convert_AssimpExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 }  // namespace

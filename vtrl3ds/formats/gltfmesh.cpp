@@ -130,6 +130,13 @@ class VertexSplitter {
 
 // ---- Materials and images --------------------------------------------------------------------
 
+std::string GltfImageMimeType(const std::vector<uint8_t>& bytes) {
+    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), png, 8) == 0) return "image/png";
+    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return "image/jpeg";
+    return "";
+}
+
 namespace vtrl3ds_internal {
 
 bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error) {
@@ -143,17 +150,6 @@ bool defaultImageReader(const std::string& path, TGltfImage& image, std::string&
     if (image.MimeType.empty()) error = "is neither a PNG nor a JPEG file";
     return !image.MimeType.empty();
 }
-
-}  // namespace vtrl3ds_internal
-
-std::string GltfImageMimeType(const std::vector<uint8_t>& bytes) {
-    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (bytes.size() >= 8 && std::memcmp(bytes.data(), png, 8) == 0) return "image/png";
-    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return "image/jpeg";
-    return "";
-}
-
-namespace vtrl3ds_internal {
 
 // The image of a texture map, read once per file; -1 (after one warning per map name) when the
 // map resolves to no file or the reader refuses it.
@@ -236,21 +232,25 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
     VertexSplitter split(vertices);
     std::map<int32_t, size_t> primitiveOf;
     bool textured = false;
+    size_t lastId = SIZE_MAX - 1, primitive = 0;  // faces come in runs of one material
     static constexpr size_t flipped[3] = {0, 2, 1};
     for (size_t f = 0; f < corners; f += 3) {
         if (!faceIsValid(source, f, vertices)) continue;
-        const size_t face = f / 3;
-        const int32_t mat = material(face < source.FMatID.size() ? source.FMatID[face] : SIZE_MAX);
-        auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
-        if (fresh) out.Primitives.push_back({mat, {}});
-        textured |= scene.Materials[size_t(mat)].Image >= 0;
+        const size_t face = f / 3, id = face < source.FMatID.size() ? source.FMatID[face] : SIZE_MAX;
+        if (id != lastId) {
+            const int32_t mat = material(id);
+            auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
+            if (fresh) out.Primitives.push_back({mat, {}});
+            textured |= scene.Materials[size_t(mat)].Image >= 0;
+            lastId = id, primitive = it->second;
+        }
         for (size_t c = 0; c < 3; ++c) {
             const size_t k = f + (frame.zUp ? c : flipped[c]);
             const uint16_t v = source.FIndices[k];
             const std::array<float, 3> n = unit(frame.normal(k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}));
             bool added = false;
             const uint32_t index = split.find(v, n, added);
-            out.Primitives[it->second].Indices.push_back(index);
+            out.Primitives[primitive].Indices.push_back(index);
             if (!added) continue;
             out.Positions.push_back(frame.position(bindPosition(source, skeleton, v)));
             out.Normals.push_back(n);

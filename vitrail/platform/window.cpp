@@ -41,15 +41,23 @@ bool ensureVideo() {
     // message of its own that SDL's quit event could become.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool driverAsked = asked && *asked;
     // Without a display named and no driver asked for, SDL's probing would only add the display
     // libraries' own complaints to the one line that matters.
-    if (!(asked && *asked) && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
+    if (!driverAsked && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
         note("no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
         s.videoRefused = true;
         return false;
     }
+    // An X display alone is all SDL is offered: when it cannot be reached, SDL's falling back to
+    // the other drivers would only add their complaints.
+    const char* x11 = SDL_getenv("DISPLAY");
+    const bool x11Only = !driverAsked && x11 && !SDL_getenv("WAYLAND_DISPLAY");
+    if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        note(std::string("video could not start: ") + SDL_GetError());
+        note(x11Only ? std::string("no display to open a window on (DISPLAY=") + x11 + " cannot be opened)"
+                     : std::string("video could not start: ") + SDL_GetError());
+        if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
         return false;
     }
     // With no display SDL falls back to a driver that shows nothing; a window nobody can see is
@@ -57,7 +65,7 @@ bool ensureVideo() {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool invisible =
         driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
-    if (invisible && !(asked && *asked)) {
+    if (invisible && !driverAsked) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         note(std::string("no display to open a window on (SDL chose the '") + driver + "' driver)");
         s.videoRefused = true;

@@ -61,7 +61,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/showroom.png DESTINATION ${CMAKE_INSTAL
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/viewer/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs/viewer
         FILES_MATCHING PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/compatibility.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+file(GLOB VTRL_DOCS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${VTRL_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 # ---- Libraries ---------------------------------------------------------------------------------
 

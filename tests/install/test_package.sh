@@ -43,9 +43,9 @@ for program in $(grep -o '^\./usr/bin/[^/]\+$' <<<"$files" | sed 's|^\./usr/bin/
     page=usr/share/man/man1/$program.1.gz
     grep -qx "\./$page" <<<"$files" || fail "no manual page for $program"
     text=$(zcat "$tmp/$page")
-    grep -qF "$program \\- " <<<"$text" && grep -q -- "--version" <<<"$text" || fail "$page does not describe $program"
+    grep -qF "$program \\- " <<<"$text" && grep -qF -- '\-\-version' <<<"$text" || fail "$page does not describe $program"
 done
 echo "ok: README pictures, copyright, manual pages of $(grep -c '^\./usr/bin/[^/]\+$' <<<"$files") programs"
-! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h" <<<"$files" ||
+! grep -Eq "platform_test.h|internal.h|ms3dtext.h|platform/text.h|vtrl3ds/private/" <<<"$files" ||
     fail "the package holds a private header"
 echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

@@ -74,7 +74,7 @@ float jointRadius(const TGLSkeleton& skeleton, size_t bones) {
             lengths.push_back(length(*bone));
     if (lengths.empty()) return ViewScene.Radius / 40;
     std::nth_element(lengths.begin(), lengths.begin() + lengths.size() / 2, lengths.end());
-    return std::min(lengths[lengths.size() / 2] / 6, ViewScene.Radius / 40);
+    return lengths[lengths.size() / 2] / 6;
 }
 
 void solidSkeleton(const TGLSkeleton& skeleton, GLUquadric* sphere) {

@@ -46,6 +46,6 @@ for program in $(grep -o '^\./usr/bin/[^/]\+$' <<<"$files" | sed 's|^\./usr/bin/
     grep -qF "$program \\- " <<<"$text" && grep -qF -- '\-\-version' <<<"$text" || fail "$page does not describe $program"
 done
 echo "ok: README pictures, copyright, manual pages of $(grep -c '^\./usr/bin/[^/]\+$' <<<"$files") programs"
-! grep -Eq "platform_test.h|internal.h|ms3dtext.h|platform/text.h|vtrl3ds/private/" <<<"$files" ||
+! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h|vtrl3ds/private/" <<<"$files" ||
     fail "the package holds a private header"
 echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

@@ -254,7 +254,9 @@ TEST_F(Viewer, default_material_framing_and_solid_bones) {
         EXPECT_NEAR((c.x0 + c.x1) / 2.0, 80, 160 * 0.1);
         EXPECT_NEAR((c.y0 + c.y1) / 2.0, 60, 120 * 0.1);
         if (row.file == walk && !*row.options) solid = c.pixels;
-        if (*row.options) EXPECT_GT(solid, c.pixels * 2) << "solid bones are no wider than lines";
+        if (*row.options) {
+            EXPECT_GT(solid, c.pixels * 2) << "solid bones are no wider than lines";
+        }
     }
 }
 

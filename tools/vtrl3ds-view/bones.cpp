@@ -65,8 +65,8 @@ float length(const TGL3dsBone& bone) {
     return std::sqrt(dot(d, d));
 }
 
-// Joint radius sized to the figure: a sixth of its median bone (the box of a motion that travels
-// says nothing about the figure's size); a fortieth of the scene's half-diagonal without bones.
+// Joint radius sized to the figure: a sixth of its median bone, and no less than a fortieth of
+// the scene's half-diagonal, so that a figure small in the box of a travelling motion stays visible.
 float jointRadius(const TGLSkeleton& skeleton, size_t bones) {
     std::vector<float> lengths;
     for (size_t i = 0; i < bones; ++i)
@@ -74,7 +74,7 @@ float jointRadius(const TGLSkeleton& skeleton, size_t bones) {
             lengths.push_back(length(*bone));
     if (lengths.empty()) return ViewScene.Radius / 40;
     std::nth_element(lengths.begin(), lengths.begin() + lengths.size() / 2, lengths.end());
-    return lengths[lengths.size() / 2] / 6;
+    return std::max(lengths[lengths.size() / 2] / 6, ViewScene.Radius / 40);
 }
 
 void solidSkeleton(const TGLSkeleton& skeleton, GLUquadric* sphere) {

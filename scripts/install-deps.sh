@@ -13,6 +13,7 @@ PACKAGES=(
   nlohmann-json3-dev               # JSON output of the model inspector
   clang                            # `make fuzz`: libFuzzer builds of the loaders
   dpkg-dev file                    # `make package`: dpkg-shlibdeps computes the package's dependencies (file tells it the binaries)
+  help2man                         # `make package`: the programs' manual pages, made from their --help
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
   nodejs chromium                  # glTF checks: the Khronos validator and three.js in node, three.js in a headless browser

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package `make package` wrote: its fields (a Depends line computed from the programs'
 # shared libraries, naming SDL2, GL and GLU) and its files (programs, libraries, public headers,
-# CMake and pkg-config files, data files, documentation; no private header).
+# CMake and pkg-config files, data files, documentation with every picture the README links, the
+# copyright file, a manual page for every program; no private header).
 # Usage: test_package.sh DEB
 DEB=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -28,6 +29,23 @@ for f in usr/bin/showroom usr/bin/vtrl3ds-info usr/bin/vtrl3ds-convert usr/inclu
          usr/share/showroom/cristallo1.3ds usr/share/doc/showroom/README.md; do
     grep -qx "\./$f" <<<"$files" || fail "the package does not hold /$f"
 done
-! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h" <<<"$files" ||
+# Every picture the packaged README links is in the package beside it.
+doc=usr/share/doc/showroom
+tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
+dpkg-deb -x "$DEB" "$tmp"
+for picture in $(grep -o '](docs/[^)]*)' "$tmp/$doc/README.md" | sed 's/^](//; s/)$//'); do
+    grep -qx "\./$doc/$picture" <<<"$files" || fail "the README links $picture, which is not packaged"
+done
+grep -q "^License: Expat" "$tmp/$doc/copyright" && grep -q "the showroom authors" "$tmp/$doc/copyright" ||
+    fail "no copyright file naming the licence"
+# A manual page for every command, naming it and its --help options.
+for program in $(grep -o '^\./usr/bin/[^/]\+$' <<<"$files" | sed 's|^\./usr/bin/||'); do
+    page=usr/share/man/man1/$program.1.gz
+    grep -qx "\./$page" <<<"$files" || fail "no manual page for $program"
+    text=$(zcat "$tmp/$page")
+    grep -qF "$program \\- " <<<"$text" && grep -qF -- '\-\-version' <<<"$text" || fail "$page does not describe $program"
+done
+echo "ok: README pictures, copyright, manual pages of $(grep -c '^\./usr/bin/[^/]\+$' <<<"$files") programs"
+! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h|vtrl3ds/private/" <<<"$files" ||
     fail "the package holds a private header"
 echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

@@ -102,3 +102,29 @@ TEST(Platform, consecutive_mouse_moves_merge_into_the_latest) {
         EXPECT_EQ(m.lParam, (e.y << 16) | e.x) << m.message;
     }
 }
+
+// A host takes the toolkit's boxes in place of the screen: its handler gets UTF-8 text and answers;
+// without one, VITRAIL_MESSAGES=stderr prints each box as one line answered by its Escape button.
+TEST(Platform, message_boxes_go_to_the_host_handler_or_standard_error) {
+    PlatformTestAnswerMessageBoxes({});
+    static std::string seen;
+    SetMessageHandler([](const char* text, const char* caption, UINT type) -> int32_t {
+        seen = std::string(caption) + "|" + text + "|" + std::to_string(type);
+        return IDYES;
+    });
+    EXPECT_EQ(MessageBoxA(0, "non \xE8 stata", "Video!", MB_YESNO), IDYES);
+    EXPECT_EQ(seen, "Video!|non \xC3\xA8 stata|4");
+    SetMessageHandler(nullptr);
+    setenv("VITRAIL_MESSAGES", "stderr", 1);
+    const struct {
+        UINT type;
+        int32_t answer;
+    } rows[] = {{MB_OK, IDOK}, {MB_YESNO | MB_ICONQUESTION, IDNO}};
+    for (const auto& row : rows) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(MessageBoxA(0, "Unsupported \xE8", "ERROR", row.type), row.answer);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unsupported \xC3\xA8\n");
+    }
+    unsetenv("VITRAIL_MESSAGES");
+    PlatformTestClearMessageBoxes();
+}

@@ -381,6 +381,8 @@ TEST(BvhHostile, malformed_text_fails_naming_file_line_and_fact) {
         {"negative frames", "ROOT A\n{\n}\nMOTION\nFrames: -1\n", "t.bvh:5: negative frame count -1"},
         {"frames on the last line", "ROOT A\n{\nCHANNELS 1 Xrotation\n}\nFrames: 1",
          "t.bvh:5: Frames: 1 frames of 1 channels cannot fit in the 0 bytes that follow"},
+        {"frames of no channels", "ROOT A\n{\n}\nMOTION\nFrames: 1000\nFrame Time: 0.1\n",
+         "t.bvh:5: Frames: 1000 frames of no channels need a line end each, but only 16 bytes follow"},
         {"second frames", "ROOT A\n{\n}\nMOTION\nFrames: 0\nFrames: 0\n", "t.bvh:6: second Frames line"},
         {"data before frames", "ROOT A\n{\n}\nMOTION\n1 2 3\n",
          "t.bvh:5: motion data before the Frames line"},

@@ -4,11 +4,13 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "box_files.h"
+#include "build_model.h"
 #include "support/gl_context.h"
 #include "temp_dir.h"
 #include "vitrail/tga.h"
@@ -36,6 +38,35 @@ TEST(TextureLookup, stored_path_then_bare_name_beside_the_model_ignoring_case) {
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ResolveTextureFile(model, c.stored), c.found) << c.stored;
+}
+
+// Materials naming maps that give no texture: one warning per map (names compared ignoring case),
+// each tried once, then one summary line when materials outnumber the warnings.
+TEST(TextureLookup, each_failing_map_is_tried_and_warned_about_once_with_a_summary) {
+    TempDir dir;
+    std::ofstream(dir.path / "wood.tga") << "x";
+    TGLAll3dsMesh model;
+    model.FName = dir.file("room.3ds");
+    for (const char* map : {"WOOD.TGA", "wood.tga", "missing.tga", "Missing.TGA", "wood.tga"}) {
+        TGL3dsMaterial* m = addMaterial(model, map);
+        m->FFileName = map;
+        m->FHasTextureMap = true;
+    }
+    int calls = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(model.LoadTextures([&calls](const std::string&) { return ++calls, 0u; }), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+    EXPECT_NE(err.find("'WOOD.TGA' of model '" + model.FName + "' could not be loaded from"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("'missing.tga' of model '" + model.FName + "' names no file"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("vtrl3ds: model '" + model.FName +
+                       "': 2 texture maps could not be loaded; 5 materials are drawn untextured\n"),
+              std::string::npos)
+        << err;
 }
 
 // A 16 by 16 uncompressed TGA: two by two cells of red and blue.

@@ -434,6 +434,10 @@ void BvhReader::checkFrameCount(int32_t frames) const {
     constexpr uint64_t keyAllowance = uint64_t{64} << 20, keysPerTextByte = 64;
     const uint64_t left = FText.size() - FPos + 1;
     const uint64_t perFrame = std::max<uint64_t>(2 * FColumns.size(), 1);
+    if (FColumns.empty() && static_cast<uint64_t>(frames) > left)
+        fail<ERangeError>("Frames: " + std::to_string(frames) +
+                          " frames of no channels need a line end each, but only " +
+                          std::to_string(left - 1) + " bytes follow");
     if (static_cast<uint64_t>(frames) > left / perFrame)
         fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " +
                           std::to_string(FColumns.size()) + " channels cannot fit in the " +

@@ -15,6 +15,7 @@ PACKAGES=(
   dpkg-dev file                    # `make package`: dpkg-shlibdeps computes the package's dependencies (file tells it the binaries)
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
+  pybind11-dev python3-dev python3-numpy python3-pytest  # the Python module vtrl3ds, its arrays and its tests
 )
 
 missing=()

@@ -48,7 +48,9 @@ TMotion Resample(const TMotion& Motion, double Fps) {
         throw ERangeError("Resample: " + std::to_string(Fps) + " frames a second");
     const double step = (1 / Fps) / Motion.FFrameTime;  // old frames per new frame
     const double span = Motion.FNumFrames == 0 ? -1 : double(Motion.FNumFrames - 1);
-    const double frames = std::floor(span / step + 1e-9) + 1;
+    // Frame times read from files are floats: a rate that nearly divides the span counts as dividing it.
+    constexpr double slack = 1e-6;
+    const double frames = std::floor(span / step + slack) + 1;
     if (frames > 2147483647.0)
         throw ERangeError("Resample: " + std::to_string(Fps) +
                           " frames a second gives more than 2^31 frames");
@@ -65,14 +67,15 @@ TMotion Resample(const TMotion& Motion, double Fps) {
     out.FNumFrames = static_cast<size_t>(std::max(frames, 0.0));
     out.FValues.assign(out.FNumFrames * width, 0.0f);
     for (size_t f = 0; f < out.FNumFrames; ++f) {
-        const double at = f * step;
+        double at = f * step;
+        if (std::abs(at - std::round(at)) < slack) at = std::round(at);
         const size_t f0 = std::min(static_cast<size_t>(at), Motion.FNumFrames - 1);
         const size_t f1 = std::min(f0 + 1, Motion.FNumFrames - 1);
         const double w = at - double(f0);
         const float* a = Motion.FValues.data() + f0 * width;
         const float* b = Motion.FValues.data() + f1 * width;
         float* dst = out.FValues.data() + f * width;
-        if (w < 1e-9 || f0 == f1) {
+        if (w == 0 || f0 == f1) {
             std::copy(a, a + width, dst);
             continue;
         }

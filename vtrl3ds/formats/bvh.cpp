@@ -586,6 +586,7 @@ TMotion MotionFromText(const std::string& Text, const std::string& Source) {
     TGLSkeleton skeleton(nullptr);
     TMotion motion;
     BvhReader(skeleton, Text, Source, &motion).run();
+    if (motion.FJoints.empty()) throw EFileTypeError("LoadMotion: " + Source + ": no ROOT joint in it");
     return motion;
 }
 

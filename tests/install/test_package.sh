@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package `make package` wrote: its fields (a Depends line computed from the programs'
 # shared libraries, naming SDL2, GL and GLU) and its files (programs, libraries, public headers,
-# CMake and pkg-config files, data files, documentation; no private header).
+# CMake and pkg-config files, data files, documentation, the Python module; no private header).
 # Usage: test_package.sh DEB
 DEB=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -28,6 +28,20 @@ for f in usr/bin/showroom usr/bin/vtrl3ds-info usr/libexec/showroom/showroom \
          usr/share/showroom/cristallo1.3ds usr/share/doc/showroom/README.md; do
     grep -qx "\./$f" <<<"$files" || fail "the package does not hold /$f"
 done
+python=$(grep -x '\./usr/lib/python3/dist-packages/vtrl3ds\.cpython-.*\.so' <<<"$files") ||
+    fail "the package does not hold the Python module"
+grep -qx "\./usr/lib/python3/dist-packages/vtrl3ds.pyi" <<<"$files" || fail "the package does not hold vtrl3ds.pyi"
+grep -q "python3-numpy" <<<"$depends" || fail "Depends does not name python3-numpy: $depends"
+# The shipped module imports in Debian's python and reads a motion, unpacked where apt would put it.
+root=$(mktemp -d); trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$DEB" "$root"
+PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 - "$(dirname "$0")/../data/real/bvh/rotation_first_root.bvh" <<'PY' ||
+import sys, vtrl3ds
+m = vtrl3ds.load_motion(sys.argv[1])
+assert m.world_positions().shape == (m.frame_count, len(m.joints), 3)
+PY
+    fail "the packaged Python module does not import and read a motion"
+echo "ok: ${python#./}"
 ! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h" <<<"$files" ||
     fail "the package holds a private header"
 echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

@@ -128,7 +128,9 @@ void bindModel(py::module_& m) {
         .def_readonly("specular", &Material::specular, "Specular colour (r, g, b).")
         .def_readonly("opacity", &Material::opacity, "1 for opaque, smaller for see-through.")
         .def_readonly("two_sided", &Material::twoSided, "Both faces are drawn.")
-        .def("__repr__", [](const Material& x) { return "<vtrl3ds.Material '" + x.name + "'>"; });
+        .def(
+            "__repr__", [](const Material& x) { return "<vtrl3ds.Material '" + x.name + "'>"; },
+            "The material's name.");
     py::class_<Mesh>(m, "Mesh", "A triangle mesh as numpy arrays (copies of the model's).")
         .def_readonly("name", &Mesh::name, "Object name.")
         .def_readonly("positions", &Mesh::positions, "Vertex positions: (N, 3) float32.")
@@ -140,10 +142,13 @@ void bindModel(py::module_& m) {
         .def_readonly("face_materials", &Mesh::faceMaterials,
                       "Index into Model.materials per triangle: (M,) uint16.")
         .def_readonly("material", &Mesh::material, "Name of the mesh's (first) material, or None.")
-        .def("__repr__", [](const Mesh& x) {
-            return "<vtrl3ds.Mesh '" + x.name + "': " + std::to_string(x.positions.shape(0)) + " vertices, " +
-                   std::to_string(x.triangles.shape(0)) + " triangles>";
-        });
+        .def(
+            "__repr__",
+            [](const Mesh& x) {
+                return "<vtrl3ds.Mesh '" + x.name + "': " + std::to_string(x.positions.shape(0)) +
+                       " vertices, " + std::to_string(x.triangles.shape(0)) + " triangles>";
+            },
+            "Name, vertex and triangle counts in one line.");
     py::class_<Model>(m, "Model", "A model the library read: meshes, materials and skeleton.")
         .def_property_readonly(
             "name", [](const Model& x) { return x.model->FName; }, "The file it was read from.")

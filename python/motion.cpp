@@ -185,7 +185,7 @@ rotation channel per axis by slerp, the other channels linearly.)");
         },
         py::arg("first"), py::arg("last"),
         "Frames first .. last - 1 (0-based, last excluded, like a slice).");
-    c.def("__repr__", &describe);
+    c.def("__repr__", &describe, "Joints, channels, frames and rate in one line.");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/motion.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/text.h"
@@ -49,6 +50,16 @@
 //   TGL3dsBone::Init() / InitWithParent(p)  bind-pose FMatrix from the parent's
 //   TGL3dsBone::AdvanceAnimation(frame)     one bone's FAnimMatrix
 //   TGLAll3dsMesh::AdvanceAnimation(frame)  poses the current skeleton and re-skins the meshes
+//
+// ---- Motions as tables (motion.h) ----------------------------------------------------------------
+//   TMotion                                 joints, parents, offsets, channels, End Sites, frames x channels
+//   LoadMotion(name) / MotionFromText       BVH into a table (the skeleton loader's parse)
+//   SaveMotion(motion, name) / MotionToText BVH whose numbers read back the same
+//   MotionFromSkeleton(skeleton)            any skeleton's animation sampled once a frame
+//   WorldPositions(motion)                  frames x joints x 3 in one array
+//   WithRotationOrder(motion, "ZXY", joint) rotation channels in another order, joints in place
+//   Resample(motion, fps)                   another frame rate, rotations by slerp
+//   CutFrames(motion, first, last)          frames first .. last - 1
 //
 // ---- Drawing with OpenGL (model.h, skeleton.h; the vtrl3ds target) ------------------------------
 //   TGL3dsMaterial::Apply()                 colour, blending, texture and culling of a material

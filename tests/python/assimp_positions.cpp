@@ -22,7 +22,8 @@ aiMatrix4x4 worldAt(const aiAnimation& anim, const aiNode* node, unsigned key) {
         aiMatrix4x4 local = node->mTransformation;
         if (const aiNodeAnim* ch = channelOf(anim, node->mName)) {
             const aiVector3D p = ch->mPositionKeys[std::min(key, ch->mNumPositionKeys - 1)].mValue;
-            local = aiMatrix4x4(ch->mRotationKeys[std::min(key, ch->mNumRotationKeys - 1)].mValue.GetMatrix());
+            local =
+                aiMatrix4x4(ch->mRotationKeys[std::min(key, ch->mNumRotationKeys - 1)].mValue.GetMatrix());
             local.a4 = p.x, local.b4 = p.y, local.c4 = p.z;
         }
         world = local * world;

@@ -16,7 +16,8 @@
 namespace {
 
 // Every joint of Table at frame index F sits where bone Order[j] of the posed skeleton sits.
-void expectPosedBones(const TMotion& table, TGLSkeleton& skeleton, const std::vector<const TGL3dsBone*>& order) {
+void expectPosedBones(const TMotion& table, TGLSkeleton& skeleton,
+                      const std::vector<const TGL3dsBone*>& order) {
     const std::vector<float> world = WorldPositions(table);
     const size_t joints = table.FJoints.size();
     float lo = 1e30f, hi = -1e30f;

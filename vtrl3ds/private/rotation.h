@@ -1,6 +1,6 @@
-// Rotation arithmetic shared by the motion-table routines: what a BVH channel name means, 3x3
-// rotation matrices built channel by channel, Euler angles of a matrix in any axis order, and
-// unit quaternions for slerp. Private to the model library; nothing here fails.
+// Rotation arithmetic shared by skeletal playback and the motion-table routines: what a BVH channel name
+// means, 3x3 rotation matrices built channel by channel, Euler angles of a matrix in any axis order, and unit
+// quaternions for slerp. Private to the model library; nothing here fails.
 #pragma once
 
 #include <algorithm>
@@ -78,6 +78,11 @@ inline Mat3 channelTurn(const int* kinds, const float* values, size_t count) {
 struct Quat {
     double w = 1, x = 0, y = 0, z = 0;
 };
+
+inline Quat operator*(const Quat& a, const Quat& b) {
+    return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z, a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+            a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
+}
 
 inline Quat quatOf(const Mat3& r) {
     const auto& m = r.m;

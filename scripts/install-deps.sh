@@ -18,6 +18,7 @@ PACKAGES=(
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
   nodejs chromium                  # glTF checks: the Khronos validator and three.js in node, three.js in a headless browser
   assimp-utils                     # glTF benchmark: the peer converter (assimp export)
+  pybind11-dev python3-dev python3-numpy python3-pytest  # the Python module vtrl3ds, its arrays and its tests
 )
 # npm comes with some builds of nodejs; Debian's own package only where it does not.
 command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)

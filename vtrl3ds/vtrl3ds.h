@@ -12,6 +12,7 @@
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/normals.h"
+#include "vtrl3ds/motion.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/text.h"
@@ -60,6 +61,16 @@
 //   TGL3dsBone::Init() / InitWithParent(p)  bind-pose FMatrix from the parent's
 //   TGL3dsBone::AdvanceAnimation(frame)     one bone's FAnimMatrix
 //   TGLAll3dsMesh::AdvanceAnimation(frame)  poses the current skeleton and re-skins the meshes
+//
+// ---- Motions as tables (motion.h) ----------------------------------------------------------------
+//   TMotion                                 joints, parents, offsets, channels, End Sites, frames x channels
+//   LoadMotion(name) / MotionFromText       BVH into a table (the skeleton loader's parse)
+//   SaveMotion(motion, name) / MotionToText BVH whose numbers read back the same
+//   MotionFromSkeleton(skeleton)            any skeleton's animation sampled once a frame
+//   WorldPositions(motion)                  frames x joints x 3 in one array
+//   WithRotationOrder(motion, "ZXY", joint) rotation channels in another order, joints in place
+//   Resample(motion, fps)                   another frame rate, rotations by slerp
+//   CutFrames(motion, first, last)          frames first .. last - 1
 //
 // ---- The 3DS keyframer (keyframer.h) ------------------------------------------------------------
 //   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched

@@ -2,7 +2,7 @@
 # The Debian package `make package` wrote: its fields (a Depends line computed from the programs'
 # shared libraries, naming SDL2, GL and GLU) and its files (programs, libraries, public headers,
 # CMake and pkg-config files, data files, documentation with every picture the README links, the
-# copyright file, a manual page for every program; no private header).
+# copyright file, a manual page for every program, the Python module; no private header).
 # Usage: test_package.sh DEB
 DEB=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -46,6 +46,18 @@ for program in $(grep -o '^\./usr/bin/[^/]\+$' <<<"$files" | sed 's|^\./usr/bin/
     grep -qF "$program \\- " <<<"$text" && grep -qF -- '\-\-version' <<<"$text" || fail "$page does not describe $program"
 done
 echo "ok: README pictures, copyright, manual pages of $(grep -c '^\./usr/bin/[^/]\+$' <<<"$files") programs"
+python=$(grep -x '\./usr/lib/python3/dist-packages/vtrl3ds\.cpython-.*\.so' <<<"$files") ||
+    fail "the package does not hold the Python module"
+grep -qx "\./usr/lib/python3/dist-packages/vtrl3ds.pyi" <<<"$files" || fail "the package does not hold vtrl3ds.pyi"
+grep -q "python3-numpy" <<<"$depends" || fail "Depends does not name python3-numpy: $depends"
+# The shipped module imports in Debian's python and reads a motion, unpacked where apt would put it.
+PYTHONPATH="$tmp/usr/lib/python3/dist-packages" /usr/bin/python3 - "$(dirname "$0")/../data/real/bvh/rotation_first_root.bvh" <<'PY' ||
+import sys, vtrl3ds
+m = vtrl3ds.load_motion(sys.argv[1])
+assert m.world_positions().shape == (m.frame_count, len(m.joints), 3)
+PY
+    fail "the packaged Python module does not import and read a motion"
+echo "ok: ${python#./}"
 ! grep -Eq "platform_test.h|internal.h|chunks.h|ms3dtext.h|platform/text.h|vtrl3ds/private/" <<<"$files" ||
     fail "the package holds a private header"
 echo "ok: $(basename "$DEB"): $(wc -l <<<"$files") entries, $(stat -c %s "$DEB") bytes"

@@ -21,7 +21,7 @@
 #include "build_model.h"
 #include "temp_dir.h"
 #include "vtrl3ds/errors.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "temp_dir.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ TEST_F(Inspector, prints_what_the_loader_saw_as_json) {
 
 TEST_F(Inspector, counts_faces_naming_vertices_beyond_the_list_and_converts_names) {
     const std::string path =
-        write("bad.3ds", file3ds([](Writer3ds& w) {
+        write("bad.3ds", file3ds([](ChunkWriter& w) {
                   material(w, "Caf\xe9 \x80");
                   triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
               }));

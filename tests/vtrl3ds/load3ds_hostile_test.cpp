@@ -6,7 +6,7 @@
 
 #include "build_model.h"
 #include "vtrl3ds/errors.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST(Load3DSHostile, every_truncation_of_a_valid_file_loads_or_fails_cleanly) {
 }
 
 TEST(Load3DSHostile, cut_vertex_list_names_the_chunk_and_offsets) {
-    std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) { triMesh(w, "M", unitTriangle(), {}); });
+    std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) { triMesh(w, "M", unitTriangle(), {}); });
     // The vertex list ends 36 bytes after its count; keep only 20 of them.
     const size_t countAt = 6 + 10 + 6 + 6 + 2 + 6 + 6;
     bytes.resize(countAt + 2 + 20);
@@ -65,7 +65,7 @@ TEST(Load3DSHostile, cut_vertex_list_names_the_chunk_and_offsets) {
 
 TEST(Load3DSHostile, chunk_length_below_six_ends_the_walk) {
     for (uint32_t length : {0u, 1u, 5u}) {
-        Writer3ds w;
+        ChunkWriter w;
         w.chunk(MAIN3DS, [&] {
             w.chunk(VERS3DS, [&] { w.u32(3); });
             w.rawHeader(0x1234, length);
@@ -78,7 +78,7 @@ TEST(Load3DSHostile, chunk_length_below_six_ends_the_walk) {
 }
 
 TEST(Load3DSHostile, skipped_chunk_reaching_past_the_end_ends_the_walk) {
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(VERS3DS, [&] { w.u32(3); });
         w.rawHeader(0x1234, 0xFFFFFFFF);
@@ -100,7 +100,7 @@ TEST(Load3DSHostile, counts_beyond_the_chunk_fail_before_allocating) {
         {"mapping", TRI_MAPPINGCOORDS, "mapping coordinates in chunk 0x4140 at offset 36 needs 524280 bytes"},
     };
     for (const Case& c : cases) {
-        const std::vector<uint8_t> bytes = file3ds([&](Writer3ds& w) {
+        const std::vector<uint8_t> bytes = file3ds([&](ChunkWriter& w) {
             w.chunk(EDIT_OBJECT, [&] {
                 w.str("M");
                 w.chunk(OBJ_TRIMESH, [&] { w.chunk(c.id, [&] { w.u16(0xFFFF).u32(0); }); });
@@ -118,7 +118,7 @@ TEST(Load3DSHostile, counts_beyond_the_chunk_fail_before_allocating) {
 }
 
 TEST(Load3DSHostile, material_group_and_smoothing_counts_beyond_the_chunk_fail) {
-    const std::vector<uint8_t> group = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> group = file3ds([](ChunkWriter& w) {
         triMesh(w, "M", unitTriangle(), {{0, 1, 2}}, {{"x", {}}});
     });
     std::vector<uint8_t> hostile = group;
@@ -129,7 +129,7 @@ TEST(Load3DSHostile, material_group_and_smoothing_counts_beyond_the_chunk_fail) 
     EXPECT_NE(loadError(model, hostile).find("material group faces in chunk 0x4130"), std::string::npos);
     EXPECT_EQ(model.FMesh[0]->FMatID.size(), 0u);
 
-    const std::vector<uint8_t> smooth = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> smooth = file3ds([](ChunkWriter& w) {
         w.chunk(EDIT_OBJECT, [&] {
             w.str("M");
             w.chunk(OBJ_TRIMESH, [&] {
@@ -144,7 +144,7 @@ TEST(Load3DSHostile, material_group_and_smoothing_counts_beyond_the_chunk_fail) 
 }
 
 TEST(Load3DSHostile, chunks_before_any_mesh_or_material_are_skipped) {
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         colour24(w, MAT_DIFFUSE, 1, 2, 3);
         percent(w, MAT_TRANSPARENCY, 50);
         w.chunk(MAT_TEXTURE, [&] { w.chunk(MAT_MAPFILE, [&] { w.str("x.tga"); }); });
@@ -166,7 +166,7 @@ TEST(Load3DSHostile, chunks_before_any_mesh_or_material_are_skipped) {
 }
 
 TEST(Load3DSHostile, second_geometry_chunk_in_one_object_is_not_counted_twice) {
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         w.chunk(EDIT_OBJECT, [&] {
             w.str("M");
             w.chunk(OBJ_TRIMESH, [] {});
@@ -181,7 +181,7 @@ TEST(Load3DSHostile, second_geometry_chunk_in_one_object_is_not_counted_twice) {
 
 TEST(Load3DSHostile, group_faces_beyond_the_list_and_unknown_material_stay_inside_matid) {
     TGLAll3dsMesh model;
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         material(w, "Known");
         triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 2}}, {{"Known", {1, 2, 65535}}, {"Missing", {0}}});
     });
@@ -196,7 +196,7 @@ TEST(Load3DSHostile, material_groups_beyond_255_do_not_wrap) {
     std::vector<Group> groups;
     for (int i = 0; i < 300; ++i) groups.push_back({std::string(1, 'g').append(std::to_string(i)), {0}});
     TGLAll3dsMesh model;
-    EXPECT_EQ(loadError(model, file3ds([&](Writer3ds& w) {
+    EXPECT_EQ(loadError(model, file3ds([&](ChunkWriter& w) {
                             triMesh(w, "M", unitTriangle(), {{0, 1, 2}}, groups);
                         })),
               "");
@@ -207,7 +207,7 @@ TEST(Load3DSHostile, material_groups_beyond_255_do_not_wrap) {
 
 TEST(Load3DSHostile, vertex_index_beyond_the_list_is_kept_but_never_followed) {
     TGLAll3dsMesh model;
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         triMesh(w, "M", {{1, 1, 1}, {2, 1, 1}, {1, 2, 1}}, {{0, 1, 2}, {0, 1, 60000}, {7, 8, 9}});
         triMesh(w, "Empty", {}, {{0, 1, 2}});
     });
@@ -222,7 +222,7 @@ TEST(Load3DSHostile, vertex_index_beyond_the_list_is_kept_but_never_followed) {
 }
 
 TEST(Load3DSHostile, names_without_terminator_inside_their_chunk_fail) {
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(EDIT3DS,
                 [&] { w.chunk(MAT_MATRIAL, [&] { w.chunk(MAT_MATNAME, [&] { w.u8('a').u8('b'); }); }); });

@@ -7,7 +7,7 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "build_model.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(Model, reload_empties_arrays_but_keeps_earlier_objects_owned) {
     loadBytes(model, sampleFile());
     ASSERT_EQ(model.FMesh.size(), 3u);
     ASSERT_EQ(model.FMaterial.size(), 2u);
-    loadBytes(model, file3ds([](Writer3ds& w) { material(w, "Only"); }));
+    loadBytes(model, file3ds([](ChunkWriter& w) { material(w, "Only"); }));
     EXPECT_EQ(model.FMesh.size(), 0u);
     EXPECT_EQ(model.FNumMeshes, 0);
     EXPECT_TRUE(model.FRenderOrder.empty());

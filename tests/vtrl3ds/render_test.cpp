@@ -12,7 +12,7 @@
 #include "support/gl_context.h"
 #include "vtrl3ds/vector.h"
 #include "temp_dir.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -248,7 +248,7 @@ TEST_F(FrontEndGL, missing_file_leaves_no_scene_and_still_sets_the_culled_face_b
 
 TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
     // Stored after the Y/Z exchange as (x, y, 0): one triangle counter-clockwise on screen, one clockwise.
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         material(w, "Solid", [&] { colour24(w, MAT_DIFFUSE, 255, 255, 255); });
         triMesh(w, "M", {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}, {0, 0, -5}, {-5, 0, 0}}, {{0, 1, 2}, {0, 3, 4}},
                 {{"Solid", {0, 1}}});
@@ -270,7 +270,7 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
 }
 
 TEST_F(FrontEndGL, scale_zero_loads_at_scale_one) {
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
     const std::string path = dir.write("one.3ds", bytes);
     TGL3dsModel front;
     front.LoadModel3DS(0, path);
@@ -286,7 +286,7 @@ TEST_F(FrontEndGL, second_load_destroys_the_first_scene) {
         Probe(TComponent* owner, bool* flag) : TComponent(owner), destroyed(flag) {}
         ~Probe() override { *destroyed = true; }
     };
-    const std::string path = dir.write("one.3ds", file3ds([](Writer3ds& w) {
+    const std::string path = dir.write("one.3ds", file3ds([](ChunkWriter& w) {
                                            triMesh(w, "M", {{1, 2, 3}}, {});
                                        }));
     TGL3dsModel front;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/platform/platform_test.h"
 
 namespace {
@@ -312,21 +312,14 @@ TEST_F(TgaDecode, a_load_after_a_failure_starts_clean) {
 namespace {
 
 // GL fixture: a current context, and the filter settings put back after each test.
-class TgaTexture : public testing::Test {
+class TgaTexture : public GLTest<16, 16> {
   protected:
     void TearDown() override { SetQualityTexture2(GL_LINEAR, GL_LINEAR); }
-    GLTestContext gl{16, 16};
 };
 
 GLint levelParameter(GLint level, GLenum what) {
     GLint value = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, what, &value);
-    return value;
-}
-
-GLint integer(GLenum what) {
-    GLint value = -1;
-    glGetIntegerv(what, &value);
     return value;
 }
 
@@ -352,7 +345,7 @@ TEST_F(TgaTexture, rgb_file_gives_three_component_texture_with_first_stored_pixe
     ASSERT_TRUE(gl.ok());
     const GLName name = loadTexture(header(2, 2, 2, 24, 0x20) + Bytes{10, 20, 30, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     ASSERT_NE(name, 0u);
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name));
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), 3);  // three components, as asked
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_ALPHA_SIZE), 0);
@@ -373,7 +366,7 @@ TEST_F(TgaTexture, odd_width_rows_are_not_skewed_and_unpack_alignment_is_restore
     for (uint8_t i = 0; i < 15; ++i) body = body + Bytes{i, static_cast<uint8_t>(i + 100), 200};
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     loadTexture(header(2, 5, 3, 24) + body);
-    EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 8);
+    EXPECT_EQ(GLInteger(GL_UNPACK_ALIGNMENT), 8);
     Bytes want;
     for (uint8_t i = 0; i < 15; ++i) want = want + Bytes{200, static_cast<uint8_t>(i + 100), i};
     EXPECT_EQ(texels(GL_RGB), want);
@@ -433,7 +426,7 @@ TEST_F(TgaTexture, failed_load_leaves_the_name_and_the_gl_untouched) {
     ASSERT_EQ(PlatformTestShownMessageBoxes().size(), 1u);
     EXPECT_EQ(PlatformTestShownMessageBoxes()[0].text, "Too many pixels read");
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), 0);
 }
 
 namespace {

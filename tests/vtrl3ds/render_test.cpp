@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "build_model.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vtrl3ds/vector.h"
 #include "temp_dir.h"
 #include "support/files3ds.h"
@@ -20,12 +20,6 @@ std::array<float, 4> currentColour() {
     std::array<float, 4> c{};
     glGetFloatv(GL_CURRENT_COLOR, c.data());
     return c;
-}
-
-GLint getInt(GLenum what) {
-    GLint v = 0;
-    glGetIntegerv(what, &v);
-    return v;
 }
 
 // One triangle returned by feedback: window x, y and colour of each corner.
@@ -74,19 +68,15 @@ struct IgnoreMaterialsGuard {
     ~IgnoreMaterialsGuard() { IgnoreMaterials = false; }
 };
 
-class RenderGL : public ::testing::Test {
-  protected:
-    GLTestContext gl;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-};
+using RenderGL = GLTest<>;
 
 TEST_F(RenderGL, see_through_material_blends_and_next_opaque_one_stops) {
     TGL3dsMaterial glass(nullptr), wall(nullptr);
     glass.FTransparency = 0.5f;
     glass.Apply();
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
-    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(GLInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(GLInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_NEAR(currentColour()[3], 0.5f, 1e-6);
     wall.Apply();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -243,7 +233,7 @@ TEST_F(FrontEndGL, missing_file_leaves_no_scene_and_still_sets_the_culled_face_b
     glCullFace(GL_FRONT_AND_BACK);
     const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
     EXPECT_TRUE(t.empty());
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_EQ(GLInteger(GL_CULL_FACE_MODE), GL_BACK);
 }
 
 TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
@@ -259,7 +249,7 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
     ASSERT_NE(front.Scene, nullptr);
     EXPECT_POINT(front.Scene->FMesh[0]->FVertex[1], 0.5f, 0, 0);
     const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_EQ(GLInteger(GL_CULL_FACE_MODE), GL_BACK);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     // Only the clockwise triangle (0,0), (0,-0.5), (-0.5,0) survives front-face culling.
     ASSERT_EQ(t.size(), 1u);

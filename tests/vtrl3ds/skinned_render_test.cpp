@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "build_model.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vtrl3ds/skeleton.h"
 
 namespace {
@@ -87,11 +87,7 @@ struct Arm {
     }
 };
 
-class SkinnedRenderGL : public ::testing::Test {
-  protected:
-    GLTestContext gl;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-};
+using SkinnedRenderGL = GLTest<>;
 
 TEST_F(SkinnedRenderGL, skinned_mesh_is_drawn_at_its_posed_positions_with_its_material) {
     Arm a;

@@ -4,26 +4,19 @@
 // lines.
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "vtrl3ds/temp_dir.h"
+#include "support/run_tool.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ViewerRun {
-    int status;
-    std::string err;
-};
 
 struct Picture {
     int w = 0, h = 0;
@@ -61,13 +54,6 @@ double meanDifference(const Picture& a, const Picture& b) {
     return sum / double(std::max<size_t>(a.rgb.size(), 1));
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 class Viewer : public ::testing::Test {
   protected:
     TempDir dir;
@@ -76,17 +62,13 @@ class Viewer : public ::testing::Test {
     // sanitizer build its leak check is off: SDL unloads the GL driver before the process ends, so
     // the driver's own leftovers can no longer be told apart from ours (the unit tests, which keep
     // the driver loaded, check the libraries for leaks).
-    ViewerRun run(const std::string& args) {
-        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-view/vtrl3ds-view";
-        const std::string cmd =
-            "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" + tool +
-            "' " + args + " >/dev/null 2>'" + dir.file("err") + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("err"))};
+    ToolRun run(const std::string& args) {
+        return RunTool(dir, "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" +
+                                ToolPath("vtrl3ds-view") + "' " + args);
     }
     Picture picture(const std::string& file, const std::string& options, const std::string& name) {
         const std::string out = dir.file(name);
-        const ViewerRun r = run("'" + file + "' --png '" + out + "' " + options);
+        const ToolRun r = run("'" + file + "' --png '" + out + "' " + options);
         EXPECT_EQ(r.status, 0) << file << ": " << r.err;
         Picture pic;
         int n = 0;
@@ -159,7 +141,7 @@ TEST_F(Viewer, size_and_view_options_change_the_picture) {
 TEST_F(Viewer, a_file_without_geometry_says_so_and_still_writes_its_picture) {
     const std::string file =
         std::string(VTRL_TESTDATA_DIR) + "/real/ms3d_ascii/orbital_grey_materials_only.txt";
-    const ViewerRun r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
+    const ToolRun r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.rfind("vtrl3ds-view: " + file + ": no geometry to show\n", 0), 0u) << r.err;
     EXPECT_TRUE(fs::exists(dir.file("empty.png")));
@@ -183,7 +165,7 @@ TEST_F(Viewer, files_that_fail_print_one_line_naming_the_file_and_exit_1) {
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         fs::remove(dir.file("never.png"));
-        const ViewerRun r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
+        const ToolRun r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err.rfind("vtrl3ds-view: " + file + ": ", 0), 0u) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -197,7 +179,7 @@ TEST_F(Viewer, a_wrong_command_line_prints_the_usage_and_exits_2) {
     for (const char* args : {"", "a.3ds b.3ds", "a.3ds --png", "a.3ds --size 0x10", "a.3ds --size 10",
                              "a.3ds --frame 0", "a.3ds --frame two", "a.3ds --yaw 1e99", "a.3ds --zoom 2"}) {
         SCOPED_TRACE(args);
-        const ViewerRun r = run(args);
+        const ToolRun r = run(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("usage: vtrl3ds-view FILE"), std::string::npos) << r.err;
     }

@@ -12,7 +12,7 @@
 #include "viewer.h"
 #include "vitrail/input.h"
 #include "vitrail/window.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

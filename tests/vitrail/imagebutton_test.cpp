@@ -15,7 +15,7 @@
 #include "vitrail/input.h"
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/window.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/skeleton.h"
 

@@ -10,7 +10,7 @@
 #include "box_files.h"
 #include "build_model.h"
 #include "support/gl_test.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/vector.h"
 

@@ -4,7 +4,7 @@
 
 #include "build_model.h"
 #include "vtrl3ds/errors.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/files3ds.h"
 
 namespace {

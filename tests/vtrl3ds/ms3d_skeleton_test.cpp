@@ -9,7 +9,7 @@
 #include <string>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/skeleton.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/private/ms3dtext.h"

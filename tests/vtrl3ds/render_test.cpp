@@ -11,7 +11,7 @@
 #include "build_model.h"
 #include "support/gl_test.h"
 #include "vtrl3ds/vector.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/files3ds.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "box_files.h"
 #include "support/gl_test.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vitrail/tga.h"
 
 namespace {

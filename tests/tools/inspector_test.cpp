@@ -1,30 +1,13 @@
 // The model inspector vtrl3ds-info, run as users run it: its JSON for a file built here, and its
 // one-line error and exit status for files that do not load.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "temp_dir.h"
 #include "support/files3ds.h"
+#include "support/run_tool.h"
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class Inspector : public ::testing::Test {
   protected:
@@ -33,13 +16,7 @@ class Inspector : public ::testing::Test {
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         return dir.write(name, bytes);
     }
-    ToolRun run(const std::string& file) {
-        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
-        const std::string cmd =
-            "'" + tool + "' '" + file + "' >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out")), slurp(dir.file("err"))};
-    }
+    ToolRun run(const std::string& file) { return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'"); }
 };
 
 TEST_F(Inspector, prints_what_the_loader_saw_as_json) {

@@ -32,5 +32,6 @@ inline std::string ToolPath(const std::string& name) {
 inline ToolRun RunTool(const TempDir& dir, const std::string& commandLine) {
     const std::string cmd = commandLine + " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
     const int raw = std::system(cmd.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(dir.file("out")), ReadWholeFile(dir.file("err"))};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(dir.file("out")),
+            ReadWholeFile(dir.file("err"))};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "build_model.h"
+#include "load_checks.h"
 #include "vtrl3ds/errors.h"
 #include "support/files3ds.h"
 #include "support/rows.h"
@@ -17,12 +18,7 @@ namespace {
 
 // Loads bytes; returns the error text, or "" when the load went through.
 std::string loadError(TGLAll3dsMesh& model, const std::vector<uint8_t>& bytes) {
-    try {
-        loadBytes(model, bytes);
-    } catch (const EModelError& e) {
-        return e.what();
-    }
-    return "";
+    return ErrorOf([&] { loadBytes(model, bytes); });
 }
 
 size_t totalVertices(const TGLAll3dsMesh& model) {

@@ -16,7 +16,9 @@ class Inspector : public ::testing::Test {
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         return dir.write(name, bytes);
     }
-    ToolRun run(const std::string& file) { return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'"); }
+    ToolRun run(const std::string& file) {
+        return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'");
+    }
 };
 
 TEST_F(Inspector, prints_what_the_loader_saw_as_json) {

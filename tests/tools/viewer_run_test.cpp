@@ -63,8 +63,9 @@ class Viewer : public ::testing::Test {
     // the driver's own leftovers can no longer be told apart from ours (the unit tests, which keep
     // the driver loaded, check the libraries for leaks).
     ToolRun run(const std::string& args) {
-        return RunTool(dir, "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" +
-                                ToolPath("vtrl3ds-view") + "' " + args);
+        return RunTool(dir,
+                       "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" +
+                           ToolPath("vtrl3ds-view") + "' " + args);
     }
     Picture picture(const std::string& file, const std::string& options, const std::string& name) {
         const std::string out = dir.file(name);

@@ -226,18 +226,10 @@ class WaterGL : public GLTest<200, 150> {
 
 // Triangles drawn by `draw`, as window-space vertices (x, y, depth), read in feedback mode.
 std::vector<std::array<float, 3>> feedbackVertices(const std::function<void()>& draw) {
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
     std::vector<std::array<float, 3>> vertices;
-    for (GLint i = 0; i < used;) {
-        EXPECT_EQ(buffer[i], GL_POLYGON_TOKEN);
-        const int count = static_cast<int>(buffer[i + 1]);
-        for (int v = 0; v < count; ++v)
-            vertices.push_back({buffer[i + 2 + 3 * v], buffer[i + 3 + 3 * v], buffer[i + 4 + 3 * v]});
-        i += 2 + 3 * count;
+    for (const FedPrimitive& p : FeedbackOf(draw)) {
+        EXPECT_EQ(p.token, static_cast<GLenum>(GL_POLYGON_TOKEN));
+        for (const FedVertex& v : p.vertices) vertices.push_back({v.x, v.y, v.z});
     }
     return vertices;
 }
@@ -402,7 +394,8 @@ TEST_F(WaterGL, reflection_effect_switches_sphere_and_reflection_mapping) {
     EXPECT_EQ(r, GL_REFLECTION_MAP);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S) && glIsEnabled(GL_TEXTURE_GEN_T) &&
                 glIsEnabled(GL_TEXTURE_GEN_R));
-    EXPECT_EQ(GLInteger(GL_SHADE_MODEL), GL_FLAT);  // the higher smoothing mode leaves the shading model alone
+    EXPECT_EQ(GLInteger(GL_SHADE_MODEL),
+              GL_FLAT);  // the higher smoothing mode leaves the shading model alone
     glGetError();
     EffectRealWaterOff();
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T) ||
@@ -551,7 +544,6 @@ class WaterPicture : public GLTest<400, 300> {
         const uint8_t sky = static_cast<uint8_t>(std::hypot(x - 20, y - 12) < 6 ? 255 : 110 + y * 2);
         return {sky, sky, static_cast<uint8_t>(std::min(255, 170 + y))};
     }
-
 };
 
 // The mirrored object: an unlit, untextured red slab standing above the surface, wider than the

@@ -529,7 +529,9 @@ TEST(BinaryFile, load_from_file_dispatches_bin_in_any_case_and_reports_a_missing
 
 TEST(BinaryFile, inspector_reports_a_bin_file_and_a_cut_one) {
     TempDir dir;
-    auto run = [&](const std::string& file) { return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'"); };
+    auto run = [&](const std::string& file) {
+        return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'");
+    };
     const ToolRun r = run(dir.write("sample.bin", sampleBin()));
     ASSERT_EQ(r.status, 0) << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);

@@ -28,30 +28,18 @@ struct FedTriangle {
     std::array<float, 4> colour[3];
 };
 
-// Draws in feedback mode (GL_3D_COLOR) and returns the triangles; other tokens are counted in `other`.
+// Draws in feedback mode and returns the triangles; other primitives are counted in `other`.
 std::vector<FedTriangle> feedback(const std::function<void()>& draw, size_t* other = nullptr) {
-    std::vector<GLfloat> buf(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buf.size()), GL_3D_COLOR, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint n = glRenderMode(GL_RENDER);
     std::vector<FedTriangle> out;
-    for (GLint i = 0; i < n;) {
-        const GLint token = static_cast<GLint>(buf[static_cast<size_t>(i)]);
-        if (token == GL_POLYGON_TOKEN && static_cast<GLint>(buf[static_cast<size_t>(i) + 1]) == 3) {
-            FedTriangle t{};
-            for (int c = 0; c < 3; ++c) {
-                const float* v = &buf[static_cast<size_t>(i) + 2 + 7 * static_cast<size_t>(c)];
-                t.x[c] = v[0];
-                t.y[c] = v[1];
-                t.colour[c] = {v[3], v[4], v[5], v[6]};
-            }
-            out.push_back(t);
-            i += 2 + 21;
-        } else {
+    for (const FedPrimitive& p : FeedbackOf(draw)) {
+        if (p.token != GL_POLYGON_TOKEN || p.vertices.size() != 3) {
             if (other) ++*other;
-            i += token == GL_POINT_TOKEN ? 8 : 1;
+            continue;
         }
+        FedTriangle t{};
+        for (size_t c = 0; c < 3; ++c)
+            t.x[c] = p.vertices[c].x, t.y[c] = p.vertices[c].y, t.colour[c] = p.vertices[c].colour;
+        out.push_back(t);
     }
     return out;
 }

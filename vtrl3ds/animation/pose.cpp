@@ -210,11 +210,14 @@ void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
 // has none) and its rotation channels in the joint's own order.
 void TGL3dsBone::AdvanceAnimation(float Frame) {
     const auto* skeleton = dynamic_cast<const TGLSkeleton*>(Owner());
-    const bool bvh = skeleton && skeleton->FBVHMotion;
+    AdvanceAnimation(Frame, skeleton && skeleton->FBVHMotion);
+}
+
+void TGL3dsBone::AdvanceAnimation(float Frame, bool BVHKeys) {
     const Span position = around(FTranslateFrame, FNumTranslateFrames, Frame);
     const Span rotation = around(FRotateFrame, FNumRotateFrames, Frame);
     clsMatrix local;
-    if (bvh) {
+    if (BVHKeys) {
         setRotation(local, keyTurn(rotation, bvhOrder(FBVHChannelType)));
         setTranslation(local, position.a && position.a->Time != 0 ? lerp(position) : FTranslate);
     } else {
@@ -249,7 +252,7 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
     FCurrentFrame = static_cast<int32_t>(frame);
     const size_t count = boneCount(*this);
     for (size_t b = 0; b < count; ++b)
-        if (FBone[b]) FBone[b]->AdvanceAnimation(frame);
+        if (FBone[b]) FBone[b]->AdvanceAnimation(frame, FBVHMotion);
 }
 
 void TGLAll3dsMesh::AdvanceAnimation(float Frame) {

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "support/gl_test.h"
+#include "support/rows.h"
+#include "tools/common/chunk_writer.h"
 #include "vitrail/platform/platform_test.h"
 
 namespace {
@@ -24,26 +26,10 @@ using Bytes = std::vector<uint8_t>;
 
 // The 18-byte header of an image of type 2 or 10 with no ID, no colour map and origin 0.
 Bytes header(uint8_t type, uint16_t width, uint16_t height, uint8_t bpp, uint8_t descriptor = 0) {
-    return {0,
-            0,
-            type,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            static_cast<uint8_t>(width & 0xFF),
-            static_cast<uint8_t>(width >> 8),
-            static_cast<uint8_t>(height & 0xFF),
-            static_cast<uint8_t>(height >> 8),
-            bpp,
-            descriptor};
+    ChunkWriter w;
+    w.u8(0).u8(0).u8(type).text(std::string(9, '\0')).u16(width).u16(height).u8(bpp).u8(descriptor);
+    return w.data;
 }
-
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -156,27 +142,72 @@ TEST_F(TgaDecode, rle_32_bit_runs_and_raw_pixels_keep_alpha) {
 
 TEST_F(TgaDecode, rle_stream_ending_exactly_loads_and_overshoot_by_one_fails) {
     const Bytes image = header(10, 4, 2, 24);
-    EXPECT_TRUE(decode(image + Bytes{0x87, 1, 2, 3}).ok);
-    EXPECT_EQ(failureOf(image + Bytes{0x88, 1, 2, 3}), "ERROR: Too many pixels read");
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3, 0x01, 1, 2, 3, 4, 5, 6}), "ERROR: Too many pixels read");
+    EXPECT_TRUE(decode(image + Bytes{0x87, 1, 2, 3}).ok);  // the overshoots are rows of TgaRefusal
 }
 
-TEST_F(TgaDecode, rle_stream_ending_early_fails_with_the_short_read_of_its_last_packet) {
-    const Bytes image = header(10, 4, 2, 24);
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3}), "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3, 0x80, 1, 2}), "ERROR: Could not read from file");
-    EXPECT_EQ(failureOf(image + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5}),
-              "ERROR: Could not read image data");
+namespace {
+
+// A file the loader refuses and the message box it shows.
+struct TgaRefusalRow {
+    std::string name;
+    Bytes file;
+    std::string message;
+};
+
+std::vector<TgaRefusalRow> tgaRefusalRows() {
+    const Bytes small = header(10, 4, 2, 24), large = header(10, 200, 1, 24);
+    const Bytes full = header(2, 1, 1, 24) + Bytes{1, 2, 3};
+    std::vector<TgaRefusalRow> rows = {
+        // Run-length data overshooting the image by one pixel, in one packet or in two.
+        {"rle_overshoot_in_one_packet", small + Bytes{0x88, 1, 2, 3}, "ERROR: Too many pixels read"},
+        {"rle_overshoot_in_two_packets", small + Bytes{0x86, 1, 2, 3, 0x01, 1, 2, 3, 4, 5, 6},
+         "ERROR: Too many pixels read"},
+        // Run-length data ending early fails with the short read of its last packet.
+        {"rle_ends_before_a_packet_header", small + Bytes{0x86, 1, 2, 3}, "ERROR: Could not read RLE header"},
+        {"rle_ends_inside_a_run_pixel", small + Bytes{0x86, 1, 2, 3, 0x80, 1, 2},
+         "ERROR: Could not read from file"},
+        {"rle_ends_inside_raw_pixels", small + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5},
+         "ERROR: Could not read image data"},
+        // Too short to fill 200 pixels: these are walked without allocating, with the same messages.
+        {"large_rle_ends_before_a_packet_header", large + Bytes{0xFF, 1, 2, 3},
+         "ERROR: Could not read RLE header"},
+        {"large_rle_overshoots", large + Bytes{0xFF, 1, 2, 3, 0xFF}, "ERROR: Too many pixels read"},
+        {"large_rle_ends_inside_a_run_pixel", large + Bytes{0xFF, 1, 2}, "ERROR: Could not read from file"},
+        {"large_rle_ends_inside_raw_pixels", large + Bytes{0x05, 1, 2, 3},
+         "ERROR: Could not read image data"},
+        // Short or invalid headers.
+        {"empty_file", {}, "ERROR: Could not read file header"},
+        {"eleven_bytes", Bytes(full.begin(), full.begin() + 11), "ERROR: Could not read file header"},
+        {"twelve_bytes", Bytes(full.begin(), full.begin() + 12), "ERROR: Could not read info header"},
+        {"seventeen_bytes", Bytes(full.begin(), full.begin() + 17), "ERROR: Could not read info header"},
+        {"one_byte_short", Bytes(full.begin(), full.end() - 1), "ERROR: Could not read image data"},
+    };
+    for (uint8_t type : {2, 10}) {
+        const std::string t = "_type_" + std::to_string(type);
+        rows.push_back(
+            {"zero_width" + t, header(type, 0, 1, 24) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"zero_height" + t, header(type, 1, 0, 24) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"depth_16" + t, header(type, 1, 1, 16) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"depth_8" + t, header(type, 1, 1, 8) + Bytes(8), "ERROR: Invalid texture information"});
+    }
+    return rows;
 }
 
-TEST_F(TgaDecode, short_stream_for_a_large_image_fails_as_its_packets_say) {
-    // Too short to fill 200 pixels: these are walked without allocating, with the same messages.
-    const Bytes image = header(10, 200, 1, 24);
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2, 3}), "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2, 3, 0xFF}), "ERROR: Too many pixels read");
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2}), "ERROR: Could not read from file");
-    EXPECT_EQ(failureOf(image + Bytes{0x05, 1, 2, 3}), "ERROR: Could not read image data");
+class TgaRefusal : public ::testing::TestWithParam<TgaRefusalRow> {
+  protected:
+    void SetUp() override { UseHeadlessPlatform(); }
+};
+
+}  // namespace
+
+TEST_P(TgaRefusal, shows_its_message) {
+    EXPECT_EQ(failureOf(GetParam().file), GetParam().message);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, TgaRefusal, ::testing::ValuesIn(tgaRefusalRows()), RowName());
 
 TEST_F(TgaDecode, headers_other_than_plain_type_2_or_10_are_refused) {
     struct Case {
@@ -200,21 +231,6 @@ TEST_F(TgaDecode, headers_other_than_plain_type_2_or_10_are_refused) {
             file[c.offset] = c.value;
             EXPECT_EQ(failureOf(file), "Invalid Image: TGA file be type 2 or type 10") << c.what;
         }
-    }
-}
-
-TEST_F(TgaDecode, short_or_invalid_headers_fail_with_their_message) {
-    const Bytes full = header(2, 1, 1, 24) + Bytes{1, 2, 3};
-    EXPECT_EQ(failureOf({}), "ERROR: Could not read file header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 11)), "ERROR: Could not read file header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 12)), "ERROR: Could not read info header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 17)), "ERROR: Could not read info header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.end() - 1)), "ERROR: Could not read image data");
-    for (uint8_t type : {2, 10}) {
-        EXPECT_EQ(failureOf(header(type, 0, 1, 24) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 0, 24) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 1, 16) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 1, 8) + Bytes(8)), "ERROR: Invalid texture information");
     }
 }
 

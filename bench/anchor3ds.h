@@ -51,7 +51,8 @@ inline void writeAnchorMaterial(Bytes& b, const char* name, const uint8_t rgb[9]
     percent(MAT_SHININESS, shine), percent(MAT_SHIN2PCT, 20), percent(MAT_TRANSPARENCY, transp);
     b.begin(MAT_SHADING), b.u16(3), b.end();
     if (tex)
-        b.begin(MAT_TEXTURE), b.begin(INT_PERCENTAGE), b.u16(100), b.end(), b.begin(MAT_MAPFILE), b.str(tex), b.end(), b.end();
+        b.begin(MAT_TEXTURE), b.begin(INT_PERCENTAGE), b.u16(100), b.end(), b.begin(MAT_MAPFILE), b.str(tex),
+            b.end(), b.end();
     b.end();
 }
 
@@ -72,7 +73,8 @@ inline void writeAnchorKeyframer(Bytes& b, int meshes) {
             for (float f : key) b.f32(f);
             b.end();
         };
-        track(KEYF_POSTRACK, {t[0], t[1], t[2]}), track(KEYF_ROTTRACK, {0, 0, 0, 1}), track(KEYF_SCALETRACK, {1, 1, 1});
+        track(KEYF_POSTRACK, {t[0], t[1], t[2]}), track(KEYF_ROTTRACK, {0, 0, 0, 1}),
+            track(KEYF_SCALETRACK, {1, 1, 1});
         b.end();
     }
     b.end();

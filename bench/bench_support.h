@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

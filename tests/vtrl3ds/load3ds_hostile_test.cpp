@@ -245,9 +245,9 @@ std::vector<Hostile3ds> hostile3dsRows() {
     return rows;
 }
 
-class Hostile3DS : public ::testing::TestWithParam<Hostile3ds> {};
+class Load3DSHostileRows : public ::testing::TestWithParam<Hostile3ds> {};
 
-TEST_P(Hostile3DS, loads_or_fails_as_its_row_says) {
+TEST_P(Load3DSHostileRows, loads_or_fails_as_its_row_says) {
     const Hostile3ds& row = GetParam();
     TGLAll3dsMesh model;
     const std::string error = loadError(model, row.bytes);
@@ -258,6 +258,6 @@ TEST_P(Hostile3DS, loads_or_fails_as_its_row_says) {
     row.holds(model);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Hostile3DS, ::testing::ValuesIn(hostile3dsRows()), RowName());
+INSTANTIATE_TEST_SUITE_P(Rows, Load3DSHostileRows, ::testing::ValuesIn(hostile3dsRows()), RowName());
 
 }  // namespace

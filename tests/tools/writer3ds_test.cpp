@@ -96,7 +96,7 @@ Scene3ds smallScene() {
 
 }  // namespace
 
-TEST(ChunkWriter, chunk_tree_nests_with_exact_lengths) {
+TEST(Writer3ds, chunk_tree_nests_with_exact_lengths) {
     const std::vector<uint8_t> b = Encode3ds(smallScene());
     const std::vector<Chunk> top = walk(b, 0, b.size());
     ASSERT_EQ(ids(top), std::vector<uint16_t>{0x4D4D});
@@ -117,7 +117,7 @@ TEST(ChunkWriter, chunk_tree_nests_with_exact_lengths) {
     EXPECT_EQ(ids(keyframer.kids[3].kids), (std::vector<uint16_t>{0xB030, 0xB010, 0xB013}));
 }
 
-TEST(ChunkWriter, refuses_scenes_the_format_cannot_hold) {
+TEST(Writer3ds, refuses_scenes_the_format_cannot_hold) {
     const auto refused = [](const std::function<void(Scene3ds&)>& spoil, const std::string& message) {
         Scene3ds s = smallScene();
         spoil(s);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 
 namespace bench {
 

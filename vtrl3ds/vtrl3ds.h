@@ -3,7 +3,6 @@
 // EModelError kinds (errors.h); drawing reports nothing.
 #pragma once
 
-#include "vtrl3ds/chunks.h"
 #include "vtrl3ds/component.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/host.h"

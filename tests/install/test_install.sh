@@ -24,7 +24,7 @@ for h in vitrail/window.h vitrail/cubemap.h vitrail/platform/platform.h vtrl3ds/
     [ -f "$P/include/$h" ] || fail "public header $h is not installed"
 done
 for h in vitrail/platform/platform_test.h vitrail/platform/internal.h vitrail/platform/text.h \
-         vtrl3ds/private/checked.h vtrl3ds/private/ms3dtext.h; do
+         vtrl3ds/private/checked.h vtrl3ds/private/chunks.h vtrl3ds/private/ms3dtext.h; do
     [ ! -e "$P/include/$h" ] || fail "private header $h is installed"
 done
 for h in $(cd "$P/include" && find . -name '*.h' | sort); do

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/common/chunk_writer.h"
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
 

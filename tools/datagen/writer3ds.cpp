@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "tools/common/chunk_writer.h"
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 
 namespace datagen {
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/private/loading.h"

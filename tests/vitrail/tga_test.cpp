@@ -17,7 +17,6 @@
 
 #include "support/gl_test.h"
 #include "support/rows.h"
-#include "tools/common/chunk_writer.h"
 #include "vitrail/platform/platform_test.h"
 
 namespace {
@@ -26,9 +25,12 @@ using Bytes = std::vector<uint8_t>;
 
 // The 18-byte header of an image of type 2 or 10 with no ID, no colour map and origin 0.
 Bytes header(uint8_t type, uint16_t width, uint16_t height, uint8_t bpp, uint8_t descriptor = 0) {
-    ChunkWriter w;
-    w.u8(0).u8(0).u8(type).text(std::string(9, '\0')).u16(width).u16(height).u8(bpp).u8(descriptor);
-    return w.data;
+    Bytes h(18, 0);
+    h[2] = type;
+    h[12] = static_cast<uint8_t>(width & 0xFF), h[13] = static_cast<uint8_t>(width >> 8);
+    h[14] = static_cast<uint8_t>(height & 0xFF), h[15] = static_cast<uint8_t>(height >> 8);
+    h[16] = bpp, h[17] = descriptor;
+    return h;
 }
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());

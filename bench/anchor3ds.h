@@ -59,7 +59,7 @@ inline void writeAnchorMaterial(Bytes& b, const char* name, const uint8_t rgb[9]
 inline void writeAnchorKeyframer(Bytes& b, int meshes) {
     b.begin(KEYF3DS);
     b.begin(KEYF_HDR), b.u16(5), b.str("MAXSCENE"), b.u32(100), b.end();
-    b.begin(KEYF_FRAMES), b.u32(0), b.u32(100), b.end();
+    b.begin(KEYF_SEGMENT), b.u32(0), b.u32(100), b.end();
     b.begin(KEYF_CURTIME), b.u32(0), b.end();
     for (int k = 0; k < meshes; ++k) {
         char name[32];
@@ -74,7 +74,7 @@ inline void writeAnchorKeyframer(Bytes& b, int meshes) {
             b.end();
         };
         track(KEYF_POSTRACK, {t[0], t[1], t[2]}), track(KEYF_ROTTRACK, {0, 0, 0, 1}),
-            track(KEYF_SCALETRACK, {1, 1, 1});
+            track(KEYF_SCLTRACK, {1, 1, 1});
         b.end();
     }
     b.end();

@@ -6,6 +6,7 @@
 #include "vtrl3ds/component.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/host.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/model.h"
@@ -49,6 +50,14 @@
 //   TGL3dsBone::Init() / InitWithParent(p)  bind-pose FMatrix from the parent's
 //   TGL3dsBone::AdvanceAnimation(frame)     one bone's FAnimMatrix
 //   TGLAll3dsMesh::AdvanceAnimation(frame)  poses the current skeleton and re-skins the meshes
+//
+// ---- The 3DS keyframer (keyframer.h) ------------------------------------------------------------
+//   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched
+//   ReadKeyframerOf(model)                  the keyframer of the 3DS file a model came from, or empty
+//   EvaluateKeyframer(kf, frame)            every node's matrix and hiding at a fractional frame
+//   PlaceMeshes(kf, model, frame)           each mesh placed by each node naming it (instances again)
+//   PoseVertices(mesh, matrix, out)         a mesh's vertices moved by a placement
+//   KfNodeTypeName(node)                    "object", "dummy", "camera", "light", ...
 //
 // ---- Drawing with OpenGL (model.h, skeleton.h; the vtrl3ds target) ------------------------------
 //   TGL3dsMaterial::Apply()                 colour, blending, texture and culling of a material

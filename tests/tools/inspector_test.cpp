@@ -6,6 +6,7 @@
 
 #include "support/files3ds.h"
 #include "support/run_tool.h"
+#include "vtrl3ds/keyframer_files.h"
 
 namespace {
 
@@ -128,3 +129,21 @@ TEST_F(Inspector, reports_the_skeletons_of_motion_and_milkshape_files) {
 }
 
 }  // namespace
+
+// A 3DS keyframer: the segment and one entry per node; a parent loop is cut with one warning.
+TEST_F(Inspector, prints_the_keyframer_segment_and_nodes) {
+    NodeSpec box{1, "Box", 0, "A", {1, 2, 3}, {{0, {}, {0, 0, 0}}, {10, {}, {1, 0, 0}}}};
+    box.hide = {{5, {}, {}}};
+    const ToolRun r =
+        run(write("scene.3ds", keyframedScene({"Box"}, {NodeSpec{0, "$$$DUMMY", 1, "Holder"}, box})));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("parent loops cut, these nodes made roots: 1 \"Box.A\""), std::string::npos)
+        << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["segment"], nlohmann::json::parse(R"({"start": 0, "end": 100, "current": 5})"));
+    EXPECT_EQ(j["nodes"], nlohmann::json::parse(R"([
+        {"id": 0, "name": "$$$DUMMY", "parent": 1, "type": "dummy", "instance": "Holder", "pivot": [0, 0, 0],
+         "keys": {"position": 0, "rotation": 0, "scale": 0, "hide": 0}},
+        {"id": 1, "name": "Box", "parent": null, "type": "object", "instance": "A", "pivot": [1, 2, 3],
+         "keys": {"position": 2, "rotation": 0, "scale": 0, "hide": 1}}])"));
+}

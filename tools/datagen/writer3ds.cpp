@@ -166,7 +166,7 @@ void writeKeyframer(ChunkWriter& w, const Scene3ds& scene) {
     w.str("showroom");
     w.u32(animationFrames);
     w.end();
-    w.begin(KEYF_FRAMES);
+    w.begin(KEYF_SEGMENT);
     w.u32(0);
     w.u32(animationFrames);
     w.end();

@@ -1,5 +1,6 @@
 // vtrl3ds-info MODEL_FILE: loads a model or a motion through the library's LoadModelOrMotion and
-// prints what the loader saw as JSON on standard output. A file that does not load, or in which
+// prints what the loader saw as JSON on standard output, with a 3DS file's keyframer (whose
+// repairs are warned of on standard error). A file that does not load, or in which
 // nothing was recognised, prints one line naming the file and the reason on standard error and
 // exits with status 1; a wrong command line exits with status 2.
 #include <exception>
@@ -8,6 +9,7 @@
 
 #include "describe.h"
 #include "vtrl3ds/host.h"
+#include "vtrl3ds/keyframer.h"
 
 namespace {
 
@@ -34,6 +36,9 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return fail(file, e.what());
     }
-    std::cout << DescribeModel(model, file).dump(2) << "\n";
+    const TKeyframer keyframer = ReadKeyframerOf(model);
+    for (const std::string& warning : keyframer.Warnings)
+        std::cerr << "vtrl3ds-info: " << Cp1252ToUtf8(file) << ": " << Cp1252ToUtf8(warning) << "\n";
+    std::cout << DescribeModel(model, file, keyframer).dump(2) << "\n";
     return std::cout.good() ? 0 : 1;
 }

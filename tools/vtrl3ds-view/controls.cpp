@@ -1,7 +1,7 @@
 // The viewer's keys, read from the toolkit's key table once per frame: each acts once when it goes
 // down (Space plays and pauses, Left / Right step a frame, Home goes to the first frame, B bones,
 // W wireframe, T textures, F frames the model again). Playback follows the clock at the file's
-// frame rate and loops. Also the window caption.
+// frame rate and loops (a 3DS keyframer's segment at 30 frames per second). Also the window caption.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +22,7 @@ bool pressed(int32_t key) {
 }
 
 bool animated() {
-    return ViewScene.Skeleton && ViewScene.NumFrames > 1;
+    return (ViewScene.Skeleton || ViewerKeyframed()) && ViewScene.NumFrames > 1;
 }
 
 void startPlaying(double now) {
@@ -76,8 +76,13 @@ std::string ViewerCaption(const std::string& File) {
         caption += " - " + std::to_string(ViewScene.Skeleton->FNumBones) + " bones";
     if (animated()) {
         char frame[64];
-        std::snprintf(frame, sizeof frame, " - frame %d of %d", static_cast<int>(std::floor(ViewState.Frame)),
-                      ViewScene.NumFrames);
+        const int shown = static_cast<int>(std::floor(ViewState.Frame));
+        if (ViewerKeyframed())  // the file's own frame numbers, over its segment
+            std::snprintf(frame, sizeof frame, " - frame %d of %d..%d",
+                          static_cast<int>(ViewerKeyframerFrame(float(shown))),
+                          ViewScene.Keyframer.SegmentStart, ViewScene.Keyframer.SegmentEnd);
+        else
+            std::snprintf(frame, sizeof frame, " - frame %d of %d", shown, ViewScene.NumFrames);
         caption += frame;
     }
     return caption;

@@ -113,7 +113,10 @@ void drawModel(TGLAll3dsMesh& model) {
     // back turns them counter-clockwise.
     glEnable(GL_CULL_FACE);
     glCullFace(model.FType == Mesh3DS ? GL_BACK : GL_FRONT);
-    model.Render();
+    if (ViewerKeyframed() && model.FDisplayList == 0)
+        DrawViewerPlacements(model);
+    else
+        model.Render();
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);

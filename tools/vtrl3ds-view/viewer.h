@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -37,6 +39,8 @@ struct TViewerScene {
     bool Extended = false;                 // the box is more than one point
     int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
     float FrameRate = 30;                  // frames per second of playback
+    TKeyframer Keyframer;                  // a 3DS file's keyframer; empty for other files
+    std::vector<TKfPlacement> Placements;  // the meshes placed by its nodes at the frame shown
 };
 
 // View and playback state, changed by the controls.
@@ -68,6 +72,22 @@ void PrepareViewerScene();
 void RetainViewerScene();
 // Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
 void SetViewerFrame(float Frame);
+
+// 3DS keyframer playback (keyframes.cpp): reads the keyframer of the loaded 3DS model and, when
+// its nodes place meshes and move, plays its segment as frames 1 .. N at 30 frames per second.
+void LoadViewerKeyframer(const std::string& File);
+// True when the keyframer's nodes place the model's meshes.
+bool ViewerKeyframed();
+// The keyframer's frame shown at the viewer's (1-based) Frame.
+float ViewerKeyframerFrame(float Frame);
+// Places the meshes at the viewer's Frame.
+void PoseViewerKeyframer(float Frame);
+// The box of the placed meshes; false when nothing is placed.
+bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum);
+// Draws every placement (instances again, hidden nodes not), then the meshes no node places.
+void DrawViewerPlacements(TGLAll3dsMesh& Model);
+// Records DrawViewerPlacements into the model's display list (a scene whose nodes do not move).
+void RetainViewerPlacements(TGLAll3dsMesh& Model);
 
 // A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
 uint32_t LoadViewerTexture(const std::string& Path);

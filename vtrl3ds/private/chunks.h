@@ -65,13 +65,23 @@ constexpr uint16_t KEYF3DS = 0xB000;
 constexpr uint16_t KEYF_OBJDES = 0xB002;
 constexpr uint16_t KEYF_OBJHIERARCH = 0xB010;
 constexpr uint16_t KEYF_OBJPIVOT = 0xB013;
-// The rest of the keyframer is skipped by the loader; these are named for the files the tools write.
-constexpr uint16_t KEYF_FRAMES = 0xB008;     // first and last frame
-constexpr uint16_t KEYF_CURTIME = 0xB009;    // the current frame
-constexpr uint16_t KEYF_HDR = 0xB00A;        // revision, scene name, frame count
-constexpr uint16_t KEYF_POSTRACK = 0xB020;   // position keys
-constexpr uint16_t KEYF_ROTTRACK = 0xB021;   // rotation keys
-constexpr uint16_t KEYF_SCALETRACK = 0xB022; // scale keys
+// The rest of the keyframer, read by ReadKeyframer alone: node kinds, header, segment, node
+// sub-chunks and tracks.
+constexpr uint16_t KEYF_AMBIENTDES = 0xB001;
+constexpr uint16_t KEYF_CAMERADES = 0xB003;
+constexpr uint16_t KEYF_TARGETDES = 0xB004;
+constexpr uint16_t KEYF_LIGHTDES = 0xB005;
+constexpr uint16_t KEYF_LTARGETDES = 0xB006;
+constexpr uint16_t KEYF_SPOTDES = 0xB007;
+constexpr uint16_t KEYF_SEGMENT = 0xB008;
+constexpr uint16_t KEYF_CURTIME = 0xB009;
+constexpr uint16_t KEYF_HDR = 0xB00A;
+constexpr uint16_t KEYF_OBJINSTANCE = 0xB011;
+constexpr uint16_t KEYF_OBJBOUNDBOX = 0xB014;
+constexpr uint16_t KEYF_POSTRACK = 0xB020;
+constexpr uint16_t KEYF_ROTTRACK = 0xB021;
+constexpr uint16_t KEYF_SCLTRACK = 0xB022;
+constexpr uint16_t KEYF_HIDETRACK = 0xB029;
 constexpr uint16_t KEYF_NODE_ID = 0xB030;
 
 // Percentage sub-chunks: a 16-bit integer, or a single.

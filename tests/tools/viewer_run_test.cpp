@@ -4,10 +4,8 @@
 // lines.
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <array>
@@ -16,16 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "vtrl3ds/temp_dir.h"
+#include "support/run_tool.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ViewerRun {
-    int status;
-    std::string err, out;
-};
 
 struct Picture {
     int w = 0, h = 0;
@@ -63,13 +57,6 @@ double meanDifference(const Picture& a, const Picture& b) {
     return sum / double(std::max<size_t>(a.rgb.size(), 1));
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 class Viewer : public ::testing::Test {
   protected:
     TempDir dir;
@@ -78,17 +65,14 @@ class Viewer : public ::testing::Test {
     // sanitizer build its leak check is off: SDL unloads the GL driver before the process ends, so
     // the driver's own leftovers can no longer be told apart from ours (the unit tests, which keep
     // the driver loaded, check the libraries for leaks).
-    ViewerRun run(const std::string& args) {
-        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-view/vtrl3ds-view";
-        const std::string cmd =
-            "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" + tool +
-            "' " + args + " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("err")), slurp(dir.file("out"))};
+    ToolRun run(const std::string& args) {
+        return RunTool(dir,
+                       "env -u DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" +
+                           ToolPath("vtrl3ds-view") + "' " + args);
     }
     Picture picture(const std::string& file, const std::string& options, const std::string& name) {
         const std::string out = dir.file(name);
-        const ViewerRun r = run("'" + file + "' --png '" + out + "' " + options);
+        const ToolRun r = run("'" + file + "' --png '" + out + "' " + options);
         EXPECT_EQ(r.status, 0) << file << ": " << r.err;
         Picture pic;
         int n = 0;
@@ -161,7 +145,7 @@ TEST_F(Viewer, size_and_view_options_change_the_picture) {
 TEST_F(Viewer, a_file_without_geometry_says_so_and_still_writes_its_picture) {
     const std::string file =
         std::string(VTRL_TESTDATA_DIR) + "/real/ms3d_ascii/orbital_grey_materials_only.txt";
-    const ViewerRun r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
+    const ToolRun r = run("'" + file + "' --png '" + dir.file("empty.png") + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.rfind("vtrl3ds-view: " + file + ": no geometry to show\n", 0), 0u) << r.err;
     EXPECT_TRUE(fs::exists(dir.file("empty.png")));
@@ -190,7 +174,7 @@ TEST_F(Viewer, files_that_fail_print_one_line_naming_the_file_and_exit_1) {
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         fs::remove(dir.file("never.png"));
-        const ViewerRun r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
+        const ToolRun r = run("'" + file + "' --png '" + dir.file("never.png") + "'");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err.rfind("vtrl3ds-view: " + file + ": ", 0), 0u) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -203,7 +187,7 @@ TEST_F(Viewer, files_that_fail_print_one_line_naming_the_file_and_exit_1) {
 // A file that loads, with no display and no --png: one line naming the cause, no toolkit box.
 TEST_F(Viewer, no_display_is_one_line_and_exit_1) {
     const std::string file = std::string(VTRL_TESTDATA_DIR) + "/real/3ds/test1.3ds";
-    const ViewerRun r = run("'" + file + "'");
+    const ToolRun r = run("'" + file + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "vtrl3ds-view: " + file +
                          ": no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
@@ -264,7 +248,7 @@ TEST_F(Viewer, a_wrong_command_line_prints_the_usage_and_exits_2) {
     for (const char* args : {"", "a.3ds b.3ds", "a.3ds --png", "a.3ds --size 0x10", "a.3ds --size 10",
                              "a.3ds --frame 0", "a.3ds --frame two", "a.3ds --yaw 1e99", "a.3ds --zoom 2"}) {
         SCOPED_TRACE(args);
-        const ViewerRun r = run(args);
+        const ToolRun r = run(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("Usage: vtrl3ds-view FILE"), std::string::npos) << r.err;
     }
@@ -289,7 +273,7 @@ TEST_F(Viewer, help_version_and_the_reason_for_a_refusal) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args);
-        const ViewerRun r = run(row.args);
+        const ToolRun r = run(row.args);
         EXPECT_EQ(r.status, row.status);
         EXPECT_EQ(r.out.rfind(row.out, 0), 0u) << r.out;
         EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), row.err);

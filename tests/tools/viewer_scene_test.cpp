@@ -9,11 +9,11 @@
 #include <fstream>
 #include <set>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "viewer.h"
 #include "vitrail/input.h"
 #include "vitrail/window.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -21,12 +21,10 @@ namespace {
 
 const std::string kReal = std::string(VTRL_TESTDATA_DIR) + "/real/";
 
-class ViewerScene : public ::testing::Test {
+class ViewerScene : public GLTest<160, 120> {
   protected:
-    GLTestContext gl{160, 120};
     TempDir dir;
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
         Width = 160, Height = 120;
         std::fill(std::begin(SetKey), std::end(SetKey), 0);
     }

@@ -11,8 +11,8 @@
 
 #include "box_files.h"
 #include "build_model.h"
-#include "support/gl_context.h"
-#include "temp_dir.h"
+#include "support/gl_test.h"
+#include "support/temp_dir.h"
 #include "vitrail/tga.h"
 
 namespace {
@@ -80,11 +80,9 @@ std::vector<uint8_t> checkerTga() {
     return t;
 }
 
-class TextureMapsGL : public ::testing::Test {
+class TextureMapsGL : public GLTest<200, 200> {
   protected:
-    GLTestContext gl{200, 200};
     TempDir dir;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
 
     // Loads the box naming `map` with the toolkit's TGA loader; returns what LoadTextures said.
     int32_t load(TGL3dsModel& front, const std::string& map) {
@@ -117,9 +115,7 @@ TEST_F(TextureMapsGL, box_naming_its_map_in_capitals_shows_the_checker) {
     const GLint texture = front.Scene->FMaterial[0]->FTexId;
     EXPECT_TRUE(glIsTexture(static_cast<GLuint>(texture)));
     const std::vector<uint8_t> p = draw(front, "box_checker.ppm");
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, texture);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), texture);
     // Quadrant centres of the front side (which covers 50..150): half-bright red and blue, the
     // diagonal ones alike.
     const uint8_t *a = at(p, 75, 75), *b = at(p, 125, 75), *c = at(p, 75, 125), *d = at(p, 125, 125);

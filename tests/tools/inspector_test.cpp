@@ -1,30 +1,14 @@
 // The model inspector vtrl3ds-info, run as users run it: its JSON for a file built here, and its
 // one-line error and exit status for files that do not load.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "temp_dir.h"
-#include "keyframer_files.h"
+#include "support/files3ds.h"
+#include "support/run_tool.h"
+#include "vtrl3ds/keyframer_files.h"
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class Inspector : public ::testing::Test {
   protected:
@@ -35,11 +19,7 @@ class Inspector : public ::testing::Test {
     }
     ToolRun run(const std::string& file) { return runArgs("'" + file + "'"); }
     ToolRun runArgs(const std::string& args) {
-        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
-        const std::string cmd =
-            "'" + tool + "' " + args + " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out")), slurp(dir.file("err"))};
+        return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' " + args);
     }
 };
 
@@ -80,7 +60,7 @@ TEST_F(Inspector, prints_what_the_loader_saw_as_json) {
 
 TEST_F(Inspector, counts_faces_naming_vertices_beyond_the_list_and_converts_names) {
     const std::string path =
-        write("bad.3ds", file3ds([](Writer3ds& w) {
+        write("bad.3ds", file3ds([](ChunkWriter& w) {
                   material(w, "Caf\xe9 \x80");
                   triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
               }));

@@ -68,6 +68,8 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; \
 	  case "$$(basename $$b)" in bench_frame) scripts/with-display.sh $$b --data=$(BUILD)/data;; \
 	    bench_view) scripts/with-display.sh $$b;; *) $$b;; esac; done
+	@if [ -d $(BUILD)/python ]; then echo "== bench/motion_python.py"; \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/motion_python.py $(BUILD)/bench/bench_load_bvh; fi
 
 # The benchmarks behind the performance goals, run once, as one table: the work, our time, the
 # peer's or the floor's, the ratio and the goal (scripts/bench-table.py; a private Xvfb when there

@@ -163,35 +163,48 @@ std::unique_ptr<TViewerBuffers> BuildViewerBuffers(const TGLAll3dsMesh& Model) {
     return buffers;
 }
 
-// The meshes in render order, as TGLAll3dsMesh::Render walks them. Flat shading takes each
-// triangle's colour from its last corner; the lights being directional and the viewer at
-// infinity, that is the colour all three corners would have had with the face normal.
-void DrawViewerBuffers(TGLAll3dsMesh& Model, const TViewerBuffers& Buffers) {
-    GLint shading = GL_SMOOTH;
-    glGetIntegerv(GL_SHADE_MODEL, &shading);
+TViewerMeshDrawing::TViewerMeshDrawing(TGLAll3dsMesh& Model, const TViewerBuffers* Buffers)
+    : FModel(Model), FBuffers(Buffers) {
+    glGetIntegerv(GL_SHADE_MODEL, &FShading);
+    if (!FBuffers) return;
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    const size_t meshes = std::min(Model.FMesh.size(), static_cast<size_t>(std::max(Model.FNumMeshes, 0)));
-    const size_t slots = std::min(meshes, Model.FRenderOrder.size());
-    for (size_t slot = 0; slot < slots; ++slot) {
-        const auto i = static_cast<size_t>(Model.FRenderOrder[slot]);
-        if (i >= Model.FMesh.size() || i >= Buffers.Meshes.size() || !Model.FMesh[i]) continue;
-        TGL3dsMesh& mesh = *Model.FMesh[i];
-        if (drawnByLibrary(mesh)) {
-            // The library draws a posed mesh from its own arrays, with smooth vertex normals.
-            calls().bind(GL_ARRAY_BUFFER, 0);
-            calls().bind(GL_ELEMENT_ARRAY_BUFFER, 0);
-            glShadeModel(static_cast<GLenum>(shading));
-            mesh.Render();
-            continue;
-        }
-        glShadeModel(GL_FLAT);
-        drawMesh(Buffers.Meshes[i]);
-    }
+}
+
+TViewerMeshDrawing::~TViewerMeshDrawing() {
+    if (!FBuffers) return;
     calls().bind(GL_ARRAY_BUFFER, 0);
     calls().bind(GL_ELEMENT_ARRAY_BUFFER, 0);
     glPopClientAttrib();
-    glShadeModel(static_cast<GLenum>(shading));
+    glShadeModel(static_cast<GLenum>(FShading));
+}
+
+// Flat shading takes each triangle's colour from its last corner; the lights being directional and
+// the viewer at infinity, that is the colour all three corners would have had with the face normal.
+void TViewerMeshDrawing::Mesh(size_t Index) {
+    if (Index >= FModel.FMesh.size() || !FModel.FMesh[Index]) return;
+    TGL3dsMesh& mesh = *FModel.FMesh[Index];
+    if (!FBuffers || Index >= FBuffers->Meshes.size() || drawnByLibrary(mesh)) {
+        // The library draws a posed mesh from its own arrays, with smooth vertex normals.
+        if (FBuffers) {
+            calls().bind(GL_ARRAY_BUFFER, 0);
+            calls().bind(GL_ELEMENT_ARRAY_BUFFER, 0);
+            glShadeModel(static_cast<GLenum>(FShading));
+        }
+        mesh.Render();
+        return;
+    }
+    glShadeModel(GL_FLAT);
+    drawMesh(FBuffers->Meshes[Index]);
+}
+
+// The meshes in render order, as TGLAll3dsMesh::Render walks them.
+void DrawViewerBuffers(TGLAll3dsMesh& Model, const TViewerBuffers& Buffers) {
+    TViewerMeshDrawing drawing(Model, &Buffers);
+    const size_t meshes = std::min(Model.FMesh.size(), static_cast<size_t>(std::max(Model.FNumMeshes, 0)));
+    const size_t slots = std::min(meshes, Model.FRenderOrder.size());
+    for (size_t slot = 0; slot < slots; ++slot)
+        if (Model.FRenderOrder[slot] >= 0) drawing.Mesh(static_cast<size_t>(Model.FRenderOrder[slot]));
 }

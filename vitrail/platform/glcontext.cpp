@@ -116,7 +116,7 @@ HGLRC wglCreateContext(HDC dc) {
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext ctx = SDL_GL_CreateContext(w->sdl);
     if (!ctx) {
-        SDL_Log("GL context could not be created: %s", SDL_GetError());
+        note(std::string("GL context could not be created: ") + SDL_GetError());
         return 0;
     }
     // SDL makes a new context current; a new context is not current until wglMakeCurrent.

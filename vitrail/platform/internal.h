@@ -131,6 +131,9 @@ struct State {
 };
 
 State& state();
+// A note of the layer's own (why video or a window could not start): to the host's message
+// handler or VITRAIL_MESSAGES route when there is one, else to SDL's log.
+void note(const std::string& text);
 // Starts SDL's video subsystem once; false when no display can be opened.
 bool ensureVideo();
 // The record of a live window, or null.

@@ -6,8 +6,8 @@
 // material run at a time, with the posed vertex normals.
 #include <GL/gl.h>
 
-#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/glrelease.h"
+#include "vtrl3ds/private/materialruns.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 
@@ -100,18 +100,13 @@ void drawSkinned(const TGL3dsMesh& mesh, const TGLAll3dsMesh* model) {
         glTexCoord2f(0, 0);
     }
     std::vector<GLushort> run;
-    int32_t MatID = -1;
-    for (size_t f = 0; f < cornerCount(mesh); f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const size_t face = f / 3;
-        if (face < mesh.FMatID.size() && mesh.FMatID[face] != MatID) {
+    walkMaterialRuns(
+        mesh, vertices,
+        [&](size_t id) {
             drawRun(run);
-            MatID = mesh.FMatID[face];
-            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
-            if (material) material->Apply();
-        }
-        run.insert(run.end(), &mesh.FIndices[f], &mesh.FIndices[f] + 3);
-    }
+            applyRunMaterial(model, id);
+        },
+        [&](size_t f) { run.insert(run.end(), &mesh.FIndices[f], &mesh.FIndices[f] + 3); });
     drawRun(run);
     glPopClientAttrib();
 }
@@ -125,20 +120,9 @@ void TGL3dsMesh::Render() {
     }
     if (!FSkinVertex.empty()) return drawSkinned(*this, dynamic_cast<const TGLAll3dsMesh*>(Owner()));
     const auto* model = dynamic_cast<const TGLAll3dsMesh*>(Owner());
-    const size_t vertices = vertexCount(*this);
-    const size_t corners = cornerCount(*this);
-    // No 16-bit material index equals -1, so the first face with an index always applies it.
-    int32_t MatID = -1;
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(*this, f, vertices)) continue;
-        const size_t face = f / 3;
-        if (face < FMatID.size() && FMatID[face] != MatID) {
-            MatID = FMatID[face];
-            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
-            if (material) material->Apply();
-        }
-        drawTriangle(*this, f);
-    }
+    walkMaterialRuns(
+        *this, vertexCount(*this), [&](size_t id) { applyRunMaterial(model, id); },
+        [&](size_t f) { drawTriangle(*this, f); });
 }
 
 // With a display list, only the skinned meshes (which a list cannot hold) are drawn after it.

@@ -154,12 +154,12 @@ void BM_LoadOnly(benchmark::State& state) {
     }
 }
 
-// Start to first frame, as the viewer starts: load, texture maps, buffer objects, one frame drawn
-// and shown.
-void BM_StartToFirstFrame(benchmark::State& state) {
+// Start to first frame: `start` readies the scene, then one frame is drawn and shown.
+template <typename Start>
+void firstFrame(benchmark::State& state, Start start) {
     anchorPath();
     for (auto _ : state) {
-        load(anchorPath());
+        start();
         DrawViewerFrame();
         frameEnd();
         state.PauseTiming();
@@ -168,21 +168,20 @@ void BM_StartToFirstFrame(benchmark::State& state) {
     }
 }
 
+// As the viewer starts: load, texture maps, buffer objects, the first frame.
+void BM_StartToFirstFrame(benchmark::State& state) {
+    firstFrame(state, [] { load(anchorPath()); });
+}
+
 // The start as it was before buffer objects: load, texture maps, the first frame drawn by the
-// library's renderer one triangle at a time, shown (the yardstick of the start above).
+// library's renderer one triangle at a time (the yardstick of the start above).
 void BM_LibraryFirstFrame(benchmark::State& state) {
-    anchorPath();
-    for (auto _ : state) {
+    firstFrame(state, [] {
         LoadViewerScene(anchorPath());
         ViewState = TViewerState{};
         ResetViewerCamera(30, 20);
         ViewScene.Model->LoadTextures(LoadViewerTexture);
-        DrawViewerFrame();
-        frameEnd();
-        state.PauseTiming();
-        ViewScene = TViewerScene{};
-        state.ResumeTiming();
-    }
+    });
 }
 
 // Making the buffer objects of the static meshes, which the viewer does before its first frame.

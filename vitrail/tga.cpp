@@ -222,14 +222,14 @@ template <size_t Bpp>
 __m128i swapped(__m128i v) {
     if constexpr (Bpp == 4) {
         const __m128i keep = _mm_set1_epi32(static_cast<int32_t>(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
-        return _mm_or_si128(_mm_and_si128(v, keep),
-                            _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
-                                         _mm_slli_epi32(_mm_and_si128(v, low), 16)));
+        return _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
+                                                                 _mm_slli_epi32(_mm_and_si128(v, low), 16)));
     } else {
         const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
         const __m128i middle = _mm_slli_si128(first, 1), last = _mm_slli_si128(first, 2);
-        return _mm_or_si128(_mm_and_si128(v, middle), _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
-                                                                   _mm_and_si128(_mm_slli_si128(v, 2), last)));
+        return _mm_or_si128(_mm_and_si128(v, middle),
+                            _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
+                                         _mm_and_si128(_mm_slli_si128(v, 2), last)));
     }
 }
 

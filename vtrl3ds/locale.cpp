@@ -150,7 +150,8 @@ bool textToReal(std::string_view Text, char Separator, float& Value) {
 bool textToRealWith(std::string_view Text, char Separator, float& Value) {
     Text = trimmed(Text);
     float plain = 0;
-    if (!Text.empty() && plainDecimal(Text.data(), Text.data() + Text.size(), Separator, plain) == Text.size()) {
+    if (!Text.empty() &&
+        plainDecimal(Text.data(), Text.data() + Text.size(), Separator, plain) == Text.size()) {
         Value = plain;
         return true;
     }

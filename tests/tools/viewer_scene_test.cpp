@@ -130,7 +130,8 @@ TEST_F(ViewerScene, a_static_model_is_drawn_from_buffer_objects_made_before_the_
 // Flat shading from each triangle's last corner (a vertex of its own) must give the picture the
 // library's own drawing with face normals gives.
 TEST_F(ViewerScene, buffer_drawing_matches_the_librarys_drawing_pixel_for_pixel) {
-    for (const char* file : {"3ds/test1.3ds", "3ds/cube_lib3ds.3ds", "3ds/cubes_with_alpha.3ds", "3ds/indochine.3ds"}) {
+    for (const char* file :
+         {"3ds/test1.3ds", "3ds/cube_lib3ds.3ds", "3ds/cubes_with_alpha.3ds", "3ds/indochine.3ds"}) {
         SCOPED_TRACE(file);
         open(kReal + file);
         ASSERT_TRUE(ViewScene.Buffers);
@@ -205,7 +206,9 @@ TEST_F(ViewerScene, a_3ds_keyframer_plays_its_segment_and_places_every_instance)
     for (const TKfPlacement& p : ViewScene.Placements) meshes.insert(p.Mesh);
     EXPECT_LT(meshes.size(), ViewScene.Placements.size());
     ASSERT_TRUE(ViewScene.Buffers);
-    for (const TKfPlacement& p : ViewScene.Placements)
-        if (ViewScene.Model->FMesh[size_t(p.Mesh)]->FNumIndices > 0)
+    for (const TKfPlacement& p : ViewScene.Placements) {
+        if (ViewScene.Model->FMesh[size_t(p.Mesh)]->FNumIndices > 0) {
             EXPECT_FALSE(ViewScene.Buffers->Meshes[size_t(p.Mesh)].Runs.empty()) << p.Mesh;
+        }
+    }
 }

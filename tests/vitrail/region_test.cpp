@@ -231,7 +231,9 @@ TEST_F(Regions, union_is_canonical_whatever_the_order_of_rectangles) {
 // the destination, the result must be the region of all the rectangles at once.
 TEST_F(Regions, union_of_random_regions_is_the_region_of_all_their_rectangles) {
     uint32_t seed = 12345;
-    const auto next = [&seed](int32_t n) { return static_cast<int32_t>((seed = seed * 1664525u + 1013904223u) >> 16) % n; };
+    const auto next = [&seed](int32_t n) {
+        return static_cast<int32_t>((seed = seed * 1664525u + 1013904223u) >> 16) % n;
+    };
     const auto randomRects = [&](int32_t count, int32_t top) {
         std::vector<RECT> rects;
         for (int32_t i = 0; i < count; ++i) {
@@ -247,8 +249,8 @@ TEST_F(Regions, union_of_random_regions_is_the_region_of_all_their_rectangles) {
         const HRGN expected = regionFrom(all);
         const HRGN a1 = regionFrom(ra), b1 = regionFrom(rb), a2 = regionFrom(ra), b2 = regionFrom(rb);
         const HRGN other = CreateRectRgn(0, 0, 1, 1);
-        CombineRgn(a1, a1, b1, RGN_OR);  // into the first
-        CombineRgn(b2, a2, b2, RGN_OR);  // into the second
+        CombineRgn(a1, a1, b1, RGN_OR);     // into the first
+        CombineRgn(b2, a2, b2, RGN_OR);     // into the second
         CombineRgn(other, a2, b1, RGN_OR);  // into a third
         EXPECT_TRUE(EqualRgn(a1, expected)) << text(ra) << " + " << text(rb) << " = " << text(rectsOf(a1));
         EXPECT_TRUE(EqualRgn(b2, expected)) << text(ra) << " + " << text(rb);

@@ -130,7 +130,8 @@ TEST_F(TgaDecode, every_pixel_count_swaps_like_one_pixel_at_a_time) {
                 expected = expected + Bytes{stored[i + 2], stored[i + 1], stored[i]};
                 if (size == 4) expected.push_back(stored[i + 3]);
             }
-            EXPECT_EQ(decode(header(2, width, 1, bpp) + stored).pixels(), expected) << int(bpp) << " " << width;
+            EXPECT_EQ(decode(header(2, width, 1, bpp) + stored).pixels(), expected)
+                << int(bpp) << " " << width;
             const uint8_t packet = static_cast<uint8_t>(width - 1);  // one raw packet of the whole row
             EXPECT_EQ(decode(header(10, width, 1, bpp) + Bytes{packet} + stored).pixels(), expected)
                 << int(bpp) << " rle " << width;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "build_model.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -91,11 +91,13 @@ std::vector<AwkwardMesh> awkwardMeshes() {
     const float picks[] = {0.0f, -0.0f, 1.0f, -1.0f, 2.5f, -3.25f};
     std::vector<AwkwardMesh> rows;
     std::vector<T3dpoint> plain, zeros;
-    for (int i = 0; i < 40; ++i) plain.push_back({float(next(1000)) / 100 - 5, float(next(1000)) / 97, -float(next(300))});
+    for (int i = 0; i < 40; ++i)
+        plain.push_back({float(next(1000)) / 100 - 5, float(next(1000)) / 97, -float(next(300))});
     for (int i = 0; i < 30; ++i) zeros.push_back({picks[next(6)], picks[next(6)], picks[next(2)]});
     rows.push_back({"plain", plain, faces(plain.size(), 37)});
     rows.push_back({"signed zeros", zeros, faces(zeros.size(), 41)});
-    for (T3dpoint& p : zeros) p = {picks[next(6)], picks[next(3)] == 0.0f ? 1.0f : picks[next(2)], -picks[next(2)]};
+    for (T3dpoint& p : zeros)
+        p = {picks[next(6)], picks[next(3)] == 0.0f ? 1.0f : picks[next(2)], -picks[next(2)]};
     zeros[0].Y = zeros[1].Y = zeros.back().Y = 1;  // the first face holds no zero in Y
     rows.push_back({"signed zeros met after the first face", zeros, faces(zeros.size(), 29)});
     std::vector<T3dpoint> nanFirst = plain, nanLater = plain, huge = plain;
@@ -110,9 +112,11 @@ std::vector<AwkwardMesh> awkwardMeshes() {
     std::vector<T3dpoint> late;
     for (int i = 0; i < 20; ++i) late.push_back({float(i), 1, -1});
     late[3] = {3, 0.0f, -0.0f}, late[4] = {4, -0.0f, 0.0f};
-    rows.push_back({"zeros met first at a second corner", late,
+    rows.push_back({"zeros met first at a second corner",
+                    late,
                     {{0, 1, 2}, {5, 3, 6}, {7, 8, 9}, {10, 11, 12}, {4, 13, 14}, {15, 16, 17}, {18, 19, 0}}});
-    rows.push_back({"degenerate faces", plain, {{0, 0, 0}, {1, 1, 2}, {3, 39, 3}, {5, 6, 7}, {7, 7, 7}, {8, 9, 8}}});
+    rows.push_back(
+        {"degenerate faces", plain, {{0, 0, 0}, {1, 1, 2}, {3, 39, 3}, {5, 6, 7}, {7, 7, 7}, {8, 9, 8}}});
     return rows;
 }
 
@@ -153,8 +157,8 @@ TEST(CalcVNormals, four_faces_at_a_time_and_face_by_face_agree_bit_for_bit) {
         EXPECT_TRUE(sameBits(single->FaceNormal.back(), T3dpoint{0, 0, 0}));
         // The 3DS load's tail, where the box is taken in the same walk as the normals.
         TGLAll3dsMesh c, d;
-        loadBytes(c, file3ds([&](Writer3ds& w) { triMesh(w, "m", row.vertices, row.faces); }));
-        loadBytes(d, file3ds([&](Writer3ds& w) { triMesh(w, "m", row.vertices, checked); }));
+        loadBytes(c, file3ds([&](ChunkWriter& w) { triMesh(w, "m", row.vertices, row.faces); }));
+        loadBytes(d, file3ds([&](ChunkWriter& w) { triMesh(w, "m", row.vertices, checked); }));
         ASSERT_EQ(c.FMesh.size(), 1u);
         expectSameWalks(*c.FMesh[0], *d.FMesh[0], row.faces.size());
     }

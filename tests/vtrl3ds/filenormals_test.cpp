@@ -81,7 +81,8 @@ TEST(FileNormals, four_faces_at_a_time_and_face_by_face_agree_bit_for_bit) {
         const auto next = [&seed](uint32_t n) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % n; };
         std::string text = "Meshes: 1\n\"M\" 0 -1\n24\n";
         for (int v = 0; v < 24; ++v)
-            text += "0 " + std::to_string(next(9)) + " " + std::to_string(next(7)) + " " + std::to_string(next(5)) + " 0 0 -1\n";
+            text += "0 " + std::to_string(next(9)) + " " + std::to_string(next(7)) + " " +
+                    std::to_string(next(5)) + " 0 0 -1\n";
         text += std::to_string(row.count) + "\n";
         for (size_t n = 0; n < row.count; ++n) text += std::string(row.normals[n]) + "\n";
         std::string faces;
@@ -97,7 +98,8 @@ TEST(FileNormals, four_faces_at_a_time_and_face_by_face_agree_bit_for_bit) {
         const TGL3dsMesh &a = *laned.FMesh[0], &b = *single.FMesh[0];
         SCOPED_TRACE(row.name);
         EXPECT_TRUE(std::equal(a.FIndices.begin(), a.FIndices.end(), b.FIndices.begin()));
-        EXPECT_EQ(std::memcmp(a.FaceNormal.data(), b.FaceNormal.data(), a.FaceNormal.size() * sizeof(T3dpoint)), 0);
+        EXPECT_EQ(
+            std::memcmp(a.FaceNormal.data(), b.FaceNormal.data(), a.FaceNormal.size() * sizeof(T3dpoint)), 0);
         ASSERT_EQ(a.FVNormal.size(), b.FVNormal.size());
         EXPECT_EQ(std::memcmp(a.FVNormal.data(), b.FVNormal.data(), a.FVNormal.size() * sizeof(T3dpoint)), 0);
     }

@@ -155,7 +155,8 @@ TEST(Pose, skinning_four_vertices_at_a_time_gives_the_single_vertex_results) {
             auto* skeleton = new TGLSkeleton(&model);
             for (int b = 0; b < 2; ++b) {
                 auto* bone = new TGL3dsBone(skeleton);
-                for (int e = 0; e < 16; ++e) bone->FAnimMatrix.m_matrix[e] = 0.1f * float(e + 1) * (b ? -1.3f : 0.7f);
+                for (int e = 0; e < 16; ++e)
+                    bone->FAnimMatrix.m_matrix[e] = 0.1f * float(e + 1) * (b ? -1.3f : 0.7f);
                 skeleton->FBone.push_back(bone);
             }
             skeleton->FNumBones = 2;
@@ -171,11 +172,16 @@ TEST(Pose, skinning_four_vertices_at_a_time_gives_the_single_vertex_results) {
             vtrl3ds_internal::skinMesh(*mesh, *skeleton, pastCache);
             for (size_t v = 0; v < n; ++v) {
                 const int32_t b = runs[v];
-                const T3dpoint p = b < 0 ? mesh->FVertex[v] : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FVertex[v], true);
-                const T3dpoint q = b < 0 ? mesh->FSkinBoneNormal[v]
-                                         : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FSkinBoneNormal[v], false);
-                EXPECT_EQ(std::memcmp(&mesh->FSkinVertex[v], &p, sizeof p), 0) << n << " " << v << " " << pastCache;
-                EXPECT_EQ(std::memcmp(&mesh->FSkinNormal[v], &q, sizeof q), 0) << n << " " << v << " " << pastCache;
+                const T3dpoint p =
+                    b < 0 ? mesh->FVertex[v]
+                          : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FVertex[v], true);
+                const T3dpoint q =
+                    b < 0 ? mesh->FSkinBoneNormal[v]
+                          : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FSkinBoneNormal[v], false);
+                EXPECT_EQ(std::memcmp(&mesh->FSkinVertex[v], &p, sizeof p), 0)
+                    << n << " " << v << " " << pastCache;
+                EXPECT_EQ(std::memcmp(&mesh->FSkinNormal[v], &q, sizeof q), 0)
+                    << n << " " << v << " " << pastCache;
             }
         }
 }

@@ -25,10 +25,11 @@ struct BufferCalls {
 };
 
 const BufferCalls& calls() {
-    static const BufferCalls c{reinterpret_cast<PFNGLGENBUFFERSPROC>(wglGetProcAddress("glGenBuffers")),
-                               reinterpret_cast<PFNGLBINDBUFFERPROC>(wglGetProcAddress("glBindBuffer")),
-                               reinterpret_cast<PFNGLBUFFERDATAPROC>(wglGetProcAddress("glBufferData")),
-                               reinterpret_cast<PFNGLDELETEBUFFERSPROC>(wglGetProcAddress("glDeleteBuffers"))};
+    static const BufferCalls c{
+        reinterpret_cast<PFNGLGENBUFFERSPROC>(wglGetProcAddress("glGenBuffers")),
+        reinterpret_cast<PFNGLBINDBUFFERPROC>(wglGetProcAddress("glBindBuffer")),
+        reinterpret_cast<PFNGLBUFFERDATAPROC>(wglGetProcAddress("glBufferData")),
+        reinterpret_cast<PFNGLDELETEBUFFERSPROC>(wglGetProcAddress("glDeleteBuffers"))};
     return c;
 }
 
@@ -62,7 +63,8 @@ bool drawnByLibrary(const TGL3dsMesh& m) {
 // The normal the library draws the triangle at corner f with.
 T3dpoint faceNormal(const TGL3dsMesh& m, size_t f) {
     if (f / 3 < m.FaceNormal.size()) return m.FaceNormal[f / 3];
-    return CalcNormalVector(m.FVertex[m.FIndices[f]], m.FVertex[m.FIndices[f + 1]], m.FVertex[m.FIndices[f + 2]]);
+    return CalcNormalVector(m.FVertex[m.FIndices[f]], m.FVertex[m.FIndices[f + 1]],
+                            m.FVertex[m.FIndices[f + 2]]);
 }
 
 void addTriangle(Built& b, std::vector<char>& last, const uint16_t* c, const T3dpoint& normal) {
@@ -121,7 +123,8 @@ void uploadMesh(TViewerMeshBuffers& out, const Built& b) {
     // Sixteen-bit indices where the mesh's vertices allow them: half the bytes to fetch.
     out.IndexType = b.vertices.size() <= 0x10000 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
     if (out.IndexType == GL_UNSIGNED_SHORT)
-        upload(GL_ELEMENT_ARRAY_BUFFER, out.IndexBuffer, std::vector<uint16_t>(b.indices.begin(), b.indices.end()));
+        upload(GL_ELEMENT_ARRAY_BUFFER, out.IndexBuffer,
+               std::vector<uint16_t>(b.indices.begin(), b.indices.end()));
     else
         upload(GL_ELEMENT_ARRAY_BUFFER, out.IndexBuffer, b.indices);
     const size_t size = out.IndexType == GL_UNSIGNED_SHORT ? 2 : 4;

@@ -56,19 +56,19 @@ struct TViewerBuffers {
 
 // The loaded scene.
 struct TViewerScene {
-    std::unique_ptr<TGLAll3dsMesh> Model;  // owns meshes, materials and skeletons
-    TGLSkeleton* Skeleton = nullptr;       // the skeleton posed and shown; null without one
-    bool Motion = false;                   // a BVH file: only its bones are drawn
-    int32_t Triangles = 0;                 // triangles of the meshes drawn
-    T3dpoint Minimum{}, Maximum{};         // box of what is drawn (every frame of a motion)
-    T3dpoint Centre{};                     // its centre
-    float Radius = 1;                      // half its diagonal (1 for an empty scene)
-    bool Extended = false;                 // the box is more than one point
-    int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
-    float FrameRate = 30;                  // frames per second of playback
+    std::unique_ptr<TGLAll3dsMesh> Model;     // owns meshes, materials and skeletons
+    TGLSkeleton* Skeleton = nullptr;          // the skeleton posed and shown; null without one
+    bool Motion = false;                      // a BVH file: only its bones are drawn
+    int32_t Triangles = 0;                    // triangles of the meshes drawn
+    T3dpoint Minimum{}, Maximum{};            // box of what is drawn (every frame of a motion)
+    T3dpoint Centre{};                        // its centre
+    float Radius = 1;                         // half its diagonal (1 for an empty scene)
+    bool Extended = false;                    // the box is more than one point
+    int32_t NumFrames = 0;                    // frames of the animation; 0 or 1 when it does not move
+    float FrameRate = 30;                     // frames per second of playback
     std::unique_ptr<TViewerBuffers> Buffers;  // the static meshes, once the GL context exists
-    TKeyframer Keyframer;                  // a 3DS file's keyframer; empty for other files
-    std::vector<TKfPlacement> Placements;  // the meshes placed by its nodes at the frame shown
+    TKeyframer Keyframer;                     // a 3DS file's keyframer; empty for other files
+    std::vector<TKfPlacement> Placements;     // the meshes placed by its nodes at the frame shown
 };
 
 // View and playback state, changed by the controls.

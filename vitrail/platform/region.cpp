@@ -97,7 +97,8 @@ std::vector<RECT> sweep(const std::vector<RECT>& a, const std::vector<RECT>& b) 
         if (inA) spans = na->spans;
         if (inB) {
             spans.insert(spans.end(), nb->spans.begin(), nb->spans.end());
-            std::inplace_merge(spans.begin(), spans.end() - static_cast<std::ptrdiff_t>(nb->spans.size()), spans.end());
+            std::inplace_merge(spans.begin(), spans.end() - static_cast<std::ptrdiff_t>(nb->spans.size()),
+                               spans.end());
         }
         appendBand(out, Band{y, end, mergeSpans(std::move(spans))});
         if (inA && na->bottom == end) ++i;
@@ -121,8 +122,10 @@ void uniteInto(std::vector<RECT>& a, const std::vector<RECT>& b) {
     if (b.empty()) return;
     const int32_t top = b.front().top;
     const auto kept = static_cast<size_t>(
-        std::partition_point(a.begin(), a.end(), [top](const RECT& r) { return r.bottom <= top; }) - a.begin());
-    const std::vector<RECT> rest = sweep(std::vector<RECT>(a.begin() + static_cast<std::ptrdiff_t>(kept), a.end()), b);
+        std::partition_point(a.begin(), a.end(), [top](const RECT& r) { return r.bottom <= top; }) -
+        a.begin());
+    const std::vector<RECT> rest =
+        sweep(std::vector<RECT>(a.begin() + static_cast<std::ptrdiff_t>(kept), a.end()), b);
     a.resize(kept);
     size_t from = 0;
     if (kept > 0 && !rest.empty()) {
@@ -132,10 +135,9 @@ void uniteInto(std::vector<RECT>& a, const std::vector<RECT>& b) {
             return e;
         }();
         const bool sameSpans =
-            kept - lastStart == restEnd && std::equal(a.begin() + static_cast<std::ptrdiff_t>(lastStart), a.end(),
-                                                      rest.begin(), [](const RECT& p, const RECT& q) {
-                                                          return p.left == q.left && p.right == q.right;
-                                                      });
+            kept - lastStart == restEnd &&
+            std::equal(a.begin() + static_cast<std::ptrdiff_t>(lastStart), a.end(), rest.begin(),
+                       [](const RECT& p, const RECT& q) { return p.left == q.left && p.right == q.right; });
         if (sameSpans && a.back().bottom == rest.front().top) {
             for (size_t k = lastStart; k < kept; ++k) a[k].bottom = rest.front().bottom;
             from = restEnd;

@@ -125,7 +125,8 @@ struct Spread {
 // Row r of the matrix times the four points (x, y, z one register each), the same operations in
 // the same order as turn, so that every lane is what turn gives.
 inline __m128 row(const Spread& s, int r, __m128 x, __m128 y, __m128 z, bool translate) {
-    const __m128 v = _mm_add_ps(_mm_mul_ps(s.m[r], x), _mm_add_ps(_mm_mul_ps(s.m[3 + r], y), _mm_mul_ps(s.m[6 + r], z)));
+    const __m128 v =
+        _mm_add_ps(_mm_mul_ps(s.m[r], x), _mm_add_ps(_mm_mul_ps(s.m[3 + r], y), _mm_mul_ps(s.m[6 + r], z)));
     return translate ? _mm_add_ps(v, s.m[9 + r]) : v;
 }
 
@@ -330,5 +331,6 @@ void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
     for (size_t i = 0; i < meshCount(*this); ++i)
         if (FMesh[i]) posed += 2 * sizeof(T3dpoint) * FMesh[i]->FSkinVertex.size();
     for (size_t i = 0; i < meshCount(*this); ++i)
-        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty()) skinMesh(*FMesh[i], *skeleton, posed > pastCacheBytes);
+        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty())
+            skinMesh(*FMesh[i], *skeleton, posed > pastCacheBytes);
 }

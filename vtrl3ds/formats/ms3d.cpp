@@ -194,7 +194,8 @@ void MsaReader::normals(TGL3dsMesh& m) {
 }
 
 // Corner indices must name a vertex (or normal) the mesh has, and fit 16 bits.
-uint16_t MsaReader::cornerIndex(int32_t v, size_t field, int32_t limit, const char* kind, const Item& item) const {
+uint16_t MsaReader::cornerIndex(int32_t v, size_t field, int32_t limit, const char* kind,
+                                const Item& item) const {
     if (v >= 0 && v <= 0xFFFF && v < limit) return static_cast<uint16_t>(v);
     const std::string what =
         describe(item) + ": " + kind + " index " + std::to_string(v) + " in field " + std::to_string(field);
@@ -218,7 +219,9 @@ void MsaReader::triangles(TGL3dsMesh& m, int32_t material) {
         FText.nextLine(item);
         int32_t plain[6];
         const bool read = plainFields(FText, "-iiiiii", nullptr, plain);
-        const auto index = [&](size_t field) { return read ? plain[field - 1] : FieldList(FText, 7, item).integer(field); };
+        const auto index = [&](size_t field) {
+            return read ? plain[field - 1] : FieldList(FText, 7, item).integer(field);
+        };
         for (size_t n = 0; n < 3; ++n) {
             m.FIndices[t + n] = cornerIndex(index(1 + n), 1 + n, m.FNumVertex, "vertex", item);
             m.FNormalIndices[t + n] = cornerIndex(index(4 + n), 4 + n, noLimit, "normal", item);

@@ -78,8 +78,8 @@ bool allCornersBelow(const uint16_t* corners, size_t count, size_t vertices) {
     const __m128i highest = _mm_set1_epi16(static_cast<int16_t>(vertices - 1));
     __m128i beyond = _mm_setzero_si128();
     for (; k + 8 <= count; k += 8)
-        beyond = _mm_or_si128(beyond, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners + k)),
-                                                     highest));
+        beyond = _mm_or_si128(
+            beyond, _mm_subs_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners + k)), highest));
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(beyond, _mm_setzero_si128())) != 0xFFFF) return false;
 #endif
     for (; k < count; ++k)
@@ -107,7 +107,8 @@ void TGL3dsMesh::CalculateSize() {
     const size_t corners = sizedCorners(*this);
     FMinimum = FMaximum = {0, 0, 0};
 #if defined(VTRL3DS_LANES)
-    if (corners > 0 && allCornersBelow(FIndices.data(), corners, vertices)) return laneSize(*this, corners, vertices);
+    if (corners > 0 && allCornersBelow(FIndices.data(), corners, vertices))
+        return laneSize(*this, corners, vertices);
 #endif
     checkedSize(*this, corners, vertices);
 }

@@ -19,7 +19,8 @@ namespace {
 size_t copyIndices(TGL3dsMesh& mesh) {
     mesh.FNormalIndices.resize(static_cast<size_t>(mesh.FNumIndices));
     const size_t corners = std::min(cornerCount(mesh), mesh.FNormalIndices.size());
-    if (corners > 0) std::memcpy(mesh.FNormalIndices.data(), mesh.FIndices.data(), corners * sizeof(uint16_t));
+    if (corners > 0)
+        std::memcpy(mesh.FNormalIndices.data(), mesh.FIndices.data(), corners * sizeof(uint16_t));
     return corners;
 }
 
@@ -51,8 +52,12 @@ void checkedNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices) {
 struct LaneBox {
     __m128 lowX, lowY, lowZ, highX, highY, highZ;  // four streams each
     explicit LaneBox(__m128 first)
-        : lowX(_mm_shuffle_ps(first, first, 0x00)), lowY(_mm_shuffle_ps(first, first, 0x55)),
-          lowZ(_mm_shuffle_ps(first, first, 0xAA)), highX(lowX), highY(lowY), highZ(lowZ) {}
+        : lowX(_mm_shuffle_ps(first, first, 0x00)),
+          lowY(_mm_shuffle_ps(first, first, 0x55)),
+          lowZ(_mm_shuffle_ps(first, first, 0xAA)),
+          highX(lowX),
+          highY(lowY),
+          highZ(lowZ) {}
     void add(const Axes& p) {
         lowX = _mm_min_ps(p.x, lowX), lowY = _mm_min_ps(p.y, lowY), lowZ = _mm_min_ps(p.z, lowZ);
         highX = _mm_max_ps(p.x, highX), highY = _mm_max_ps(p.y, highY), highZ = _mm_max_ps(p.z, highZ);
@@ -137,7 +142,9 @@ void copyOut(TGL3dsMesh& mesh, size_t vertices, size_t faces, const NormalScratc
     };
     const bool freshVertices = mesh.FVNormal.empty(), freshFaces = mesh.FaceNormal.empty();
     if (freshVertices) assignPoints(mesh.FVNormal, vertices, normalAt);
-    if (freshFaces) mesh.FaceNormal.assign(scratch.faces.begin(), scratch.faces.begin() + static_cast<std::ptrdiff_t>(faces));
+    if (freshFaces)
+        mesh.FaceNormal.assign(scratch.faces.begin(),
+                               scratch.faces.begin() + static_cast<std::ptrdiff_t>(faces));
     sizeNormals(mesh);
     if (!freshVertices)
         for (size_t v = 0; v < vertices; ++v) mesh.FVNormal[v] = normalAt(v);
@@ -147,7 +154,8 @@ void copyOut(TGL3dsMesh& mesh, size_t vertices, size_t faces, const NormalScratc
 // A mesh whose corners all name a vertex: four faces a step, the remaining ones alone, and with
 // Box the box of the first boxCorners corners (a last partial triangle counts only there).
 template <bool Box>
-void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCorners, NormalScratch& scratch) {
+void laneNormals(TGL3dsMesh& mesh, size_t corners, size_t vertices, size_t boxCorners,
+                 NormalScratch& scratch) {
     // A vertex normal array shorter than the vertices gets zeros for the rest, as sizing gives.
     if (!mesh.FVNormal.empty()) mesh.FVNormal.resize(std::max(mesh.FVNormal.size(), vertices));
     copyIn(mesh, vertices, corners / 3, scratch);

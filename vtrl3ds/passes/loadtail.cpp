@@ -18,7 +18,7 @@ namespace {
 void pivotAndScale(TGL3dsMesh& mesh, float scale) {
     const T3dpoint p = mesh.FPivot;
     const float pattern[12] = {p.X, p.Y, p.Z, p.X, p.Y, p.Z, p.X, p.Y, p.Z, p.X, p.Y, p.Z};
-    float* f = &mesh.FVertex.data()->X;
+    float* f = reinterpret_cast<float*>(mesh.FVertex.data());  // T3dpoint is three floats
     const size_t floats = 3 * vertexCount(mesh);
     size_t i = 0;
     for (; i + 12 <= floats; i += 12)

@@ -9,7 +9,7 @@ DEV_ARGS   := -DVTRL_WARNINGS_AS_ERRORS=ON
 VERSION    := $(shell sed -n 's/^project.showroom VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB        := $(BUILD)/showroom_$(VERSION)_$(shell dpkg --print-architecture).deb
 
-.PHONY: all deps build run test unit e2e web web-serve asan release package install-test bench bench-web fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
+.PHONY: all deps build run test unit e2e web web-serve asan release package install-test bench bench-table bench-web fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
 
 all: build
 
@@ -78,6 +78,14 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; \
 	  case "$$(basename $$b)" in bench_frame) scripts/with-display.sh $$b --data=$(BUILD)/data;; \
 	    bench_view) scripts/with-display.sh $$b;; *) $$b;; esac; done
+	@if [ -d $(BUILD)/python ]; then echo "== bench/motion_python.py"; \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/motion_python.py $(BUILD)/bench/bench_load_bvh; fi
+
+# The benchmarks behind the performance goals, run once, as one table: the work, our time, the
+# peer's or the floor's, the ratio and the goal (scripts/bench-table.py; a private Xvfb when there
+# is no display). Ratios are taken within the run; the load average before and after is printed.
+bench-table: build
+	@scripts/bench-table.py $(BUILD)
 
 # The web page's module against the native loader on the anchor 3DS model, and its size.
 bench-web: build web

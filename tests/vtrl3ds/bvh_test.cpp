@@ -9,10 +9,12 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "build_model.h"
+#include "load_checks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/model.h"
@@ -68,24 +70,8 @@ void load(TGLSkeleton& s, const std::string& text) {
 template <typename E = EModelError>
 std::string loadError(const std::string& text) {
     TGLSkeleton s(nullptr);
-    try {
-        load(s, text);
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
+    return ErrorOf<E>([&] { load(s, text); });
 }
-
-T3dpoint translationOf(const TGL3dsBone& b) {
-    return {b.FMatrix->m_matrix[12], b.FMatrix->m_matrix[13], b.FMatrix->m_matrix[14]};
-}
-
-// Restores the decimal separator when a test ends.
-struct SeparatorScope {
-    explicit SeparatorScope(char c) : saved(DecimalSeparator()) { SetDecimalSeparator(c); }
-    ~SeparatorScope() { SetDecimalSeparator(saved); }
-    char saved;
-};
 
 // ---- hierarchy
 
@@ -147,8 +133,8 @@ TEST(BvhHierarchy, parents_follow_the_nesting_and_offsets_chain_into_matrices) {
     // The end site's offset changes nothing on the bone before it.
     EXPECT_POINT(s.FBone[2]->FTranslate, 0, -4, 0);
     EXPECT_POINT(s.FBone[2]->FRotate, 0, 0, 0);
-    EXPECT_POINT(translationOf(*s.FBone[2]), 4, -2, 3);
-    EXPECT_POINT(translationOf(*s.FBone[3]), -2, 2, 3);
+    EXPECT_POINT(TranslationOf(*s.FBone[2]), 4, -2, 3);
+    EXPECT_POINT(TranslationOf(*s.FBone[3]), -2, 2, 3);
     EXPECT_EQ(s.FNumFrames, 0);
     EXPECT_TRUE(s.FBone[0]->FRotateFrame.empty());
 }
@@ -187,7 +173,7 @@ TEST(BvhHierarchy, duplicate_names_keep_the_parent_the_nesting_gives) {
     load(s, bvh(root));
     ASSERT_EQ(s.FNumBones, 4);
     EXPECT_EQ(s.FBone[3]->FParent, s.FBone[2]);
-    EXPECT_POINT(translationOf(*s.FBone[3]), 10, 1, 0);
+    EXPECT_POINT(TranslationOf(*s.FBone[3]), 10, 1, 0);
 }
 
 TEST(BvhHierarchy, deep_nesting_is_walked_without_recursion) {
@@ -198,7 +184,7 @@ TEST(BvhHierarchy, deep_nesting_is_walked_without_recursion) {
     TGLSkeleton s(nullptr);
     load(s, text);
     ASSERT_EQ(s.FNumBones, depth);
-    EXPECT_POINT(translationOf(*s.FBone[depth - 1]), 0, depth, 0);
+    EXPECT_POINT(TranslationOf(*s.FBone[depth - 1]), 0, depth, 0);
 }
 
 // ---- motion
@@ -344,6 +330,51 @@ TEST(BvhNumbers, short_decimals_round_exactly_like_a_full_conversion) {
     }
 }
 
+// Longer plain decimals go through a double quotient, which rounds to the right single unless it
+// lies on a midpoint between two singles (then the full conversion decides): random ones up to
+// fifteen digits, and every integer, half and quarter around 2^24 and 2^25 where midpoints are.
+TEST(BvhNumbers, plain_decimals_up_to_fifteen_digits_round_like_a_full_conversion) {
+    const auto check = [](const std::string& text) {
+        float expected = 0, plain = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_TRUE(textToReal(text, '.', plain)) << text;
+        ASSERT_EQ(std::bit_cast<uint32_t>(plain), std::bit_cast<uint32_t>(expected)) << text;
+    };
+    uint64_t state = 99;
+    for (int n = 0; n < 100000; ++n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        std::string text = std::to_string((state >> 14) % 1000000000000000ull);
+        const size_t decimals = (state >> 4) % 16;
+        if (decimals > 0 && decimals < text.size())
+            text.insert(text.end() - static_cast<ptrdiff_t>(decimals), '.');
+        check((state & 1) ? "-" + text : text);
+    }
+    for (uint32_t v = (1u << 24) - 64; v < (1u << 24) + 64; ++v)
+        for (const std::string& text :
+             {std::to_string(v), std::to_string(2 * v + 1), std::to_string(v) + ".5",
+              std::to_string(v) + ".25", std::to_string(v) + ".75"})
+            check(text);
+    // What the plain form takes, and what it leaves to the full conversion (0).
+    float v = 0;
+    const struct {
+        const char* text;
+        size_t taken;
+    } forms[] = {{".5", 2},
+                 {"5.", 2},
+                 {"-0", 2},
+                 {"1.5x", 3},
+                 {"12 3", 2},
+                 {"+1", 0},
+                 {"-", 0},
+                 {".", 0},
+                 {"1e5", 0},
+                 {"2.5E1", 0},
+                 {"1234567890123456", 0}};
+    for (const auto& f : forms)
+        EXPECT_EQ(vtrl3ds_internal::plainDecimal(f.text, f.text + std::strlen(f.text), '.', v), f.taken)
+            << f.text;
+}
+
 // ---- hostile input
 
 TEST(BvhHostile, malformed_text_fails_naming_file_line_and_fact) {
@@ -381,6 +412,8 @@ TEST(BvhHostile, malformed_text_fails_naming_file_line_and_fact) {
         {"negative frames", "ROOT A\n{\n}\nMOTION\nFrames: -1\n", "t.bvh:5: negative frame count -1"},
         {"frames on the last line", "ROOT A\n{\nCHANNELS 1 Xrotation\n}\nFrames: 1",
          "t.bvh:5: Frames: 1 frames of 1 channels cannot fit in the 0 bytes that follow"},
+        {"frames of no channels", "ROOT A\n{\n}\nMOTION\nFrames: 1000\nFrame Time: 0.1\n",
+         "t.bvh:5: Frames: 1000 frames of no channels need a line end each, but only 16 bytes follow"},
         {"second frames", "ROOT A\n{\n}\nMOTION\nFrames: 0\nFrames: 0\n", "t.bvh:6: second Frames line"},
         {"data before frames", "ROOT A\n{\n}\nMOTION\n1 2 3\n",
          "t.bvh:5: motion data before the Frames line"},
@@ -550,7 +583,7 @@ TEST(BvhReal, mocap_walk_with_mixed_line_ends) {
                    {{{0.9555836, -0.2604034, -0.1380223},
                      {0.2256632, 0.9477089, -0.2256634},
                      {0.1895684, 0.1844937, 0.9643785}}});
-    EXPECT_POINT(translationOf(*s.GetBoneByName("Spine")), -0.11002f, 1.82513f, -0.30878f);
+    EXPECT_POINT(TranslationOf(*s.GetBoneByName("Spine")), -0.11002f, 1.82513f, -0.30878f);
 }
 
 TEST(BvhReal, per_joint_channel_orders) {
@@ -586,7 +619,7 @@ TEST(BvhReal, root_listing_rotations_before_positions) {
                    {{{0.9726831, -0.1715103, 0.1564345},
                      {0.1933990, 0.9714431, -0.1374597},
                      {-0.1283914, 0.1639590, 0.9780762}}});
-    EXPECT_POINT(translationOf(*s.GetBoneByName("LeftLeg")), 2, -8, 0);
+    EXPECT_POINT(TranslationOf(*s.GetBoneByName("LeftLeg")), 2, -8, 0);
 }
 
 }  // namespace

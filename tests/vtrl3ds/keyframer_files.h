@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 // One key as written: frame, tension, continuity, bias, ease to, ease from, up to four values.
 struct KeySpec {
@@ -15,7 +15,7 @@ struct KeySpec {
     std::vector<float> values;
 };
 
-inline void track(Writer3ds& w, uint16_t id, uint16_t flags, const std::vector<KeySpec>& keys) {
+inline void track(ChunkWriter& w, uint16_t id, uint16_t flags, const std::vector<KeySpec>& keys) {
     w.chunk(id, [&] {
         w.u16(flags).u32(0).u32(0).u32(static_cast<uint32_t>(keys.size()));
         for (const KeySpec& k : keys) {
@@ -40,7 +40,7 @@ struct NodeSpec {
     uint16_t flags = 0;  // track flags of every track
 };
 
-inline void node(Writer3ds& w, const NodeSpec& n, uint16_t tag = KEYF_OBJDES) {
+inline void node(ChunkWriter& w, const NodeSpec& n, uint16_t tag = KEYF_OBJDES) {
     w.chunk(tag, [&] {
         w.chunk(KEYF_NODE_ID, [&] { w.u16(n.id); });
         w.chunk(KEYF_OBJHIERARCH, [&] { w.str(n.name).u16(0).u16(0).u16(n.parent); });
@@ -54,7 +54,7 @@ inline void node(Writer3ds& w, const NodeSpec& n, uint16_t tag = KEYF_OBJDES) {
 }
 
 // A mesh with a local frame: a unit box's eight corners moved by the frame, as 3DS stores them.
-inline void framedBox(Writer3ds& w, const std::string& name, const float frame[12]) {
+inline void framedBox(ChunkWriter& w, const std::string& name, const float frame[12]) {
     std::vector<T3dpoint> v;
     for (int i = 0; i < 8; ++i) {
         const float x = float(i & 1), y = float((i >> 1) & 1), z = float((i >> 2) & 1);
@@ -83,7 +83,7 @@ inline std::vector<uint8_t> keyframedScene(const std::vector<std::string>& meshe
                                            const std::vector<NodeSpec>& nodes) {
     const float c = std::cos(0.5f), s = std::sin(0.5f);
     const float frame[12] = {c, s, 0, -s, c, 0, 0, 0, 1, 3, -2, 1};
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(VERS3DS, [&] { w.u32(3); });
         w.chunk(EDIT3DS, [&] {

@@ -17,7 +17,7 @@
 #include <map>
 
 #include "keyframer_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 
@@ -221,7 +221,7 @@ TEST(Keyframer, ease_moves_time_within_a_stretch) {
 TEST(Keyframer, reads_nodes_tracks_and_segment) {
     std::vector<NodeSpec> nodes = instances();
     nodes[2].rot = {{7, {0.25f, -0.5f, 0.75f, 0.1f, 0.2f}, {1.0f, 0, 0, 1}}};
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(KEYF3DS, [&] {
             w.chunk(KEYF_SEGMENT, [&] { w.u32(10).u32(90); });
@@ -302,7 +302,7 @@ TEST(Keyframer, hostile_keyframers_are_read_within_bounds) {
 // A key count far beyond its chunk, a keyframer cut short, and the looping file the differential
 // fuzzer found: read within bounds, the repair named, the meshes loaded as before.
 TEST(Keyframer, oversized_cut_and_fuzzed_keyframers) {
-    Writer3ds huge;
+    ChunkWriter huge;
     huge.chunk(MAIN3DS, [&] {
         huge.chunk(KEYF3DS, [&] {
             huge.chunk(KEYF_OBJDES, [&] {

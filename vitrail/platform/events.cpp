@@ -1,8 +1,10 @@
 // The thread's message queue: SDL events become window messages (keys with virtual-key codes,
-// mouse positions packed into lParam, the close box as WM_CLOSE); peek, get, translate,
-// dispatch, send, post, quit and the default procedure. Consecutive mouse moves merge into the
+// mouse positions packed into lParam, the wheel as WM_MOUSEWHEEL, the close box as WM_CLOSE); peek, get,
+// translate, dispatch, send, post, quit and the default procedure. Consecutive mouse moves merge into the
 // latest. Mouse messages go to the window holding the capture or to the child window under the
 // pointer. Also mouse capture, cursor position, the foreground window and the tick count.
+#include <algorithm>
+
 #include "vitrail/platform/internal.h"
 #include "vitrail/platform/platform_test.h"
 
@@ -193,6 +195,21 @@ void translateEvent(const SDL_Event& e) {
                 msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
             if (msg)
                 postMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
+            return;
+        }
+        case SDL_MOUSEWHEEL: {
+            // WM_MOUSEWHEEL: the key flags in the low and the turn in the high word (120 a notch,
+            // away from the user positive), the pointer's screen position in lParam.
+            const HWND wnd = windowFromSdlId(e.wheel.windowID);
+            const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            if (!wnd || notches == 0) return;
+            int32_t x = 0, y = 0;
+            const WPARAM keys = mouseFlags(SDL_GetGlobalMouseState(&x, &y));
+            const int32_t delta = std::clamp(notches * 120, -32768, 32767);
+            post(wnd, WM_MOUSEWHEEL,
+                 static_cast<WPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16) |
+                                     static_cast<uint16_t>(keys)),
+                 packPoint(x, y));
             return;
         }
         case SDL_WINDOWEVENT: {

@@ -64,7 +64,12 @@ int32_t ReleaseDC(HWND wnd, HDC dc) {
     if (it == state().dcs.end() || it->second.kind != DcKind::Window || it->second.window != wnd ||
         it->second.released || (wnd && !findWindow(wnd)))
         return 0;
-    it->second.released = true;
+    // The screen's DC is forgotten; a window's is kept (released), since its GL context may
+    // still draw through it.
+    if (!wnd)
+        state().dcs.erase(it);
+    else
+        it->second.released = true;
     return 1;
 }
 
@@ -111,7 +116,7 @@ HGLRC wglCreateContext(HDC dc) {
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext ctx = SDL_GL_CreateContext(w->sdl);
     if (!ctx) {
-        SDL_Log("GL context could not be created: %s", SDL_GetError());
+        note(std::string("GL context could not be created: ") + SDL_GetError());
         return 0;
     }
     // SDL makes a new context current; a new context is not current until wglMakeCurrent.

@@ -13,6 +13,8 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/private/posing.h"
+#include "vtrl3ds/private/rotation.h"
 #include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -20,15 +22,6 @@
 using namespace vtrl3ds_internal;
 
 namespace {
-
-struct Quat {
-    double w, x, y, z;
-};
-
-Quat operator*(const Quat& a, const Quat& b) {
-    return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z, a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
-            a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
-}
 
 // A turn of Angle radians about axis 0 (X), 1 (Y) or 2 (Z).
 Quat axisTurn(int axis, double angle) {
@@ -45,34 +38,11 @@ Quat eulerTurn(const T3dpoint& angles, const int (&order)[3]) {
            axisTurn(order[2], a[order[2]]);
 }
 
-// Shortest-arc spherical interpolation; nearly equal turns are blended linearly.
-Quat slerp(const Quat& a, Quat b, double t) {
-    double d = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
-    if (d < 0) {
-        b = {-b.w, -b.x, -b.y, -b.z};
-        d = -d;
-    }
-    double ka = 1 - t, kb = t;
-    if (d < 0.9995) {
-        const double angle = std::acos(d), s = std::sin(angle);
-        ka = std::sin((1 - t) * angle) / s;
-        kb = std::sin(t * angle) / s;
-    }
-    Quat q{ka * a.w + kb * b.w, ka * a.x + kb * b.x, ka * a.y + kb * b.y, ka * a.z + kb * b.z};
-    const double n = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
-    return {q.w / n, q.x / n, q.y / n, q.z / n};
-}
-
 // The rotation block of M := the turn Q; the translation is left alone.
 void setRotation(clsMatrix& m, const Quat& q) {
-    const double w = q.w, x = q.x, y = q.y, z = q.z;
-    float* e = m.m_matrix;
-    e[0] = float(1 - 2 * (y * y + z * z)), e[4] = float(2 * (x * y - w * z)),
-    e[8] = float(2 * (x * z + w * y));
-    e[1] = float(2 * (x * y + w * z)), e[5] = float(1 - 2 * (x * x + z * z)),
-    e[9] = float(2 * (y * z - w * x));
-    e[2] = float(2 * (x * z - w * y)), e[6] = float(2 * (y * z + w * x)),
-    e[10] = float(1 - 2 * (x * x + y * y));
+    const Mat3 r = matrixOf(q);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) m.m_matrix[4 * column + row] = float(r.m[row][column]);
 }
 
 // The two keys around Frame and the weight of the second: keys are taken in time order; before
@@ -143,31 +113,89 @@ inline __m128 turn(const __m128 (&c)[4], __m128 v, bool translate) {
     return translate ? _mm_add_ps(r, c[3]) : r;
 }
 
-// Moves Count positions and normals by one bone's matrix. Every point but the last is loaded and
-// stored four floats wide: the fourth float read is the next point's X, and the one written is
-// written again with the next point.
-void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
-             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
-    const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
-    for (size_t i = 0; i + 1 < count; ++i) {
-        _mm_storeu_ps(&outP[i].X, turn(c, _mm_loadu_ps(&p[i].X), true));
-        _mm_storeu_ps(&outN[i].X, turn(c, _mm_loadu_ps(&n[i].X), false));
+// A bone's matrix for four points at a time: each used element broadcast to four lanes.
+struct Spread {
+    __m128 m[12];  // columns 0, 1, 2 and the translation, rows 0..2 each
+    explicit Spread(const float* e) {
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 3; ++r) m[3 * c + r] = _mm_set1_ps(e[4 * c + r]);
     }
-    if (count == 0) return;
-    alignas(16) float last[4];
-    const size_t i = count - 1;
-    _mm_store_ps(last, turn(c, _mm_setr_ps(p[i].X, p[i].Y, p[i].Z, 0), true));
-    outP[i] = {last[0], last[1], last[2]};
-    _mm_store_ps(last, turn(c, _mm_setr_ps(n[i].X, n[i].Y, n[i].Z, 0), false));
-    outN[i] = {last[0], last[1], last[2]};
+};
+
+// Row r of the matrix times the four points (x, y, z one register each), the same operations in
+// the same order as turn, so that every lane is what turn gives.
+inline __m128 row(const Spread& s, int r, __m128 x, __m128 y, __m128 z, bool translate) {
+    const __m128 v =
+        _mm_add_ps(_mm_mul_ps(s.m[r], x), _mm_add_ps(_mm_mul_ps(s.m[3 + r], y), _mm_mul_ps(s.m[6 + r], z)));
+    return translate ? _mm_add_ps(v, s.m[9 + r]) : v;
+}
+
+// Four points (48 bytes at in, 16-byte aligned) moved into out (aligned), stored past the cache
+// when Stream is set. The points are taken apart into one register per axis and put back after.
+template <bool Stream>
+inline void moveFour(const Spread& s, const float* in, float* out, bool translate) {
+    const __m128 a = _mm_load_ps(in), b = _mm_load_ps(in + 4), c = _mm_load_ps(in + 8);
+    const __m128 x = _mm_shuffle_ps(a, _mm_shuffle_ps(b, c, 0x5A), 0x8C);
+    const __m128 y = _mm_shuffle_ps(_mm_shuffle_ps(a, b, 0x05), _mm_shuffle_ps(b, c, 0xAF), 0x88);
+    const __m128 z = _mm_shuffle_ps(_mm_shuffle_ps(a, b, 0x5A), _mm_shuffle_ps(c, c, 0xF0), 0x88);
+    const __m128 px = row(s, 0, x, y, z, translate), py = row(s, 1, x, y, z, translate),
+                 pz = row(s, 2, x, y, z, translate);
+    const __m128 oa = _mm_shuffle_ps(_mm_shuffle_ps(px, py, 0x00), _mm_shuffle_ps(pz, px, 0x50), 0x88);
+    const __m128 ob = _mm_shuffle_ps(_mm_shuffle_ps(py, pz, 0x55), _mm_shuffle_ps(px, py, 0xAA), 0x88);
+    const __m128 oc = _mm_shuffle_ps(_mm_shuffle_ps(pz, px, 0xFA), _mm_shuffle_ps(py, pz, 0xFF), 0x88);
+    if constexpr (Stream) {
+        _mm_stream_ps(out, oa), _mm_stream_ps(out + 4, ob), _mm_stream_ps(out + 8, oc);
+    } else {
+        _mm_store_ps(out, oa), _mm_store_ps(out + 4, ob), _mm_store_ps(out + 8, oc);
+    }
+}
+
+// One point moved exactly (12 bytes read and written).
+inline void moveOne(const __m128 (&c)[4], const T3dpoint& in, T3dpoint& out, bool translate) {
+    alignas(16) float r[4];
+    _mm_store_ps(r, turn(c, _mm_setr_ps(in.X, in.Y, in.Z, 0), translate));
+    out = {r[0], r[1], r[2]};
+}
+
+// Moves Count positions and normals by one bone's matrix: one by one until the four arrays reach
+// a 16-byte boundary together (they all start on one), then four at a time, the rest one by one.
+template <bool Stream>
+void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t first, size_t count) {
+    const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+    const Spread s(m);
+    const size_t end = first + count;
+    size_t i = first;
+    for (; i < end && i % 4 != 0; ++i) moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+    for (; i + 4 <= end; i += 4) {
+        moveFour<Stream>(s, &p[i].X, &outP[i].X, true);
+        moveFour<Stream>(s, &n[i].X, &outN[i].X, false);
+    }
+    for (; i < end; ++i) moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+}
+
+// Moves the points of [first, first + count) of each array; large models are stored past the cache,
+// which a frame's worth of them would only flush.
+void moveRun(const float* m, const T3dpoint* p, const T3dpoint* n, T3dpoint* outP, T3dpoint* outN,
+             size_t first, size_t count, bool stream) {
+    const auto bits = [](const void* q) { return reinterpret_cast<uintptr_t>(q); };
+    if (((bits(p) | bits(n) | bits(outP) | bits(outN)) & 15) != 0) {
+        const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+        for (size_t i = first; i < first + count; ++i)
+            moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+    } else if (stream) {
+        moveRun<true>(m, p, n, outP, outN, first, count);
+    } else {
+        moveRun<false>(m, p, n, outP, outN, first, count);
+    }
 }
 
 #else
 
-// Moves Count positions and normals by one bone's matrix, held in locals for the whole run.
+// Moves the points of [first, first + count) by one bone's matrix, held in locals for the run.
 void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
-             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t first, size_t count, bool) {
+    for (size_t i = first; i < first + count; ++i) {
         const float x = p[i].X, y = p[i].Y, z = p[i].Z;
         outP[i] = {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
                    m[2] * x + m[6] * y + m[10] * z + m[14]};
@@ -184,7 +212,7 @@ void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __res
 // Posed position and normal of every vertex: its bone's animated matrix applied to the bone-space
 // position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
 // Vertices come in runs bound to one bone, which are moved together.
-void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
+void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton, bool pastCache) {
     const size_t bones = boneCount(skeleton);
     const size_t n = std::min(
         {mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(), vertexCount(mesh)});
@@ -196,13 +224,16 @@ void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
         const TGL3dsBone* bone =
             id >= 0 && static_cast<size_t>(id) < bones ? skeleton.FBone[static_cast<size_t>(id)] : nullptr;
         if (bone) {
-            moveRun(bone->FAnimMatrix.m_matrix, &mesh.FVertex[v], &mesh.FSkinBoneNormal[v],
-                    &mesh.FSkinVertex[v], &mesh.FSkinNormal[v], end - v);
+            moveRun(bone->FAnimMatrix.m_matrix, mesh.FVertex.data(), mesh.FSkinBoneNormal.data(),
+                    mesh.FSkinVertex.data(), mesh.FSkinNormal.data(), v, end - v, pastCache);
             continue;
         }
         std::copy(&mesh.FVertex[v], &mesh.FVertex[v] + (end - v), &mesh.FSkinVertex[v]);
         std::copy(&mesh.FSkinBoneNormal[v], &mesh.FSkinBoneNormal[v] + (end - v), &mesh.FSkinNormal[v]);
     }
+#if defined(__SSE2__)
+    if (pastCache) _mm_sfence();  // the stores past the cache are seen before anything that follows
+#endif
 }
 
 // MilkShape keys move a bone away from its rest pose: relative = rest x (key position, key
@@ -237,6 +268,39 @@ void TGL3dsBone::AdvanceAnimation(float Frame, bool BVHKeys) {
     FAnimMatrix.PostMultiply(local);
 }
 
+namespace {
+
+vtrl3ds_internal::BonePose poseOf(const Quat& q, const T3dpoint& t) {
+    return {{q.w, q.x, q.y, q.z}, t};
+}
+
+// p turned by the unit quaternion q.
+T3dpoint rotated(const Quat& q, const T3dpoint& p) {
+    const Quat r = q * Quat{0, p.X, p.Y, p.Z} * Quat{q.w, -q.x, -q.y, -q.z};
+    return {float(r.x), float(r.y), float(r.z)};
+}
+
+}  // namespace
+
+// The same local transform as AdvanceAnimation, kept as a turn and an offset: for MilkShape keys
+// rest x key = (rest turn x key turn, rest offset + rest turn of the key offset).
+vtrl3ds_internal::BonePose vtrl3ds_internal::localPose(const TGL3dsBone& bone, float frame) {
+    const auto* skeleton = dynamic_cast<const TGLSkeleton*>(bone.Owner());
+    const Span position = around(bone.FTranslateFrame, bone.FNumTranslateFrames, frame);
+    const Span rotation = around(bone.FRotateFrame, bone.FNumRotateFrames, frame);
+    if (skeleton && skeleton->FBVHMotion)
+        return poseOf(keyTurn(rotation, bvhOrder(bone.FBVHChannelType)),
+                      position.a && position.a->Time != 0 ? lerp(position) : bone.FTranslate);
+    const Quat rest = eulerTurn(bone.FRotate, milkShapeOrder);
+    const T3dpoint offset = rotated(rest, position.a ? lerp(position) : T3dpoint{0, 0, 0});
+    return poseOf(rest * keyTurn(rotation, milkShapeOrder),
+                  {bone.FTranslate.X + offset.X, bone.FTranslate.Y + offset.Y, bone.FTranslate.Z + offset.Z});
+}
+
+vtrl3ds_internal::BonePose vtrl3ds_internal::restPose(const TGL3dsBone& bone) {
+    return poseOf(eulerTurn(bone.FRotate, milkShapeOrder), bone.FTranslate);
+}
+
 TGL3dsBone* TGLSkeleton::GetBone(int32_t Index) const {
     const size_t count = boneCount(*this);
     if (Index < 0 || static_cast<size_t>(Index) >= count)
@@ -255,10 +319,18 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
         if (FBone[b]) FBone[b]->AdvanceAnimation(frame, FBVHMotion);
 }
 
+// Posed arrays of more than this many bytes in all (the size of a large last-level cache) are
+// written past the cache: they would evict each other before the frame is drawn.
+constexpr size_t pastCacheBytes = size_t{8} << 20;
+
 void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
     TGLSkeleton* skeleton = CurrentSkeleton(*this);
     if (!skeleton) return;
     skeleton->AdvanceAnimation(Frame);
+    size_t posed = 0;
     for (size_t i = 0; i < meshCount(*this); ++i)
-        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty()) skinMesh(*FMesh[i], *skeleton);
+        if (FMesh[i]) posed += 2 * sizeof(T3dpoint) * FMesh[i]->FSkinVertex.size();
+    for (size_t i = 0; i < meshCount(*this); ++i)
+        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty())
+            skinMesh(*FMesh[i], *skeleton, posed > pastCacheBytes);
 }

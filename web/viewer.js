@@ -1,7 +1,8 @@
 // The web page's control: files from the picker, from a drop or from ?file=NAME go into the
 // module's in-memory files; the model file among them is opened, described in the side panel,
 // drawn and played. Every failure is one sentence in the page naming the file and the reason,
-// and <body data-state> tells "ready" or "error" once the page has settled.
+// and <body data-state> tells "ready" or "error" once the page has settled. "Download .glb" hands
+// back the module's glTF conversion of the open file.
 import { Scene, textureFromBytes } from './scene.js';
 
 const MODEL_NAME = /\.(3ds|txt|bin|bvh)$/i;
@@ -9,7 +10,8 @@ const $ = id => document.getElementById(id);
 const scene = new Scene($('view'));
 const modulePromise = createViewerModule();
 let folder = 0;
-const playback = { frames: 0, rate: 30, frame: 1, playing: false, last: 0 };
+const playback = { first: 0, end: 0, rate: 30, frame: 1, playing: false, last: 0 };
+let opened = null;  // the open file: { name, path } in the module's files
 
 // A failure as the page shows it: one sentence, the panel cleared.
 function fail(sentence) {
@@ -20,6 +22,8 @@ function fail(sentence) {
   $('message').hidden = false;
   $('playback').hidden = true;
   $('counts').textContent = $('description').textContent = '';
+  $('download').disabled = true;
+  opened = null;
   document.body.dataset.state = 'error';
 }
 
@@ -47,6 +51,7 @@ async function openFiles(files) {
     if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
     const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
     info.description.file = model.name;
+    opened = { name: model.name, path: `${dir}/${model.name}` };
     await show(M, info, model.name);
   } catch (e) {  // the module itself failed (out of memory, say)
     fail(`${model.name} could not be shown: ${reason(String(e.message ?? e))}.`);
@@ -58,14 +63,18 @@ async function show(M, info, name) {
   $('file-name').textContent = name;
   $('counts').textContent = JSON.stringify(info.description.counts, null, 2);
   $('description').textContent = JSON.stringify(info.description, null, 2);
+  $('notes').hidden = true;
+  $('download').disabled = false;
   scene.show(info, maps);
-  playback.frames = info.frames;
+  playback.first = info.first_frame;
+  playback.end = info.last_frame;
   playback.rate = info.frame_rate;
-  $('playback').hidden = info.frames < 2;
-  $('frame').max = String(Math.max(info.frames, 1));
+  $('playback').hidden = info.last_frame <= info.first_frame;
+  $('frame').min = String(info.first_frame);
+  $('frame').max = String(Math.max(info.last_frame, info.first_frame));
   $('rate').textContent = `${Number(info.frame_rate.toFixed(2))} frames per second`;
   stop();
-  setFrame(1);
+  setFrame(info.first_frame);
   document.body.dataset.state = 'ready';
 }
 
@@ -74,7 +83,7 @@ function setFrame(frame) {
     playback.frame = frame;
     scene.update(M, M._vw_frame(frame));
     $('frame').value = String(Math.floor(frame));
-    $('frame-label').textContent = `frame ${Math.floor(frame)} / ${Math.max(playback.frames, 1)}`;
+    $('frame-label').textContent = `frame ${Math.floor(frame)} / ${Math.max(playback.end, playback.first)}`;
   });
 }
 
@@ -88,7 +97,8 @@ function tick(now) {
   const elapsed = (now - playback.last) / 1000;
   playback.last = now;
   let frame = playback.frame + elapsed * playback.rate;
-  if (frame > playback.frames) frame = 1 + (frame - 1) % Math.max(playback.frames - 1, 1);
+  const span = Math.max(playback.end - playback.first, 1);
+  if (frame > playback.end) frame = playback.first + (frame - playback.first) % span;
   setFrame(frame);
   requestAnimationFrame(tick);
 }
@@ -101,6 +111,34 @@ $('play').addEventListener('click', () => {
   requestAnimationFrame(tick);
 });
 $('frame').addEventListener('input', () => { stop(); setFrame(Number($('frame').value)); });
+
+// The open file as a .glb: the bytes vtrl3ds-convert writes for it, with the texture files given
+// beside it; the converter's warnings (a map left out, say) appear in the side panel.
+// A conversion that fails says why and leaves the drawing as it is.
+$('download').addEventListener('click', async () => {
+  if (!opened) return;
+  const M = await modulePromise;
+  let size = -1, text;
+  try {
+    size = M.ccall('vw_glb', 'number', ['string'], [opened.path]);
+    text = M.UTF8ToString(M._vw_glb_text()).trim();
+  } catch (e) {  // the module itself failed (out of memory, say)
+    text = String(e.message ?? e);
+  }
+  if (size < 0) {
+    $('message').textContent = `${opened.name} could not be converted to glTF: ${reason(text)}.`;
+    $('message').hidden = false;
+    return;
+  }
+  const bytes = M.HEAPU8.slice(M._vw_glb_bytes(), M._vw_glb_bytes() + size);
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type: 'model/gltf-binary' }));
+  link.download = opened.name.replace(/\.[^.]*$/, '') + '.glb';
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  $('notes').textContent = text;
+  $('notes').hidden = !text;
+});
 
 async function readPicked(list) {
   return Promise.all([...list].map(async f => ({ name: f.name, bytes: new Uint8Array(await f.arrayBuffer()) })));

@@ -1,9 +1,13 @@
-// The real-number conversion the WebAssembly build uses in place of std::from_chars gives what
-// std::from_chars gives: the same status, the same end and the same bits, on ordinary, edge and
-// hostile texts and on many random decimals.
+// The real-number conversions the WebAssembly build uses in place of std::from_chars and
+// std::to_chars give what the standard library gives: the same status, end and bits, on ordinary,
+// edge and hostile texts and many random decimals; the same shortest text for edge values and
+// many random bit patterns.
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <cstring>
 #include <random>
 #include <string>
@@ -51,6 +55,38 @@ TEST(RealFromChars, AgreesOnRandomDecimals) {
         if (rng() % 2) text += "e" + std::to_string(static_cast<int>(rng() % 700) - 350);
         expectSame<float>(text);
         expectSame<double>(text);
+    }
+}
+
+template <class T>
+void expectSameText(T value) {
+    char ours[64], theirs[64];
+    const auto a = vtrl3ds_internal::shortestToChars(ours, ours + sizeof ours, value);
+    const auto b = std::to_chars(theirs, theirs + sizeof theirs, value);
+    EXPECT_EQ(std::string(ours, a.ptr), std::string(theirs, b.ptr)) << static_cast<double>(value);
+}
+
+TEST(RealToChars, AgreesWithTheStandardLibrary) {
+    const double rows[] = {0.0, -0.0, 1, -1, 0.1, 0.3, 100, 1e21, 1e22, 1e23, 123456789012345680000.0, 1.5e-5,
+                           1e-7, 0.001, 12345.678, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
+                           9007199254740993.0, 3.4028234663852886e38, 1.1754943508222875e-38, 1e-45, 8.589973e9,
+                           std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (double row : rows) {
+        expectSameText(row);
+        if (std::fabs(row) <= 3.4028234663852886e38) expectSameText(static_cast<float>(row));
+    }
+    for (int e = -45; e <= 38; ++e) expectSameText(static_cast<float>(std::pow(10.0, e)));
+    for (int e = -149; e <= 127; ++e) expectSameText(std::ldexp(1.0f, e));
+}
+
+TEST(RealToChars, AgreesOnRandomBits) {
+    std::mt19937_64 rng(21);
+    for (int i = 0; i < 20000; ++i) {
+        const uint64_t bits = rng();
+        const float f = vtrl3ds_internal::bitCast<float>(static_cast<uint32_t>(bits));
+        const double d = vtrl3ds_internal::bitCast<double>(bits);
+        if (std::isfinite(f)) expectSameText(f);
+        if (std::isfinite(d)) expectSameText(d);
     }
 }
 

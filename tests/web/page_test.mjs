@@ -1,14 +1,15 @@
 // The web page in headless Chromium, served from 127.0.0.1: every real model and motion file
 // shows the native inspector's counts; a malformed file shows its error sentence; two models
-// drawn from the viewer's camera cover vtrl3ds-view's silhouette; a motion moves between frames.
-// Usage: node page_test.mjs WEBDIR NPMDIR INSPECTOR VIEWER OUTDIR DATADIR...
-import { execFileSync } from 'node:child_process';
+// drawn from the viewer's camera cover vtrl3ds-view's silhouette; a motion and a 3DS keyframer
+// scene move between frames; "Download .glb" gives vtrl3ds-convert's bytes for the same files.
+// Usage: node page_test.mjs WEBDIR NPMDIR INSPECTOR VIEWER CONVERTER OUTDIR DATADIR...
+import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
-const [webDir, npmDir, inspector, viewer, outDir, ...given] = process.argv.slice(2);
+const [webDir, npmDir, inspector, viewer, converter, outDir, ...given] = process.argv.slice(2);
 const dataDirs = given.map(d => path.resolve(d));
 const require = createRequire(path.join(path.resolve(npmDir), 'package.json'));
 const { chromium } = require('playwright-core');
@@ -31,12 +32,12 @@ function serve() {
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-function realFiles() {
+function realFiles(pattern = MODEL) {
   const files = [];
   dataDirs.forEach((dir, i) => {
     if (!fs.existsSync(dir)) return;
     for (const f of fs.readdirSync(dir, { recursive: true }))
-      if (MODEL.test(f) && !f.includes('malformed')) files.push({ url: `data/${i}/${f}`, path: path.join(dir, f) });
+      if (pattern.test(f) && !f.includes('malformed')) files.push({ url: `data/${i}/${f}`, path: path.join(dir, f) });
   });
   return files;
 }
@@ -94,17 +95,50 @@ async function silhouette(page, base, url, file) {
   check(score >= 0.9, `${name}: silhouettes overlap ${(100 * score).toFixed(1)}% (< 90%)`);
 }
 
-async function playback(page, base, url) {
+// The picture at the first frame and at `frame`, which must differ.
+async function playback(page, base, url, frame) {
   await open(page, base, url);
   await page.addStyleTag({ content: '#playback { visibility: hidden; }' });  // only the drawing is compared
+  const name = path.basename(url).replace(/\.\w+$/, '');
   const first = await page.locator('#view').screenshot();
-  await page.$eval('#frame', slider => { slider.value = '200'; slider.dispatchEvent(new Event('input')); });
-  await page.waitForFunction(() => document.getElementById('frame-label').textContent.startsWith('frame 200 '));
+  await page.$eval('#frame', (slider, f) => { slider.value = f; slider.dispatchEvent(new Event('input')); }, String(frame));
+  await page.waitForFunction(f => document.getElementById('frame-label').textContent.startsWith(`frame ${f} `), frame);
   const later = await page.locator('#view').screenshot();
-  fs.writeFileSync(path.join(outDir, 'motion-frame-1.png'), first);
-  fs.writeFileSync(path.join(outDir, 'motion-frame-200.png'), later);
+  fs.writeFileSync(path.join(outDir, `${name}-first-frame.png`), first);
+  fs.writeFileSync(path.join(outDir, `${name}-frame-${frame}.png`), later);
   const a = mask(PNG.sync.read(first)), b = mask(PNG.sync.read(later));
-  check(overlap(a, b) < 0.9, 'a motion shows the same picture at frames 1 and 200');
+  check(overlap(a, b) < 0.9, `${name} shows the same picture at its first frame and at frame ${frame}`);
+}
+
+// The first of `names` found in a data folder, with the files named after it, copied together
+// into a folder of their own; null when it is in none.
+function gathered(names) {
+  for (const [model, ...maps] of names) {
+    const found = realFiles().find(f => path.basename(f.path) === model);
+    const beside = maps.map(m => realFiles(/./).find(f => path.basename(f.path) === m));
+    if (!found || beside.includes(undefined)) continue;
+    const dir = fs.mkdtempSync(path.join(outDir, 'glb-'));
+    return [found, ...beside].map(f => { const to = path.join(dir, path.basename(f.path)); fs.copyFileSync(f.path, to); return to; });
+  }
+  return null;
+}
+
+// A model and its texture maps given through the file picker: "Download .glb" hands back the
+// bytes vtrl3ds-convert writes for the same files side by side.
+async function download(page, base, names) {
+  const files = gathered(names);
+  if (!files) return check(false, `none of ${names.map(n => n[0]).join(', ')} found`);
+  const converted = files[0].replace(/\.\w+$/, '-convert.glb'), downloaded = files[0].replace(/\.\w+$/, '-page.glb');
+  execFileSync(converter, [files[0], '-o', converted], { stdio: 'ignore' });
+  await page.goto(`${base}/index.html`);
+  await page.setInputFiles('#picker', files);
+  await page.waitForSelector('body[data-state="ready"], body[data-state="error"]', { timeout: 60000 });
+  const [file] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  await file.saveAs(downloaded);
+  const same = spawnSync('cmp', [converted, downloaded], { stdio: 'inherit' }).status === 0;
+  console.log(`download ${path.basename(files[0])}: ${fs.statSync(downloaded).size} bytes, ${same ? 'the converter\'s' : 'differs'}`);
+  check(same && file.suggestedFilename() === path.basename(files[0]).replace(/\.\w+$/, '.glb'),
+    `${path.basename(files[0])}: the page's .glb (${file.suggestedFilename()}) is not the converter's`);
 }
 
 fs.mkdirSync(outDir, { recursive: true });
@@ -124,7 +158,10 @@ try {
   await malformed(page, base);
   await silhouette(page, base, 'data/0/3ds/allemagne.3ds', path.join(dataDirs[0], '3ds/allemagne.3ds'));
   await silhouette(page, base, 'data/0/ms3d_ascii/orbital_note.txt', path.join(dataDirs[0], 'ms3d_ascii/orbital_note.txt'));
-  await playback(page, base, 'data/0/bvh/cmu_12_01_walk.bvh');
+  await playback(page, base, 'data/0/bvh/cmu_12_01_walk.bvh', 200);
+  await playback(page, base, 'data/0/3ds/CameraRollAnimWithChildObject.3ds', 50);
+  await download(page, base, [['mp5_sil.3ds', 'mp5sil.bmp'], ['allemagne.3ds']]);
+  await download(page, base, [['seagull.txt', 'gull.bmp'], ['orbital_note.txt']]);
 } finally {
   await browser.close();
   server.close();

@@ -123,6 +123,12 @@ Bitmap* findBitmap(HBITMAP bmp) {
     return it == state().bitmaps.end() ? nullptr : &it->second;
 }
 
+HBITMAP storeBitmap(Bitmap&& bmp) {
+    const HBITMAP handle = newHandle();
+    state().bitmaps[handle] = std::move(bmp);
+    return handle;
+}
+
 }  // namespace vtrlplat
 
 HDC CreateCompatibleDC(HDC dc) {
@@ -188,9 +194,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    const HBITMAP handle = newHandle();
-    Bitmap& made = state().bitmaps[handle] = std::move(b);
-    if (bits) *bits = made.bits.data();
+    const HBITMAP handle = storeBitmap(std::move(b));
+    if (bits) *bits = findBitmap(handle)->bits.data();
     return handle;
 }
 

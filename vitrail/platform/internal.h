@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -124,10 +125,10 @@ struct State {
     HWND capture = 0;
     HGLRC current = 0;
     uint32_t nextHandle = 0x100;
-    std::function<void()> peekHook;
-    HWND foregroundOverride = 0;    // test seam for GetForegroundWindow
-    bool cursorRemembered = false;  // drivers that cannot move the pointer keep it here
-    POINT cursor = {0, 0};          // test seam: runs at the start of PeekMessageA
+    std::function<void()> peekHook;  // test seam: runs at the start of PeekMessageA
+    HWND foregroundOverride = 0;     // test seam for GetForegroundWindow
+    bool cursorRemembered = false;   // SetCursorPos could not move the pointer: `cursor` answers
+    POINT cursor = {0, 0};           // drivers that cannot move the pointer keep it here
 };
 
 State& state();
@@ -137,6 +138,7 @@ bool ensureVideo();
 Window* findWindow(HWND wnd);
 // The handle of the window behind an SDL window id, or 0.
 HWND windowFromSdlId(Uint32 id);
+// A handle no table uses, outside the stock objects' range.
 uint32_t newHandle();
 // A window record of class `className` at (x, y), width by height, owned by `parent` (0: none).
 Window windowRecord(const std::string& className, const char* caption, DWORD style, int32_t x, int32_t y,
@@ -172,7 +174,14 @@ void compositeChildren(Window& top);
 
 // GDI objects (gdi.cpp, region.cpp).
 Bitmap* findBitmap(HBITMAP bmp);
+// Keeps a decoded or new bitmap under a new handle.
+HBITMAP storeBitmap(Bitmap&& bmp);
+Region* findRegion(HRGN rgn);
+bool regionContains(const Region& r, int32_t x, int32_t y);
+// A new region of the given rectangles (any order, overlaps allowed).
+HRGN makeRegion(const std::vector<RECT>& rects);
 
+// BMP files (bmpfile.cpp, truecolour.cpp).
 // A little-endian unsigned number of `bytes` bytes (at most 4) at p, as BMP headers store them.
 inline uint32_t readLE(const uint8_t* p, int bytes) {
     uint32_t v = 0;
@@ -184,15 +193,27 @@ inline uint32_t readLE(const uint8_t* p, int bytes) {
 inline int64_t dibStride(int64_t width, int64_t bpp) {
     return ((width * bpp + 31) / 32) * 4;
 }
+// The bytes of a BMP file the header parser reads: the file header, the 40-byte info header
+// fields and the four masks after them.
+constexpr size_t kBmpHeaderBytes = 14 + 56;
+// What a BMP file's headers declare. A 12-byte core header has 16-bit sizes and no compression;
+// a negative height means top-down rows.
+struct BmpHeader {
+    size_t bytes = 0;  // how many of kBmpHeaderBytes the file had
+    uint32_t pixelOffset = 0, headerSize = 0, compression = 0;
+    int64_t width = 0, height = 0;
+    int planes = 0, depth = 0;
+    uint32_t masks[4] = {};  // red, green, blue, alpha; zero when the file is shorter than they are
+};
+// Parses the `got` bytes at the start of a file; false when they do not begin a BMP.
+bool parseBmpHeader(const uint8_t* h, size_t got, BmpHeader& out);
+// Whether a file of `fileSize` bytes can hold the pixels its header declares.
+bool bmpFitsInFile(const BmpHeader& header, int64_t fileSize);
 // What our own true-colour BMP reader made of a file (truecolour.cpp).
 enum class TrueColour { NotTrueColour, Refused, Decoded };
-// Decodes a 24- or 32-bit BMP from the start of `rw` into `out` (bottom-up rows padded to 4 bytes,
-// B, G, R (, A)). NotTrueColour leaves the file to another decoder; Refused is a true-colour file
-// whose rows the file does not hold.
-TrueColour readTrueColourBmp(SDL_RWops* rw, Bitmap& out);
-Region* findRegion(HRGN rgn);
-bool regionContains(const Region& r, int32_t x, int32_t y);
-// A new region of the given rectangles (any order, overlaps allowed).
-HRGN makeRegion(const std::vector<RECT>& rects);
+// Decodes a 24- or 32-bit BMP whose header is parsed into `out` (bottom-up rows padded to 4
+// bytes, B, G, R (, A)). NotTrueColour leaves the file to another decoder; Refused is a
+// true-colour file whose rows the file of `fileSize` bytes does not hold.
+TrueColour readTrueColourBmp(std::FILE* file, int64_t fileSize, const BmpHeader& header, Bitmap& out);
 
 }  // namespace vtrlplat

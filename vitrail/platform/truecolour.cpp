@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "vitrail/platform/internal.h"
 
 using vtrlplat::Bitmap;
+using vtrlplat::BmpHeader;
 using vtrlplat::dibStride;
+using vtrlplat::kBmpHeaderBytes;
 using vtrlplat::readLE;
 
 namespace {
@@ -49,36 +52,29 @@ struct Layout {
     int64_t fileStride() const { return dibStride(width, depth); }
 };
 
-// The masks of a bit-field file sit right after the 40-byte header fields, whether they belong
-// to a longer header or follow a 40-byte one; alpha only in headers of 56 bytes and more, or
-// after a 40-byte header of BI_ALPHABITFIELDS.
-void readMasks(const uint8_t* h, uint32_t headerSize, Layout& l) {
-    l.red.setMask(readLE(h + 54, 4));
-    l.green.setMask(readLE(h + 58, 4));
-    l.blue.setMask(readLE(h + 62, 4));
-    if (headerSize >= 56 || l.compression == biAlphaBitfields) l.alpha.setMask(readLE(h + 66, 4));
-}
-
 // The layout of a true-colour BMP, or false when the header is not one this reader decodes.
-bool readLayout(const uint8_t* h, size_t got, Layout& l) {
-    if (got < fileHeaderSize + 40 || h[0] != 'B' || h[1] != 'M') return false;
-    const uint32_t headerSize = readLE(h + 14, 4);
-    const bool knownHeader =
-        headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124;
-    l.depth = static_cast<int32_t>(readLE(h + 28, 2));
-    l.compression = readLE(h + 30, 4);
-    if (!knownHeader || (l.depth != 24 && l.depth != 32) || readLE(h + 26, 2) != 1) return false;
+// Alpha has a mask only in headers of 56 bytes and more, or after a 40-byte header of
+// BI_ALPHABITFIELDS.
+bool readLayout(const BmpHeader& b, Layout& l) {
+    if (b.bytes < fileHeaderSize + 40) return false;
+    const uint32_t size = b.headerSize;
+    const bool knownHeader = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    l.depth = b.depth;
+    l.compression = b.compression;
+    if (!knownHeader || (l.depth != 24 && l.depth != 32) || b.planes != 1) return false;
     const bool bitfields = l.compression == biBitfields || l.compression == biAlphaBitfields;
     if (l.compression != biRgb && !(bitfields && l.depth == 32)) return false;
-    const int64_t height = static_cast<int32_t>(readLE(h + 22, 4));
-    l.width = static_cast<int32_t>(readLE(h + 18, 4));
-    l.height = static_cast<int32_t>(std::min<int64_t>(std::abs(height), INT32_MAX));
-    l.topDown = height < 0;
-    l.pixelOffset = readLE(h + 10, 4);
+    l.width = static_cast<int32_t>(b.width);
+    l.height = static_cast<int32_t>(std::min<int64_t>(std::abs(b.height), INT32_MAX));
+    l.topDown = b.height < 0;
+    l.pixelOffset = b.pixelOffset;
     if (l.width <= 0 || l.height <= 0) return false;
     if (bitfields) {
-        if (got < fileHeaderSize + 56) return false;
-        readMasks(h, headerSize, l);
+        if (b.bytes < kBmpHeaderBytes) return false;
+        l.red.setMask(b.masks[0]);
+        l.green.setMask(b.masks[1]);
+        l.blue.setMask(b.masks[2]);
+        if (size >= 56 || l.compression == biAlphaBitfields) l.alpha.setMask(b.masks[3]);
     } else {
         l.red.setMask(0xFF0000);
         l.green.setMask(0xFF00);
@@ -115,17 +111,15 @@ void opaqueWhenAlphaUnused(Bitmap& bmp) {
 
 namespace vtrlplat {
 
-TrueColour readTrueColourBmp(SDL_RWops* rw, Bitmap& out) {
-    uint8_t h[fileHeaderSize + 56] = {};
-    const size_t got = SDL_RWread(rw, h, 1, sizeof h);
+TrueColour readTrueColourBmp(std::FILE* file, int64_t fileSize, const BmpHeader& header, Bitmap& out) {
     Layout l;
-    if (!readLayout(h, got, l)) return TrueColour::NotTrueColour;
+    if (!readLayout(header, l)) return TrueColour::NotTrueColour;
     // Every row must lie in the file: nothing is allocated for rows the file cannot hold.
-    const int64_t stride = l.fileStride(), fileSize = SDL_RWsize(rw);
+    const int64_t stride = l.fileStride();
     if (l.pixelOffset < fileHeaderSize + 40 || fileSize < l.pixelOffset ||
         stride > (fileSize - l.pixelOffset) / l.height)
         return TrueColour::Refused;
-    if (SDL_RWseek(rw, l.pixelOffset, RW_SEEK_SET) < 0) return TrueColour::Refused;
+    if (std::fseek(file, static_cast<long>(l.pixelOffset), SEEK_SET) != 0) return TrueColour::Refused;
     Bitmap bmp;
     bmp.width = l.width;
     bmp.height = l.height;
@@ -134,7 +128,7 @@ TrueColour readTrueColourBmp(SDL_RWops* rw, Bitmap& out) {
     bmp.bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(l.height), 0);
     std::vector<uint8_t> row(static_cast<size_t>(stride));
     for (int32_t y = 0; y < l.height; ++y) {
-        if (SDL_RWread(rw, row.data(), 1, row.size()) != row.size()) return TrueColour::Refused;
+        if (std::fread(row.data(), 1, row.size(), file) != row.size()) return TrueColour::Refused;
         // The bitmap starts with the bottom row.
         const int32_t target = l.topDown ? l.height - 1 - y : y;
         convertRow(l, row.data(),

@@ -6,7 +6,8 @@ include(CMakePackageConfigHelpers)
 set(VTRL_SHOWROOM_EXEDIR ${CMAKE_INSTALL_LIBEXECDIR}/showroom)
 
 # Headers the libraries keep to themselves: internal helpers and the platform layer's test seam.
-set(VITRAIL_PRIVATE_HEADERS platform/internal.h platform/platform_test.h platform/text.h)
+set(VITRAIL_PRIVATE_HEADERS platform/internal.h platform/native.h platform/platform_test.h platform/text.h
+    platform/win32/win32.h)
 set(VTRL3DS_PRIVATE_HEADERS chunks.h internal.h ms3dtext.h)
 
 # ---- Programs ---------------------------------------------------------------------------------

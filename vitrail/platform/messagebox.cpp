@@ -1,4 +1,4 @@
-// Message boxes (OK, Yes/No) on SDL's message box, and the test seam's answerer and record.
+// Message boxes (OK, Yes/No) on the backend's message box, and the test seam's answerer and record.
 #include <functional>
 
 #include "vitrail/platform/internal.h"
@@ -10,41 +10,6 @@ namespace {
 std::function<int32_t(const MessageBoxRecord&)> gAnswer;
 std::vector<MessageBoxRecord> gShown;
 
-int32_t showWithSdl(const MessageBoxRecord& box) {
-    const bool yesNo = (box.type & 0x0F) == MB_YESNO;
-    // SDL has no question icon; the information kind is the nearest.
-    const Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxButtonData buttons[2];
-    int count = 0;
-    if (yesNo) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        count = 2;
-    } else {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
-                      "OK"};
-        count = 1;
-    }
-    vtrlplat::Window* owner = vtrlplat::findWindow(box.owner);
-    SDL_MessageBoxData data{};
-    data.flags = kind;
-    data.window = owner ? owner->sdl : nullptr;
-    data.title = box.captionUtf8.c_str();
-    data.message = box.textUtf8.c_str();
-    data.numbuttons = count;
-    data.buttons = buttons;
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        // Without a display the user still reads what the box said.
-        SDL_Log("message box could not be shown (%s): [%s] %s", SDL_GetError(), box.captionUtf8.c_str(),
-                box.textUtf8.c_str());
-        return 0;
-    }
-    // Closing the box without a button counts as its escape answer.
-    if (pressed < 0) return yesNo ? IDNO : IDOK;
-    return pressed;
-}
-
 }  // namespace
 
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
@@ -52,7 +17,9 @@ int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type
         owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text), Cp1252ToUtf8(caption), type};
     gShown.push_back(box);
     if (gAnswer) return gAnswer(box);
-    return showWithSdl(box);
+    const vtrlplat::Window* w = vtrlplat::findWindow(owner);
+    return vtrlplat::native::messageBox(w ? w->native : nullptr, box.textUtf8, box.captionUtf8,
+                                        (type & 0x0F) == MB_YESNO);
 }
 
 void PlatformTestAnswerMessageBoxes(std::function<int32_t(const MessageBoxRecord&)> answer) {

@@ -15,6 +15,7 @@ PACKAGES=(
   dpkg-dev file                    # `make package`: dpkg-shlibdeps computes the package's dependencies (file tells it the binaries)
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
+  g++-mingw-w64-x86-64 wine wine64 # `make windows`: the Win32 cross build, run under Wine by its tests
 )
 
 missing=()

@@ -195,7 +195,7 @@ bool pointer(int32_t& x, int32_t& y) {
 }
 
 bool movePointer(int32_t x, int32_t y) {
-    return SetCursorPos(x, y) != 0;
+    return !win32::offscreen && SetCursorPos(x, y) != 0;
 }
 
 bool testKey(NativeWindow* w, const char* keyName, bool down, bool repeat) {

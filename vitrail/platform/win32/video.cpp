@@ -6,6 +6,7 @@
 namespace vtrlplat::win32 {
 
 HCURSOR currentCursor = nullptr;
+bool offscreen = false;
 
 std::map<HWND, Window*>& windows() {
     static std::map<HWND, Window*> table;
@@ -34,7 +35,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VitrailWindow";
 constexpr UINT kCp1252 = 1252;
-bool offscreen = false;
 ULONGLONG startTicks = 0;
 
 // A pixel format for the request on the window's DC, set once.
@@ -81,7 +81,7 @@ void stop() {
 }
 
 void useDriver(const char* name) {
-    offscreen = name && std::string(name) == "offscreen";
+    win32::offscreen = name && std::string(name) == "offscreen";
 }
 
 uint32_t ticks() {
@@ -130,7 +130,7 @@ void showWindow(NativeWindow* nw, bool show) {
         ShowWindow(hwnd, SW_HIDE);
         return;
     }
-    if (offscreen) return;
+    if (win32::offscreen) return;
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
 }

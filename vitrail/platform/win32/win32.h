@@ -50,5 +50,7 @@ std::wstring wide(const char* text, UINT codePage);
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The cursor shown over our windows' client areas (video.cpp).
 extern HCURSOR currentCursor;
+// Windows are never shown and the real pointer is left alone, as on a display nobody sees (video.cpp).
+extern bool offscreen;
 
 }  // namespace vtrlplat::win32

@@ -12,6 +12,7 @@ for f in "${DATA_FILES[@]}"; do
     [ "$f" = cristallo1.3ds ] || cp "$DATA/$f" "$OUT/missing/"
     cp "$DATA/$f" "$OUT/cuttga/"
 done
+# The generated sky box is run-length coded: cut after 100 bytes, a packet header is missing.
 head -c 100 "$DATA/sky_rocksday6.tga" >"$OUT/cuttga/sky_rocksday6.tga"
 start_desktop
 
@@ -26,7 +27,7 @@ echo "ok: a missing data file is named with its folder and the program runs on"
 start_wine_app "$PROG" "$OUT/cuttga"
 drive box "Video!" no >/dev/null || fail "cut TGA: no start-up question"
 text=$(drive box "ERROR" ok) || fail "cut TGA: no error box"
-[ "$text" = "Could not read image data" ] || fail "cut TGA: the box said: $text"
+[ "$text" = "Could not read RLE header" ] || fail "cut TGA: the box said: $text"
 wait_window "$CAPTION" >/dev/null || fail "cut TGA: the program did not run on"
 drive keys "$CAPTION" Escape >/dev/null
 wait_exit 20

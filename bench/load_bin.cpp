@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/model.h"
 
 namespace {

@@ -21,9 +21,9 @@
 
 #include "anchor_ms3d.h"
 #include "bench_support.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
-#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/private/ms3dtext.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 

@@ -5,10 +5,10 @@ include(CMakePackageConfigHelpers)
 
 set(VTRL_SHOWROOM_EXEDIR ${CMAKE_INSTALL_LIBEXECDIR}/showroom)
 
-# Headers the libraries keep to themselves: internal helpers and the platform layer's test seam.
-set(VITRAIL_PRIVATE_HEADERS platform/internal.h platform/native.h platform/platform_test.h platform/text.h
-    platform/win32/win32.h)
-set(VTRL3DS_PRIVATE_HEADERS chunks.h internal.h ms3dtext.h)
+# Headers the toolkit keeps to itself: internal helpers, the platform layer's backend seam and test
+# seam. The model library keeps its private headers in vtrl3ds/private/, so every vtrl3ds/*.h is public.
+set(VITRAIL_PRIVATE_HEADERS platform/bmpfile.h platform/internal.h platform/native.h platform/platform_test.h
+    platform/text.h platform/win32/win32.h)
 
 # ---- Programs ---------------------------------------------------------------------------------
 
@@ -43,22 +43,25 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/compatibility.md DESTINATION ${CMAKE_IN
 
 # ---- Libraries ---------------------------------------------------------------------------------
 
-# Installs the public headers of library `name` (every .h of its folder but the private ones),
-# keeping their subfolders, so consumers write the same include paths as the tree does.
-function(vtrl_install_headers name)
-  file(GLOB_RECURSE headers RELATIVE ${PROJECT_SOURCE_DIR}/${name} CONFIGURE_DEPENDS
-       ${PROJECT_SOURCE_DIR}/${name}/*.h)
-  list(REMOVE_ITEM headers ${ARGN})
+# Installs the public headers of library `name` and its generated version header: with `glob`
+# GLOB, the .h files of its folder alone; with GLOB_RECURSE, of its subfolders too (keeping them, so
+# consumers write the same include paths as the tree does), but the private ones given.
+function(vtrl_install_headers name glob)
+  file(${glob} headers RELATIVE ${PROJECT_SOURCE_DIR}/${name} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${name}/*.h)
+  if(ARGN)
+    list(REMOVE_ITEM headers ${ARGN})
+  endif()
   foreach(header ${headers})
     get_filename_component(dir ${header} DIRECTORY)
     install(FILES ${PROJECT_SOURCE_DIR}/${name}/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name}/${dir})
   endforeach()
+  install(FILES ${PROJECT_BINARY_DIR}/include/${name}/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
 endfunction()
 
-# Installs library `target` as package `package` (imported target package::target): the library,
-# its headers, the package's config and version files and its pkg-config file.
+# Installs library `target` (and the further targets given) as package `package` (imported target
+# package::target): the libraries, the package's config and version files and its pkg-config file.
 function(vtrl_install_library target package)
-  install(TARGETS ${target} EXPORT ${package}Targets
+  install(TARGETS ${target} ${ARGN} EXPORT ${package}Targets
           ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
           RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -86,7 +89,7 @@ else()
   set(VTRL_PC_SDL2_PRIVATE "")
 endif()
 
-vtrl_install_headers(vitrail ${VITRAIL_PRIVATE_HEADERS})
-vtrl_install_headers(vtrl3ds ${VTRL3DS_PRIVATE_HEADERS})
+vtrl_install_headers(vitrail GLOB_RECURSE ${VITRAIL_PRIVATE_HEADERS})
+vtrl_install_headers(vtrl3ds GLOB)
 vtrl_install_library(vitrail Vitrail)
-vtrl_install_library(vtrl3ds VTRL3DS)
+vtrl_install_library(vtrl3ds VTRL3DS vtrl3ds_core)

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"

@@ -1,6 +1,7 @@
-// The model library's errors: one base class and the four kinds its loaders raise (text that does
-// not convert, a value outside its range, an index past the end of a list, a stream that cannot be
-// opened or ends early). Each message names the routine, the fact and where (file offset or line).
+// The model library's errors: one base class and the kinds its loaders raise (text that does not
+// convert, a value outside its range, an index past the end of a list, a stream that cannot be
+// opened or ends early, a file of no kind it reads). Each message names the routine, the fact and
+// where (file offset or line).
 #pragma once
 
 #include <stdexcept>
@@ -32,6 +33,12 @@ class EIndexError : public EModelError {
 
 // A file that cannot be opened, or data that ends before what it declares.
 class EStreamError : public EModelError {
+  public:
+    using EModelError::EModelError;
+};
+
+// A file no loader reads (its name's extension), or one in which the loader recognised nothing.
+class EFileTypeError : public EModelError {
   public:
     using EModelError::EModelError;
 };

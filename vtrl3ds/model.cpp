@@ -1,26 +1,35 @@
-// Life cycle of the model classes (materials, meshes, the model), the model's material lookups
-// and its generic LoadFromFile. Only GetMaterial reports failure (ERangeError); the destructors
-// delete the GL objects their objects own.
+// Life cycle of the model classes (materials, meshes, the model), the library switch
+// IgnoreMaterials, the materials' texture hook, the model's material lookups and its generic
+// LoadFromFile. Only GetMaterial reports failure (ERangeError); the destructors release the GL
+// objects their objects own through the drawing code's hooks (private/glrelease.h).
 #include "vtrl3ds/model.h"
-
-#include <GL/gl.h>
 
 #include <string>
 
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/glrelease.h"
+#include "vtrl3ds/private/names.h"
 
 using namespace vtrl3ds_internal;
+
+bool IgnoreMaterials = false;
+
+GLRelease& vtrl3ds_internal::glRelease() {
+    static GLRelease hooks;
+    return hooks;
+}
 
 TGL3dsMaterial::TGL3dsMaterial(TComponent* AOwner) : TComponent(AOwner) {}
 
 TGL3dsMaterial::~TGL3dsMaterial() {
     // Only a texture a caller made is deleted: no GL call for name 0, so a model loaded without a
     // GL context can still be destroyed.
-    if (FHasTextureMap && FTexId > 0) {
-        const GLuint name = static_cast<GLuint>(FTexId);
-        glDeleteTextures(1, &name);
-    }
+    if (FHasTextureMap && FTexId > 0 && glRelease().deleteTexture)
+        glRelease().deleteTexture(static_cast<uint32_t>(FTexId));
+}
+
+void TGL3dsMaterial::UpdateTexture() {
+    if (FHasTextureMap) FDetailTex = 0;
 }
 
 TGL3dsMesh::~TGL3dsMesh() = default;
@@ -28,7 +37,8 @@ TGL3dsMesh::~TGL3dsMesh() = default;
 TGLAll3dsMesh::TGLAll3dsMesh(TComponent* AOwner) : TComponent(AOwner) {}
 
 TGLAll3dsMesh::~TGLAll3dsMesh() {
-    if (FDisplayList > 0) glDeleteLists(static_cast<GLuint>(FDisplayList), 1);
+    if (FDisplayList > 0 && glRelease().deleteList)
+        glRelease().deleteList(static_cast<uint32_t>(FDisplayList));
     FName.clear();
     DestroyComponents();
     FMesh.clear();

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/names.h"
+#include "vtrl3ds/private/checked.h"
 
 using namespace vtrl3ds_internal;
 

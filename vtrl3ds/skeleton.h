@@ -51,7 +51,11 @@ class TGL3dsBone : public TComponent {
     void InitWithParent(TGL3dsBone* Parent);
     // FAnimMatrix := the bone's absolute matrix at Frame (1-based, fractional allowed) from its
     // keys; the parent's FAnimMatrix must already be posed at that frame. FMatrix is not changed.
+    // The keys are read the way the owning skeleton's FBVHMotion says.
     void AdvanceAnimation(float Frame);
+    // The same with the key convention given: BVH channels (the local pose) when BVHKeys, else
+    // offsets from the rest pose. The skeleton poses its bones through this one.
+    void AdvanceAnimation(float Frame, bool BVHKeys);
     // A GL line from the parent's animated joint to this bone's (a point for a root).
     void Render() const;
 

@@ -2,8 +2,6 @@
 // the model file, and LoadTextures hands each such file to the host's loader. Names are matched
 // ignoring case, as maps named on Windows need. Nothing fails: a map that gives no texture is
 // reported with one warning line on standard error and its material draws untextured.
-#include <GL/gl.h>
-
 #include <filesystem>
 #include <iostream>
 #include <exception>
@@ -11,7 +9,8 @@
 #include <string>
 #include <system_error>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/glrelease.h"
+#include "vtrl3ds/private/names.h"
 #include "vtrl3ds/model.h"
 
 using namespace vtrl3ds_internal;
@@ -93,10 +92,8 @@ int32_t TGLAll3dsMesh::LoadTextures(const TTextureLoader& Loader) {
             continue;
         }
         // A texture of an earlier call belongs to the material and is replaced.
-        if (m->FTexId > 0) {
-            const GLuint old = static_cast<GLuint>(m->FTexId);
-            glDeleteTextures(1, &old);
-        }
+        if (m->FTexId > 0 && glRelease().deleteTexture)
+            glRelease().deleteTexture(static_cast<uint32_t>(m->FTexId));
         m->FTexId = static_cast<int32_t>(name);
         ++loaded;
     }

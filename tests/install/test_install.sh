@@ -19,11 +19,12 @@ quiet cmake --install "$BUILD" --prefix "$WORK/installed"
 mv "$WORK/installed" "$P"
 
 # Headers: the same include paths as inside the tree; no test seam, no internal header.
-for h in vitrail/window.h vitrail/cubemap.h vitrail/platform/platform.h vtrl3ds/model.h vtrl3ds/skeleton.h; do
+for h in vitrail/window.h vitrail/cubemap.h vitrail/platform/platform.h vtrl3ds/model.h vtrl3ds/skeleton.h \
+         vtrl3ds/host.h vtrl3ds/vtrl3ds.h vtrl3ds/version.h vitrail/vitrail.h vitrail/version.h; do
     [ -f "$P/include/$h" ] || fail "public header $h is not installed"
 done
 for h in vitrail/platform/platform_test.h vitrail/platform/internal.h vitrail/platform/text.h \
-         vtrl3ds/internal.h vtrl3ds/chunks.h vtrl3ds/ms3dtext.h; do
+         vtrl3ds/private/checked.h vtrl3ds/private/chunks.h vtrl3ds/private/ms3dtext.h; do
     [ ! -e "$P/include/$h" ] || fail "private header $h is installed"
 done
 for h in $(cd "$P/include" && find . -name '*.h' | sort); do
@@ -40,6 +41,11 @@ done
 export PKG_CONFIG_PATH=$P/lib/pkgconfig
 [ "$(pkg-config --modversion vitrail vtrl3ds | tr '\n' ' ')" = "1.0.0 1.0.0 " ] || fail "pkg-config versions"
 quiet g++ -std=c++20 "$ROOT/examples/model-info/main.cpp" -o "$WORK/model-info-pc" $(pkg-config --cflags --libs vtrl3ds)
+# Reading models needs neither the toolkit nor SDL2.
+for prog in "$WORK/model-info/model-info" "$WORK/model-info-pc"; do
+    ! ldd "$prog" | grep -q -i -E 'sdl|vitrail' || fail "$prog links the toolkit or SDL2"
+done
+! grep -q -i -E 'sdl|vitrail' "$WORK/model-info/CMakeFiles/model-info.dir/link.txt" || fail "model-info's link line names the toolkit or SDL2"
 echo "ok: examples built with find_package and with pkg-config"
 
 MODEL=$ROOT/tests/data/real/3ds/cube_lib3ds.3ds

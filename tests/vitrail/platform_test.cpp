@@ -7,6 +7,9 @@
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/platform/text.h"
 
+using vitrail_platform::Cp1252ToUtf8;
+using vitrail_platform::Utf8ToCp1252;
+
 TEST(Platform, cp1252_egrave_becomes_utf8) {
     EXPECT_EQ(Cp1252ToUtf8("non \xE8 stata"), "non \xC3\xA8 stata");
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign

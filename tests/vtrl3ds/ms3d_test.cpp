@@ -14,7 +14,7 @@
 #include "temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
-#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/private/ms3dtext.h"
 #include "vtrl3ds/stream.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
 

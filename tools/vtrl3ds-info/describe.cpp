@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "vtrl3ds/host.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/types.h"
 
@@ -118,14 +119,13 @@ json describeSkeleton(const TGLSkeleton& s) {
 
 json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
     json meshes = json::array(), materials = json::array();
-    size_t vertices = 0, faces = 0, beyond = 0;
+    size_t beyond = 0;
     for (size_t i = 0; i < model.FMesh.size(); ++i) {
         const TGL3dsMesh& m = *model.FMesh[i];
         meshes.push_back(describeMesh(model, m, i));
-        vertices += static_cast<size_t>(std::max(m.FNumVertex, 0));
-        faces += static_cast<size_t>(std::max(m.FNumIndices, 0) / 3);
         beyond += facesBeyondVertexList(m);
     }
+    const TModelCounts counts = CountModel(model);
     for (size_t i = 0; i < model.FMaterial.size(); ++i)
         materials.push_back(describeMaterial(*model.FMaterial[i], i));
     json skeletons = json::array();
@@ -136,11 +136,11 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
             {"version", model.FVersion},
             {"scale", model.FMasterScale},
             {"counts",
-             {{"meshes", model.FNumMeshes},
-              {"named_objects", model.FMesh.size()},
-              {"materials", model.FNumMaterials},
-              {"vertices", vertices},
-              {"faces", faces},
+             {{"meshes", counts.Meshes},
+              {"named_objects", counts.NamedObjects},
+              {"materials", counts.Materials},
+              {"vertices", counts.Vertices},
+              {"faces", counts.Faces},
               {"faces_beyond_vertex_list", beyond}}},
             {"bounding_box", box(model.FMinimum, model.FMaximum)},
             {"render_order", model.FRenderOrder},

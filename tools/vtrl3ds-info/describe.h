@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "vitrail/platform/text.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/text.h"
 
 // Ordered keys; reals kept as singles, so they print as short as the model stores them.
 using ModelJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, std::int64_t,

@@ -10,7 +10,7 @@
 
 #include "viewer.h"
 #include "vitrail/input.h"
-#include "vitrail/platform/text.h"
+#include "vtrl3ds/text.h"
 #include "vitrail/window.h"
 
 namespace {

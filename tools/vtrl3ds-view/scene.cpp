@@ -1,36 +1,21 @@
 // The viewer's scene: loading a model or a BVH motion (as the skeleton of a new, empty model),
 // counting what will be drawn, and the sphere the camera frames. Load failures are the model
-// library's errors, passed on unchanged; a name no loader reads is a std::runtime_error.
+// library's errors (LoadModelOrMotion's), passed on unchanged.
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+#include <cstdint>
 
 #include "viewer.h"
+#include "vtrl3ds/host.h"
 
 TViewerScene ViewScene;
 TViewerState ViewState;
 
 namespace {
 
-std::string lowerExtension(const std::string& file) {
-    std::string ext = file.size() > 4 ? file.substr(file.size() - 4) : file;
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext;
-}
-
-int32_t countTriangles(const TGLAll3dsMesh& model) {
-    int64_t n = 0;
-    const size_t meshes = std::min(model.FMesh.size(), static_cast<size_t>(std::max(model.FNumMeshes, 0)));
-    for (size_t i = 0; i < meshes; ++i)
-        if (model.FMesh[i]) n += std::max(model.FMesh[i]->FNumIndices, 0) / 3;
-    return static_cast<int32_t>(std::min<int64_t>(n, INT32_MAX));
-}
-
-TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model) {
-    const int32_t s = model.FCurrentGLSkeleton;
-    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size()) return nullptr;
-    TGLSkeleton* skeleton = model.FSkeleton[static_cast<size_t>(s)];
+// The skeleton posed and shown: the model's current one, when it has bones.
+TGLSkeleton* shownSkeleton(const TGLAll3dsMesh& model) {
+    TGLSkeleton* skeleton = CurrentSkeleton(model);
     return skeleton && skeleton->FNumBones > 0 ? skeleton : nullptr;
 }
 
@@ -91,26 +76,11 @@ void LoadViewerScene(const std::string& File) {
     ViewScene = TViewerScene{};
     ViewScene.Model = std::make_unique<TGLAll3dsMesh>(nullptr);
     TGLAll3dsMesh& model = *ViewScene.Model;
-    const std::string ext = lowerExtension(File);
-    if (ext == ".bvh") {
-        // The model owns the motion's skeleton, as it owns a MilkShape model's.
-        auto* skeleton = new TGLSkeleton(&model);
-        model.FSkeleton.push_back(skeleton);
-        model.FNumSkeletons = 1;
-        model.FName = File;
-        skeleton->LoadFromFile(File);
-        ViewScene.Motion = true;
-    } else if (ext == ".3ds" || ext == ".txt" || ext == ".bin") {
-        model.LoadFromFile(File);
-    } else {
-        throw std::runtime_error("not a file the model library reads (.3ds, .txt, .bin or .bvh)");
-    }
-    // The loaders pass over what they do not recognise; a file of which they kept nothing at all
-    // is not one of their files (an empty model file still names its meshes or materials).
-    if (model.FMesh.empty() && model.FMaterial.empty() && model.FSkeleton.empty())
-        throw std::runtime_error("nothing in it that the model library recognises");
-    ViewScene.Skeleton = currentSkeleton(model);
-    ViewScene.Triangles = ViewScene.Motion ? 0 : countTriangles(model);
+    LoadModelOrMotion(model, File);
+    ViewScene.Motion = IsMotionFile(File);
+    ViewScene.Skeleton = shownSkeleton(model);
+    ViewScene.Triangles =
+        ViewScene.Motion ? 0 : static_cast<int32_t>(std::min<size_t>(CountModel(model).Faces, INT32_MAX));
     if (ViewScene.Skeleton) {
         ViewScene.NumFrames = std::max(ViewScene.Skeleton->FNumFrames, 0);
         if (ViewScene.Skeleton->FFrameRate > 0 && std::isfinite(ViewScene.Skeleton->FFrameRate))

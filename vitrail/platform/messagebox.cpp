@@ -13,8 +13,12 @@ std::vector<MessageBoxRecord> gShown;
 }  // namespace
 
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
-    MessageBoxRecord box{
-        owner, text ? text : "", caption ? caption : "", Cp1252ToUtf8(text), Cp1252ToUtf8(caption), type};
+    MessageBoxRecord box{owner,
+                         text ? text : "",
+                         caption ? caption : "",
+                         vitrail_platform::Cp1252ToUtf8(text),
+                         vitrail_platform::Cp1252ToUtf8(caption),
+                         type};
     gShown.push_back(box);
     if (gAnswer) return gAnswer(box);
     const vtrlplat::Window* w = vtrlplat::findWindow(owner);

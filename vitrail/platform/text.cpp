@@ -31,6 +31,8 @@ uint32_t cp1252ToCodePoint(unsigned char b) {
 
 }  // namespace
 
+namespace vitrail_platform {
+
 std::string Cp1252ToUtf8(const char* text) {
     return text ? Cp1252ToUtf8(std::string_view(text)) : std::string();
 }
@@ -81,3 +83,5 @@ std::string Utf8ToCp1252(const std::string& text) {
     }
     return out;
 }
+
+}  // namespace vitrail_platform

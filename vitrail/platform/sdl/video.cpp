@@ -109,7 +109,7 @@ NativeWindow* createWindow(const char* caption, bool framed, int x, int y, int w
                            const GlRequest& gl) {
     applyGlAttributes(gl);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (framed ? 0 : SDL_WINDOW_BORDERLESS);
-    SDL_Window* w = SDL_CreateWindow(Cp1252ToUtf8(caption).c_str(), x, y, width, height, flags);
+    SDL_Window* w = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(caption).c_str(), x, y, width, height, flags);
     if (!w) SDL_Log("window could not be created: %s", SDL_GetError());
     return reinterpret_cast<NativeWindow*>(w);
 }
@@ -128,7 +128,7 @@ void showWindow(NativeWindow* w, bool show) {
 }
 
 void setCaption(NativeWindow* w, const char* caption) {
-    SDL_SetWindowTitle(sdl(w), Cp1252ToUtf8(caption).c_str());
+    SDL_SetWindowTitle(sdl(w), vitrail_platform::Cp1252ToUtf8(caption).c_str());
 }
 
 void clientSize(NativeWindow* w, int& width, int& height) {

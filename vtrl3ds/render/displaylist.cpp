@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/glrelease.h"
+#include "vtrl3ds/private/materialruns.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 
@@ -31,23 +32,20 @@ void drawCorners(std::vector<Corner>& corners) {
 
 void recordMesh(const TGL3dsMesh& mesh, const TGLAll3dsMesh& model) {
     if (mesh.FDisplayList != 0) return glCallList(static_cast<GLuint>(mesh.FDisplayList));
-    const size_t vertices = vertexCount(mesh);
     std::vector<Corner> corners;
-    int32_t MatID = -1;
-    for (size_t f = 0; f < cornerCount(mesh); f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const size_t face = f / 3;
-        if (face < mesh.FMatID.size() && mesh.FMatID[face] != MatID) {
+    walkMaterialRuns(
+        mesh, vertexCount(mesh),
+        [&](size_t id) {
             drawCorners(corners);
-            MatID = mesh.FMatID[face];
-            if (TGL3dsMaterial* material = materialAt(model, static_cast<size_t>(MatID))) material->Apply();
-        }
-        const uint16_t* c = &mesh.FIndices[f];
-        const T3dpoint n = drawnFaceNormal(mesh, f);
-        for (size_t k = 0; k < 3; ++k)
-            corners.push_back(
-                {mesh.FVertex[c[k]], n, c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
-    }
+            applyRunMaterial(&model, id);
+        },
+        [&](size_t f) {
+            const uint16_t* c = &mesh.FIndices[f];
+            const T3dpoint n = drawnFaceNormal(mesh, f);
+            for (size_t k = 0; k < 3; ++k)
+                corners.push_back({mesh.FVertex[c[k]], n,
+                                   c[k] < mesh.FMapping.size() ? mesh.FMapping[c[k]] : TGLMap{0, 0}});
+        });
     drawCorners(corners);
 }
 
@@ -60,6 +58,7 @@ void TGLAll3dsMesh::CompileDisplayList() {
     FDisplayList = 0;
     const GLuint list = glGenLists(1);
     if (list == 0) return;
+    installGLRelease();
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);

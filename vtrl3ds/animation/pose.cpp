@@ -11,7 +11,9 @@
 #endif
 
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -128,12 +130,6 @@ void setTranslation(clsMatrix& m, const T3dpoint& p) {
 
 }  // namespace
 
-TGLSkeleton* vtrl3ds_internal::currentSkeleton(const TGLAll3dsMesh& model) {
-    const int32_t s = model.FCurrentGLSkeleton;
-    if (s < 0 || s >= model.FNumSkeletons || static_cast<size_t>(s) >= model.FSkeleton.size()) return nullptr;
-    return model.FSkeleton[static_cast<size_t>(s)];
-}
-
 namespace {
 
 #if defined(__SSE2__)
@@ -214,11 +210,14 @@ void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
 // has none) and its rotation channels in the joint's own order.
 void TGL3dsBone::AdvanceAnimation(float Frame) {
     const auto* skeleton = dynamic_cast<const TGLSkeleton*>(Owner());
-    const bool bvh = skeleton && skeleton->FBVHMotion;
+    AdvanceAnimation(Frame, skeleton && skeleton->FBVHMotion);
+}
+
+void TGL3dsBone::AdvanceAnimation(float Frame, bool BVHKeys) {
     const Span position = around(FTranslateFrame, FNumTranslateFrames, Frame);
     const Span rotation = around(FRotateFrame, FNumRotateFrames, Frame);
     clsMatrix local;
-    if (bvh) {
+    if (BVHKeys) {
         setRotation(local, keyTurn(rotation, bvhOrder(FBVHChannelType)));
         setTranslation(local, position.a && position.a->Time != 0 ? lerp(position) : FTranslate);
     } else {
@@ -253,11 +252,11 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
     FCurrentFrame = static_cast<int32_t>(frame);
     const size_t count = boneCount(*this);
     for (size_t b = 0; b < count; ++b)
-        if (FBone[b]) FBone[b]->AdvanceAnimation(frame);
+        if (FBone[b]) FBone[b]->AdvanceAnimation(frame, FBVHMotion);
 }
 
 void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
-    TGLSkeleton* skeleton = currentSkeleton(*this);
+    TGLSkeleton* skeleton = CurrentSkeleton(*this);
     if (!skeleton) return;
     skeleton->AdvanceAnimation(Frame);
     for (size_t i = 0; i < meshCount(*this); ++i)

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/vector.h"
@@ -27,7 +29,7 @@ void forEachBoundVertex(TGLAll3dsMesh& model, Visit visit) {
 }
 
 TGLSkeleton& skinningSkeleton(const TGLAll3dsMesh& model) {
-    if (TGLSkeleton* skeleton = currentSkeleton(model)) return *skeleton;
+    if (TGLSkeleton* skeleton = CurrentSkeleton(model)) return *skeleton;
     throw ERangeError("InitSkin: skeleton " + std::to_string(model.FCurrentGLSkeleton) + " outside the " +
                       std::to_string(std::min<size_t>(
                           model.FSkeleton.size(), static_cast<size_t>(std::max(model.FNumSkeletons, 0)))) +

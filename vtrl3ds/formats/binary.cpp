@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "vtrl3ds/errors.h"
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/stream.h"
 
@@ -283,8 +283,5 @@ void TGLAll3dsMesh::LoadBinFromStream(TStream& Stream) {
         return;
     BinReader(*this, Stream, size).run();
 
-    vtrl3ds_internal::adoptFileNormals(*this);
-    CalculateSize();
-    CalculateRenderOrder();
-    for (TGL3dsMaterial* m : FMaterial) m->UpdateTexture();
+    vtrl3ds_internal::finishLoad(*this, vtrl3ds_internal::NormalSource::FromFile);
 }

@@ -1,39 +1,17 @@
-// Helpers the model library's passes and renderer share, so that no index read from a file is
-// followed unchecked. Not part of the library's public surface.
+// Counts and lookups the passes, the animation code and the renderer share, so that no count or
+// index read from a file is followed unchecked. Private to the model library; nothing here fails:
+// what does not exist is counted out or returned as null.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/vector.h"
 
 namespace vtrl3ds_internal {
-
-// ASCII letters to upper case; other bytes as they are.
-inline char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Names compared the way the files' authors typed them: ASCII letters ignoring case.
-inline bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
-    return true;
-}
-
-// The last four characters (the whole text when shorter), ASCII letters in lower case: what picks
-// a file's loader.
-inline std::string extensionOf(const std::string& FileName) {
-    std::string ext = FileName.size() > 4 ? FileName.substr(FileName.size() - 4) : FileName;
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext;
-}
 
 // Vertices that exist: FNumVertex, but never more than FVertex holds.
 inline size_t vertexCount(const TGL3dsMesh& mesh) {
@@ -82,17 +60,5 @@ inline size_t boneCount(const TGLSkeleton& skeleton) {
 inline TGL3dsMaterial* materialAt(const TGLAll3dsMesh& model, size_t id) {
     return id < model.FMaterial.size() ? model.FMaterial[id] : nullptr;
 }
-
-// FSkeleton[FCurrentGLSkeleton], or null when that index names no skeleton.
-TGLSkeleton* currentSkeleton(const TGLAll3dsMesh& model);
-
-// FSkinVertex and FSkinNormal := the bone-space positions and normals moved by their bones'
-// FAnimMatrix (pose.cpp); vertices no bone of the skeleton moves keep their loaded values.
-void skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton);
-
-// For models whose files carry their own normals (MilkShape text, binary): triangles brought to
-// the library's clockwise winding, face normals from the file's normals where usable, computed
-// ones elsewhere, unusable vertex normals replaced (filenormals.cpp).
-void adoptFileNormals(TGLAll3dsMesh& model);
 
 }  // namespace vtrl3ds_internal

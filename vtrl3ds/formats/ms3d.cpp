@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "vtrl3ds/internal.h"
-#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/private/ms3dtext.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
@@ -307,10 +307,7 @@ void loadText(TGLAll3dsMesh& model, TStream& stream, const std::string& source) 
         reader.walk();
         reader.finish();
     }
-    adoptFileNormals(model);
-    model.CalculateSize();
-    model.CalculateRenderOrder();
-    for (TGL3dsMaterial* m : model.FMaterial) m->UpdateTexture();
+    finishLoad(model, NormalSource::FromFile);
 }
 
 }  // namespace

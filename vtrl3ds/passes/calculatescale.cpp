@@ -1,6 +1,6 @@
 // Post-processing pass CalculateScale: every vertex coordinate times the model's FMasterScale.
 // Reports nothing; pivots, local frames and boxes are not scaled.
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
 
 using namespace vtrl3ds_internal;

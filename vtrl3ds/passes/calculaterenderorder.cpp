@@ -3,7 +3,7 @@
 // nothing; a face whose material index names no material counts as opaque.
 #include <utility>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
 
 using namespace vtrl3ds_internal;

@@ -1,7 +1,7 @@
 // Post-processing pass CalcVNormals: per-face normals, per-vertex normals (the last face using a
 // vertex wins; nothing is averaged) and normal indices equal to the vertex indices. Reports
 // nothing; a face naming a vertex beyond the list keeps a zero normal and writes no vertex normal.
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 

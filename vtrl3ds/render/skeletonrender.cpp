@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -31,5 +32,5 @@ void TGLSkeleton::Render() const {
 }
 
 void TGLAll3dsMesh::RenderSkeleton() {
-    if (const TGLSkeleton* skeleton = currentSkeleton(*this)) skeleton->Render();
+    if (const TGLSkeleton* skeleton = CurrentSkeleton(*this)) skeleton->Render();
 }

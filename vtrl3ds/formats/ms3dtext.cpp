@@ -1,7 +1,7 @@
 // Reading MilkShape 3D ASCII text (see ms3dtext.h): number conversion, the line cursor and field
 // lists. Every failure raises the library's exception with the routine, the source, the line
 // number and what was being read; no count is trusted before the text is seen to hold it.
-#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/private/ms3dtext.h"
 
 #include <algorithm>
 #include <array>

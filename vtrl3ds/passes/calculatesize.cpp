@@ -1,7 +1,7 @@
 // Post-processing pass CalculateSize: each mesh's bounding box over the vertices its faces use,
 // and the model's box, which starts at the origin and so always contains it. Reports nothing;
 // corners naming a vertex beyond the list are passed over.
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
 
 using namespace vtrl3ds_internal;

@@ -1,18 +1,38 @@
-// Mesh and material rendering in GL immediate mode: owns IgnoreMaterials, the material's Apply
-// (which binds the material's texture) and texture hook, and the mesh and model Render. Nothing reports
-// failure; GL errors are not queried. No index is followed unchecked: a face naming a vertex beyond the list
-// is not drawn, a face without a material index is drawn with the state in force, and a face without a face
-// normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
+// Mesh and material rendering in GL immediate mode: the material's Apply (which binds the
+// material's texture), the mesh and model Render, and the GL deletes the model's destructors call. Nothing
+// reports failure; GL errors are not queried. No index is followed unchecked: a face naming a vertex beyond
+// the list is not drawn, a face without a material index is drawn with the state in force, and a face without
+// a face normal gets one computed from its corners. A skinned mesh is drawn from its posed arrays, one
 // material run at a time, with the posed vertex normals.
 #include <GL/gl.h>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/glrelease.h"
+#include "vtrl3ds/private/materialruns.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 
 using namespace vtrl3ds_internal;
 
-bool IgnoreMaterials = false;
+namespace {
+
+void deleteTexture(uint32_t name) {
+    const GLuint texture = name;
+    glDeleteTextures(1, &texture);
+}
+
+void deleteList(uint32_t list) {
+    glDeleteLists(list, 1);
+}
+
+// Installed during static initialisation: any program that draws a model links this file, and so
+// its models' destructors release their GL objects. A program that never draws made none.
+const bool glReleaseInstalled = (installGLRelease(), true);
+
+}  // namespace
+
+void vtrl3ds_internal::installGLRelease() {
+    glRelease() = {deleteTexture, deleteList};
+}
 
 void TGL3dsMaterial::Apply() const {
     if (IgnoreMaterials) return;
@@ -40,10 +60,6 @@ void TGL3dsMaterial::Apply() const {
         glDisable(GL_CULL_FACE);
     else
         glEnable(GL_CULL_FACE);
-}
-
-void TGL3dsMaterial::UpdateTexture() {
-    if (FHasTextureMap) FDetailTex = 0;
 }
 
 namespace {
@@ -84,18 +100,13 @@ void drawSkinned(const TGL3dsMesh& mesh, const TGLAll3dsMesh* model) {
         glTexCoord2f(0, 0);
     }
     std::vector<GLushort> run;
-    int32_t MatID = -1;
-    for (size_t f = 0; f < cornerCount(mesh); f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const size_t face = f / 3;
-        if (face < mesh.FMatID.size() && mesh.FMatID[face] != MatID) {
+    walkMaterialRuns(
+        mesh, vertices,
+        [&](size_t id) {
             drawRun(run);
-            MatID = mesh.FMatID[face];
-            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
-            if (material) material->Apply();
-        }
-        run.insert(run.end(), &mesh.FIndices[f], &mesh.FIndices[f] + 3);
-    }
+            applyRunMaterial(model, id);
+        },
+        [&](size_t f) { run.insert(run.end(), &mesh.FIndices[f], &mesh.FIndices[f] + 3); });
     drawRun(run);
     glPopClientAttrib();
 }
@@ -109,20 +120,9 @@ void TGL3dsMesh::Render() {
     }
     if (!FSkinVertex.empty()) return drawSkinned(*this, dynamic_cast<const TGLAll3dsMesh*>(Owner()));
     const auto* model = dynamic_cast<const TGLAll3dsMesh*>(Owner());
-    const size_t vertices = vertexCount(*this);
-    const size_t corners = cornerCount(*this);
-    // No 16-bit material index equals -1, so the first face with an index always applies it.
-    int32_t MatID = -1;
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(*this, f, vertices)) continue;
-        const size_t face = f / 3;
-        if (face < FMatID.size() && FMatID[face] != MatID) {
-            MatID = FMatID[face];
-            TGL3dsMaterial* material = model ? materialAt(*model, static_cast<size_t>(MatID)) : nullptr;
-            if (material) material->Apply();
-        }
-        drawTriangle(*this, f);
-    }
+    walkMaterialRuns(
+        *this, vertexCount(*this), [&](size_t id) { applyRunMaterial(model, id); },
+        [&](size_t f) { drawTriangle(*this, f); });
 }
 
 // With a display list, only the skinned meshes (which a list cannot hold) are drawn after it.

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/vector.h"
 

@@ -9,9 +9,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/names.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
-#include "vtrl3ds/ms3dtext.h"
+#include "vtrl3ds/private/ms3dtext.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 

@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "vtrl3ds/chunks.h"
+#include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/stream.h"
 
 namespace {
@@ -551,11 +552,7 @@ void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {
 
     MoveToPivot();
     CalculateScale();
-    CalcVNormals();
-    CalculateSize();
-    CalculateRenderOrder();
-    for (int32_t i = 0; i < FNumMaterials && static_cast<size_t>(i) < FMaterial.size(); ++i)
-        FMaterial[static_cast<size_t>(i)]->UpdateTexture();
+    vtrl3ds_internal::finishLoad(*this, vtrl3ds_internal::NormalSource::Computed);
     for (size_t i = 0; i < FMesh.size() && i < static_cast<size_t>(FNumMeshes); ++i)
         FMesh[i]->FId = static_cast<int32_t>(i + 1);
 }

@@ -1,6 +1,6 @@
 // Post-processing pass MoveToPivot: each mesh's vertices minus its pivot. Reports nothing; meshes
 // without vertices are passed over.
-#include "vtrl3ds/internal.h"
+#include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/model.h"
 
 using namespace vtrl3ds_internal;

@@ -106,6 +106,16 @@ image_diff() {
 # True when $1 > $2 (floating point).
 greater() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
+# Fails unless picture $1 (the 800 by 600 window) shows sky blue at the top and the bright water
+# below the horizon, as the first frame does.
+sky_and_water() {
+    local r g b
+    read -r r g b <<<"$(region_mean "$1" 800x120+0+0)"
+    greater "$b" "$r" && greater "$b" 0.35 || fail "the sky box's top is not sky blue (mean $r $g $b)"
+    read -r r g b <<<"$(region_mean "$1" 800x150+0+450)"
+    greater "$(awk -v r=$r -v g=$g -v b=$b 'BEGIN{print r+g+b}')" 0.6 || fail "no water below the horizon (mean $r $g $b)"
+}
+
 # Starts the program in $2, answers No and sets MAIN to its window; fails if anything is missing.
 start_windowed() {
     start_app "$1" "$2"

@@ -1,9 +1,25 @@
 # Helpers of the Windows end-to-end tests, on top of the Linux ones (../lib.sh): Wine in a private
 # Xvfb with openbox, the program started in a data folder, the driver run inside Wine, and Wine's
-# console output with its CR LF line ends stripped.
+# console output with its CR LF line ends stripped. Every test takes the same arguments:
+# SHOWROOM.EXE DRIVE.EXE OUTDIR DATADIR, and writes below OUTDIR/<its name>.
 . "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+PROG=$1
+DRIVE=$2
+OUT=$3/$(basename "$0" .sh)
+DATA=$4
+rm -rf "$OUT"
 WINE_RUN="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/scripts/wine-run.sh"
 CAPTION="Texture CubeMap - 1-6/cambia elemento - R/riflesso - N/normale"
+
+# A run folder $1 holding the demo's data files, less those named after it.
+data_folder() {
+    local dir=$1 f
+    shift
+    mkdir -p "$dir"
+    for f in "${DATA_FILES[@]}"; do
+        [[ " $* " == *" $f "* ]] || cp "$DATA/$f" "$dir/" || fail "data file $f was not generated"
+    done
+}
 
 # Xvfb (with the Xvfb options given) and openbox; Wine's server is stopped with them.
 start_desktop() {

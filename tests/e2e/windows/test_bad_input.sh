@@ -1,17 +1,9 @@
 #!/usr/bin/env bash
 # showroom.exe under Wine meets bad input as on Linux: a missing data file is named on standard
 # error and the program runs on; a cut TGA shows the loader's box and the program runs on.
-# Usage: test_bad_input.sh SHOWROOM.EXE DRIVE.EXE OUTDIR DATADIR
-PROG=$1
-DRIVE=$2
-OUT=$3/bad_input
-DATA=$4
 . "$(dirname "$0")/lib.sh"
-rm -rf "$OUT" && mkdir -p "$OUT/missing" "$OUT/cuttga"
-for f in "${DATA_FILES[@]}"; do
-    [ "$f" = cristallo1.3ds ] || cp "$DATA/$f" "$OUT/missing/"
-    cp "$DATA/$f" "$OUT/cuttga/"
-done
+data_folder "$OUT/missing" cristallo1.3ds
+data_folder "$OUT/cuttga"
 # The generated sky box is run-length coded: cut after 100 bytes, a packet header is missing.
 head -c 100 "$DATA/sky_rocksday6.tga" >"$OUT/cuttga/sky_rocksday6.tga"
 start_desktop

@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
 # showroom.exe under Wine on a display without OpenGL (an X server without GLX): as on Linux, the
 # window cannot be made, the box says so and the program ends with exit code 0.
-# Usage: test_no_opengl.sh SHOWROOM.EXE DRIVE.EXE OUTDIR DATADIR
-PROG=$1
-DRIVE=$2
-OUT=$3/no_opengl
-DATA=$4
 . "$(dirname "$0")/lib.sh"
-rm -rf "$OUT" && mkdir -p "$OUT/run"
-for f in "${DATA_FILES[@]}"; do cp "$DATA/$f" "$OUT/run/"; done
+data_folder "$OUT/run"
 start_desktop -extension GLX
 
 start_wine_app "$PROG" "$OUT/run"

@@ -66,7 +66,7 @@ bool start() {
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = win32::windowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     wc.lpszClassName = kClassName;
     win32::currentCursor = wc.hCursor;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
@@ -200,7 +200,7 @@ void setIcon(NativeWindow* nw, NativeIcon* icon) {
 void freeCursor(NativeCursor* c) {
     auto* cursor = reinterpret_cast<win32::Cursor*>(c);
     if (win32::currentCursor == cursor->handle)
-        win32::currentCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        win32::currentCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     if (cursor->owned) DestroyCursor(cursor->handle);
     delete cursor;
 }

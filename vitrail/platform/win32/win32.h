@@ -14,6 +14,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 

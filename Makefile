@@ -90,6 +90,8 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; \
 	  case "$$(basename $$b)" in bench_frame) scripts/with-display.sh $$b --data=$(BUILD)/data;; \
 	    bench_view) scripts/with-display.sh $$b;; *) $$b;; esac; done
+	@if [ -d $(BUILD)/python ]; then echo "== bench/motion_python.py"; \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/motion_python.py $(BUILD)/bench/bench_load_bvh; fi
 
 # libFuzzer builds of the loaders' fuzz targets (clang). Each target runs FUZZ_SECONDS (or
 # FUZZ_SECONDS_<name>, e.g. FUZZ_SECONDS_3ds=600) and at most FUZZ_RUNS inputs, FUZZ_JOBS targets

@@ -1,12 +1,11 @@
-// What the benchmarks share: a seeded random-number generator, a little-endian byte buffer with
-// length-prefixed chunks, the grid surfaces of the anchor-shaped million-triangle model, writing
+// What the benchmarks share: a seeded random-number generator, the shared little-endian chunk
+// writer, the grid surfaces of the anchor-shaped million-triangle model, writing
 // and reading files (the floors), and resident-memory peaks. Header only; failures abort the run.
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/common/chunk_writer.h"
 #include "vtrl3ds/model.h"
 
 namespace bench {
@@ -42,22 +42,7 @@ struct Rng {
 };
 
 // Little-endian bytes; begin/end wrap a chunk (16-bit id, 32-bit length counting its header).
-struct Bytes {
-    std::vector<uint8_t> d;
-    std::vector<size_t> open;
-    void u8(uint8_t v) { d.push_back(v); }
-    void u16(uint16_t v) { u8(uint8_t(v)), u8(uint8_t(v >> 8)); }
-    void u32(uint32_t v) { u16(uint16_t(v)), u16(uint16_t(v >> 16)); }
-    void f32(float f) { u32(std::bit_cast<uint32_t>(f)); }
-    void text(std::string_view s) { d.insert(d.end(), s.begin(), s.end()); }
-    void cstr(std::string_view s) { text(s), u8(0); }  // with its terminating zero
-    void begin(uint16_t id) { u16(id), open.push_back(d.size()), u32(0); }
-    void end() {
-        const uint32_t len = uint32_t(d.size() - open.back() + 2);
-        for (int i = 0; i < 4; ++i) d[open.back() + size_t(i)] = uint8_t(len >> (8 * i));
-        open.pop_back();
-    }
-};
+using Bytes = ChunkWriter;
 
 // The anchor model: 16 parts on a 4 x 4 layout 120 units apart, 3 materials used in turn.
 inline constexpr int anchorParts = 16;

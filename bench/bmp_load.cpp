@@ -26,7 +26,7 @@ std::string makeFile(const char* name, uint32_t bpp) {
     if (bpp == 32) {
         for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) b.u32(mask);
         b.text("BGRs");
-        b.d.resize(14 + header, 0);
+        b.data.resize(14 + header, 0);
     }
     bench::Rng rng{bench::anchorSeed};
     for (uint32_t y = 0; y < side; ++y) {
@@ -34,10 +34,10 @@ std::string makeFile(const char* name, uint32_t bpp) {
             b.u8(uint8_t(x / 2)), b.u8(uint8_t(y / 2)), b.u8(uint8_t(rng.next() >> 58));
             if (bpp == 32) b.u8(uint8_t(255 - x / 4));
         }
-        while (b.d.size() % 4 != 2) b.u8(0);  // rows padded to 4 bytes after the 14-byte file header
+        while (b.data.size() % 4 != 2) b.u8(0);  // rows padded to 4 bytes after the 14-byte file header
     }
     const std::string path = bench::tempPath(name);
-    bench::writeFile(path, b.d);
+    bench::writeFile(path, b.data);
     return path;
 }
 

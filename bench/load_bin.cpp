@@ -26,7 +26,7 @@ constexpr int meshCount = 16, gridW = 180, gridH = 173;  // 31,494 vertices and 
 // One wavy grid mesh of the 3DS file, with mapping and one material group over all faces.
 void gridMesh(Bytes& b, int k, const std::string& material) {
     const int stride = gridW + 1, vertices = stride * (gridH + 1), faces = 2 * gridW * gridH;
-    b.begin(EDIT_OBJECT), b.cstr("Grid" + std::to_string(k)), b.begin(OBJ_TRIMESH);
+    b.begin(EDIT_OBJECT), b.str("Grid" + std::to_string(k)), b.begin(OBJ_TRIMESH);
     b.begin(TRI_VERTEXL), b.u16(uint16_t(vertices));
     for (int j = 0; j <= gridH; ++j)
         for (int i = 0; i <= gridW; ++i)
@@ -42,7 +42,7 @@ void gridMesh(Bytes& b, int k, const std::string& material) {
             b.u16(a), b.u16(uint16_t(a + 1)), b.u16(c), b.u16(3);
             b.u16(a), b.u16(c), b.u16(uint16_t(c - 1)), b.u16(6);
         }
-    b.begin(TRI_MATERIAL), b.cstr(material), b.u16(uint16_t(faces));
+    b.begin(TRI_MATERIAL), b.str(material), b.u16(uint16_t(faces));
     for (int f = 0; f < faces; ++f) b.u16(uint16_t(f));
     b.end(), b.end(), b.end(), b.end();
 }
@@ -52,7 +52,7 @@ std::vector<uint8_t> make3ds() {
     Bytes b;
     b.begin(MAIN3DS), b.begin(VERS3DS), b.u32(3), b.end(), b.begin(EDIT3DS);
     for (int m = 0; m < 3; ++m) {
-        b.begin(MAT_MATRIAL), b.begin(MAT_MATNAME), b.cstr(names[m]), b.end();
+        b.begin(MAT_MATRIAL), b.begin(MAT_MATNAME), b.str(names[m]), b.end();
         b.begin(MAT_DIFFUSE), b.begin(MAT_COLOR24), b.u8(200), b.u8(uint8_t(60 * m)), b.u8(40), b.end(),
             b.end();
         b.begin(MAT_TRANSPARENCY), b.begin(INT_PERCENTAGE), b.u16(m == 2 ? 60 : 0), b.end(), b.end();
@@ -60,7 +60,7 @@ std::vector<uint8_t> make3ds() {
     }
     for (int k = 0; k < meshCount; ++k) gridMesh(b, k, names[k % 3]);
     b.end(), b.end();
-    return b.d;
+    return b.data;
 }
 
 // The model as the binary format stores it.
@@ -86,7 +86,7 @@ std::vector<uint8_t> binOf(const TGLAll3dsMesh& model) {
                         m->FSpcR, m->FSpcG, m->FSpcB, 0.0f, 0.0f, 0.0f})
             b.f32(f);  // colours, opacity, then no texture, no bump map (lengths 0) and strength 0
     }
-    return b.d;
+    return b.data;
 }
 
 struct Files {

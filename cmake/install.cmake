@@ -12,10 +12,29 @@ set(VITRAIL_PRIVATE_HEADERS platform/bmpfile.h platform/internal.h platform/nati
 
 # ---- Programs ---------------------------------------------------------------------------------
 
-# Installs program `target` into folder `destination`; with shared libraries it finds them
-# relative to itself, wherever the tree is moved.
+# The manual page of every installed program, made from its --help by help2man when that is
+# present (scripts/install-deps.sh installs it) and the programs run on the building machine.
+find_program(VTRL_HELP2MAN help2man)
+function(vtrl_install_manpage target)
+  if(NOT VTRL_HELP2MAN OR CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  set(page ${PROJECT_BINARY_DIR}/man/${target}.1.gz)
+  add_custom_command(OUTPUT ${page}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+                     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOUT=${page}
+                             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/manpage.cmake
+                     DEPENDS ${target} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/manpage.cmake
+                     COMMENT "Manual page of ${target}")
+  add_custom_target(${target}-manpage ALL DEPENDS ${page})
+  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+
+# Installs program `target` into folder `destination`, with its manual page; with shared libraries
+# it finds them relative to itself, wherever the tree is moved.
 function(vtrl_install_program target destination)
   install(TARGETS ${target} RUNTIME DESTINATION ${destination})
+  vtrl_install_manpage(${target})
   if(BUILD_SHARED_LIBS)
     file(RELATIVE_PATH libdir ${CMAKE_INSTALL_PREFIX}/${destination} ${CMAKE_INSTALL_FULL_LIBDIR})
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${libdir}")
@@ -33,13 +52,19 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/showroom-launcher.sh.in ${PROJECT_BINAR
 install(PROGRAMS ${PROJECT_BINARY_DIR}/showroom-launcher DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME showroom)
 
 vtrl_install_program(vtrl3ds-info ${CMAKE_INSTALL_BINDIR})
+vtrl_install_program(vtrl3ds-convert ${CMAKE_INSTALL_BINDIR})
 if(TARGET vtrl3ds-view)
   vtrl_install_program(vtrl3ds-view ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# The README with every picture it links, the licence terms as Debian lists them (copyright).
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/showroom.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/compatibility.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs OPTIONAL)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/viewer/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs/viewer
+        FILES_MATCHING PATTERN "*.png")
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+file(GLOB VTRL_DOCS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${VTRL_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 # ---- Libraries ---------------------------------------------------------------------------------
 

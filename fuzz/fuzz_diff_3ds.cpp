@@ -1,7 +1,8 @@
 // Differential fuzz target of the 3DS loader against lib3ds: an input both accept must give the
 // same mesh, vertex, face and material counts. Only inputs shaped as the format's writers shape
 // them reach the comparison (see SharedShape): outside that shape the two differ by design (our
-// flat chunk walk) or lib3ds would read outside its own arrays.
+// flat chunk walk), lib3ds would read outside its own arrays, or (keyframer parents that loop)
+// recurse without end.
 #include <lib3ds/camera.h>
 #include <lib3ds/file.h>
 #include <lib3ds/io.h>
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <vector>
 
 #include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
@@ -28,8 +31,6 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace {
 
 constexpr size_t maxInput = size_t{1} << 20;
-// The keyframer node number, which lib3ds reads and we skip.
-constexpr uint16_t KEYF_NODE_ID = 0xB030;
 
 struct Counts {
     size_t meshes = 0, vertices = 0, faces = 0, materials = 0;
@@ -64,12 +65,37 @@ class SharedShape {
         Span s{data, size};
         uint16_t id;
         Span body;
-        return header(s, id, body) && s.n == 0 && id == MAIN3DS && SharedShape().children(body, id);
+        SharedShape shape;
+        return header(s, id, body) && s.n == 0 && id == MAIN3DS && shape.children(body, id) &&
+               shape.treeIsSound();
     }
 
   private:
     uint32_t FPoints = 0, FFaces = 0;
     uint32_t FFaceMaxIndex = 0;
+    // Keyframer nodes: id (its place among the nodes unless a node-id chunk says) and parent id.
+    struct Node {
+        uint32_t id, parent;
+    };
+    std::vector<Node> FNodes;
+
+    // lib3ds links a node to its parent by id and recurses without end when parent ids loop; a
+    // repeated id leaves which node is meant to its search order. Both stay outside the shape.
+    bool treeIsSound() const {
+        std::map<uint32_t, size_t> byId;
+        for (size_t i = 0; i < FNodes.size(); ++i)
+            if (!byId.emplace(FNodes[i].id, i).second) return false;
+        for (const Node& n : FNodes) {
+            uint32_t parent = n.parent;
+            for (size_t steps = 0; parent != 0xFFFF; ++steps) {
+                const auto it = byId.find(parent);
+                if (it == byId.end()) break;
+                if (steps > FNodes.size()) return false;
+                parent = FNodes[it->second].parent;
+            }
+        }
+        return true;
+    }
 
     static bool header(Span& s, uint16_t& id, Span& body) {
         const uint8_t* h;
@@ -173,6 +199,8 @@ class SharedShape {
     }
 
     bool chunk(uint16_t id, Span body) {
+        if (id == KEYF_NODE_ID && body.n == 2 && !FNodes.empty())
+            FNodes.back().id = body.p[0] | (body.p[1] << 8);
         const int32_t fixed = fixedSize(id);
         if (fixed >= 0) return body.n == static_cast<size_t>(fixed);
         uint32_t n = 0;
@@ -180,7 +208,12 @@ class SharedShape {
             case MAT_MAPFILE:
                 return string(body) && body.n == 0;
             case KEYF_OBJHIERARCH:
-                return string(body) && body.n == 6;
+                if (!string(body) || body.n != 6 || FNodes.empty()) return false;
+                FNodes.back().parent = body.p[4] | (body.p[5] << 8);
+                return true;
+            case KEYF_OBJDES:
+                FNodes.push_back({static_cast<uint32_t>(FNodes.size()), 0xFFFF});
+                return children(body, id);
             case EDIT_OBJECT:
                 return string(body) && body.n && children(body, id);
             case MAT_TRANSPARENCY:

@@ -1,7 +1,8 @@
 // Cube-map textures: the BMP depth probe, the per-face decode and upload through the platform's
 // image loader, binding (an incomplete cube map shows no environment), and the texture-matrix
-// bracket. No globals; a face that cannot be used is left empty without a message, and
-// unreadable BMP headers throw std::ios_base::failure.
+// bracket. No globals; a missing face or one of another depth is left empty without a message;
+// unreadable BMP headers, and 24- or 32-bit faces whose pixels do not decode, throw
+// std::ios_base::failure.
 #include "vitrail/cubemap.h"
 
 #include <GL/gl.h>
@@ -129,6 +130,15 @@ bool cubeMapComplete() {
     return true;
 }
 
+// A face of a usable depth whose pixels did not decode, named with its size as a short header is.
+BmpReadFailure undecodable(const char* file, int32_t depth) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(file, ec);
+    return BmpReadFailure(std::string("CheckCubeMapTex: ") + file + ": its " + std::to_string(depth) +
+                          "-bit pixels could not be decoded from its " + std::to_string(ec ? 0 : size) +
+                          " bytes (cut short, or stored in a way the reader does not know)");
+}
+
 }  // namespace
 
 int32_t GetBMPDepth(const char* BMPFile) {
@@ -158,6 +168,7 @@ void CheckCubeMapTex(uint32_t Target, const char* BMPFile, uint32_t& Texture) {
     const int32_t format = GetBMPDepth(BMPFile);
     DecodedBitmap bitmap(format == 24 || format == 32 ? BMPFile : nullptr);
     // The decoder may widen other depths; only a bitmap of the probed depth is uploaded.
+    if ((format == 24 || format == 32) && !bitmap.usable()) throw undecodable(BMPFile, format);
     const bool usable = bitmap.usable() && bitmap.info.bmBitsPixel == format;
     if (usable && format == 24) swapRows(bitmap.info);
     Texture = boundOrNewCubeMap();

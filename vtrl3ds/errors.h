@@ -1,7 +1,7 @@
 // The model library's errors: one base class and the kinds its loaders raise (text that does not
 // convert, a value outside its range, an index past the end of a list, a stream that cannot be
-// opened or ends early, a file of no kind it reads). Each message names the routine, the fact and
-// where (file offset or line).
+// opened, read or written or ends early, a file of no kind it reads). Each message names the routine, the
+// fact and where (file offset or line).
 #pragma once
 
 #include <stdexcept>
@@ -35,6 +35,13 @@ class EIndexError : public EModelError {
 class EStreamError : public EModelError {
   public:
     using EModelError::EModelError;
+};
+
+// A file that cannot be opened, read or written: FErrorCode holds the system's error number.
+class EFileError : public EStreamError {
+  public:
+    EFileError(const std::string& Message, int ErrorCode) : EStreamError(Message), FErrorCode(ErrorCode) {}
+    int FErrorCode;  // errno of the failed call
 };
 
 // A file no loader reads (its name's extension), or one in which the loader recognised nothing.

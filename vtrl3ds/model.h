@@ -60,6 +60,7 @@ class TGL3dsMaterial : public TComponent {
     float FSpcR = 0, FSpcG = 0, FSpcB = 0;
     float FTransparency = 1.0f;  // opacity used as alpha: 1 opaque, smaller is see-through
     float FBumpMapStrength = 0;
+    float FShininess = 0;     // glossiness 0..1: 3DS shininess percentage / 100, MilkShape shininess / 128
     int32_t FTexId = 0;       // GL texture name of the texture map; 0 = none
     bool FUseTexId = false;   // set by LoadTextures: 2D texturing is on exactly when FTexId is set
     uint32_t FTexture = 0;    // reserved texture handle

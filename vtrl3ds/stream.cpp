@@ -14,7 +14,7 @@
 namespace {
 
 [[noreturn]] void fileFailure(const char* routine, const std::string& name, const char* fact, int err) {
-    throw EStreamError(std::string(routine) + ": '" + name + "': " + fact + ": " + std::strerror(err));
+    throw EFileError(std::string(routine) + ": '" + name + "': " + fact + ": " + std::strerror(err), err);
 }
 
 // Where Offset from Position lands; before the start is an error.

@@ -1,11 +1,13 @@
 // Texture maps of a model: ResolveTextureFile finds the file a material's map name means beside
 // the model file, and LoadTextures hands each such file to the host's loader. Names are matched
 // ignoring case, as maps named on Windows need. Nothing fails: a map that gives no texture is
-// reported with one warning line on standard error and its material draws untextured.
+// reported once per model with one warning line on standard error (however many materials name
+// it, with one summary line when there is more than that to say) and its materials draw untextured.
 #include <filesystem>
 #include <iostream>
 #include <exception>
 #include <limits>
+#include <map>
 #include <string>
 #include <system_error>
 
@@ -47,11 +49,37 @@ fs::path relativeFile(const fs::path& dir, const std::string& stored) {
     return isFile(p) ? p : fs::path();
 }
 
-// Tells the user once per map why a material of the model draws untextured.
+// Tells the user why a material of the model draws untextured.
 void warn(const TGL3dsMaterial& m, const std::string& model, const std::string& why) {
     std::cerr << "vtrl3ds: texture map '" << m.FFileName << "' of model '" << model << "' " << why
               << "; material '" << m.FName << "' is drawn untextured\n";
 }
+
+// The maps of one LoadTextures call that gave no texture, each warned about once: its name
+// (ignoring case) and the materials that name it.
+struct FailedMaps {
+    std::map<std::string, int32_t> materials;
+    int32_t total = 0;
+
+    static std::string key(const std::string& name) {
+        std::string k = name;
+        for (char& c : k) c = c == '\\' ? '/' : (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        return k;
+    }
+    // True the first time the map fails: that time is warned about.
+    bool fail(const std::string& name) {
+        ++total;
+        return ++materials[key(name)] == 1;
+    }
+    bool failed(const std::string& name) const { return materials.count(key(name)) != 0; }
+    // The summary, when the warnings above it do not say everything.
+    void summarise(const std::string& model) const {
+        if (total <= 1) return;
+        std::cerr << "vtrl3ds: model '" << model << "': " << materials.size() << " texture map"
+                  << (materials.size() == 1 ? "" : "s") << " could not be loaded; " << total
+                  << " materials are drawn untextured\n";
+    }
+};
 
 }  // namespace
 
@@ -68,27 +96,42 @@ std::string ResolveTextureFile(const std::string& ModelFile, const std::string& 
     return found.string();
 }
 
+namespace {
+
+// A material's map through the host's loader; 0 with the reason in `why` when it gives none.
+uint32_t loadMap(const TTextureLoader& Loader, const std::string& path, std::string& why) {
+    uint32_t name = 0;
+    // A loader that throws (a decoder refusing the file) fails that map, never the model.
+    try {
+        name = Loader ? Loader(path) : 0;
+    } catch (const std::exception& e) {
+        why = std::string(": ") + e.what();
+    }
+    return name <= static_cast<uint32_t>(std::numeric_limits<int32_t>::max()) ? name : 0;
+}
+
+}  // namespace
+
 int32_t TGLAll3dsMesh::LoadTextures(const TTextureLoader& Loader) {
     int32_t loaded = 0;
+    FailedMaps failed;
     for (TGL3dsMaterial* m : FMaterial) {
         if (!m) continue;
         m->FUseTexId = true;
         if (!m->FHasTextureMap || m->FFileName.empty()) continue;
-        const std::string path = ResolveTextureFile(FName, m->FFileName);
-        if (path.empty()) {
-            warn(*m, FName, "names no file beside the model");
+        // A map that failed once in this call fails again without a second try or warning.
+        if (failed.failed(m->FFileName)) {
+            failed.fail(m->FFileName);
             continue;
         }
-        uint32_t name = 0;
+        const std::string path = ResolveTextureFile(FName, m->FFileName);
         std::string why;
-        // A loader that throws (a decoder refusing the file) fails that map, never the model.
-        try {
-            name = Loader ? Loader(path) : 0;
-        } catch (const std::exception& e) {
-            why = std::string(": ") + e.what();
-        }
-        if (name == 0 || name > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
-            warn(*m, FName, "could not be loaded from '" + path + "'" + why);
+        const uint32_t name = path.empty() ? 0 : loadMap(Loader, path, why);
+        if (name == 0) {
+            if (failed.fail(m->FFileName))
+                warn(*m, FName,
+                     path.empty() ? "names no file beside the model"
+                                  : "could not be loaded from '" + path + "'" + why);
             continue;
         }
         // A texture of an earlier call belongs to the material and is replaced.
@@ -97,5 +140,6 @@ int32_t TGLAll3dsMesh::LoadTextures(const TTextureLoader& Loader) {
         m->FTexId = static_cast<int32_t>(name);
         ++loaded;
     }
+    failed.summarise(FName);
     return loaded;
 }

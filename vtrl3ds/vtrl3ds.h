@@ -5,10 +5,14 @@
 
 #include "vtrl3ds/component.h"
 #include "vtrl3ds/errors.h"
+#include "vtrl3ds/gltf.h"
 #include "vtrl3ds/host.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/normals.h"
+#include "vtrl3ds/motion.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/text.h"
@@ -34,6 +38,14 @@
 //   ResolveTextureFile(model, map)          the file a stored map name means beside the model
 //   IgnoreMaterials                         while true, materials change no GL state
 //
+// ---- Writing glTF 2.0 (gltf.h, normals.h) ------------------------------------------------------
+//   WriteGltf(model, path, options)         a loaded model or motion as .glb or .gltf (+ .bin, images)
+//   BuildGltfScene(model, options)          the scene description: meshes, materials, nodes, skins, animation
+//   WriteGltfScene(scene, path)             its files, each written whole or not at all
+//   GltfSceneToGlb(scene)                   the .glb bytes in memory
+//   GltfImageMimeType(bytes)                "image/png", "image/jpeg" or ""
+//   SmoothingGroupNormals(mesh)             per-corner normals honouring 3DS smoothing groups
+//
 // ---- Post-processing passes (model.h; run by the loaders) ---------------------------------------
 //   MoveToPivot()  CalculateScale()  CalcVNormals()  CalculateSize()  CalculateRenderOrder()
 //   TGL3dsMesh::CalculateSize()             one mesh's box
@@ -49,6 +61,24 @@
 //   TGL3dsBone::Init() / InitWithParent(p)  bind-pose FMatrix from the parent's
 //   TGL3dsBone::AdvanceAnimation(frame)     one bone's FAnimMatrix
 //   TGLAll3dsMesh::AdvanceAnimation(frame)  poses the current skeleton and re-skins the meshes
+//
+// ---- Motions as tables (motion.h) ----------------------------------------------------------------
+//   TMotion                                 joints, parents, offsets, channels, End Sites, frames x channels
+//   LoadMotion(name) / MotionFromText       BVH into a table (the skeleton loader's parse)
+//   SaveMotion(motion, name) / MotionToText BVH whose numbers read back the same
+//   MotionFromSkeleton(skeleton)            any skeleton's animation sampled once a frame
+//   WorldPositions(motion)                  frames x joints x 3 in one array
+//   WithRotationOrder(motion, "ZXY", joint) rotation channels in another order, joints in place
+//   Resample(motion, fps)                   another frame rate, rotations by slerp
+//   CutFrames(motion, first, last)          frames first .. last - 1
+//
+// ---- The 3DS keyframer (keyframer.h) ------------------------------------------------------------
+//   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched
+//   ReadKeyframerOf(model)                  the keyframer of the 3DS file a model came from, or empty
+//   EvaluateKeyframer(kf, frame)            every node's matrix and hiding at a fractional frame
+//   PlaceMeshes(kf, model, frame)           each mesh placed by each node naming it (instances again)
+//   PoseVertices(mesh, matrix, out)         a mesh's vertices moved by a placement
+//   KfNodeTypeName(node)                    "object", "dummy", "camera", "light", ...
 //
 // ---- Drawing with OpenGL (model.h, skeleton.h; the vtrl3ds target) ------------------------------
 //   TGL3dsMaterial::Apply()                 colour, blending, texture and culling of a material

@@ -8,11 +8,12 @@ PROG=$1
 OUT=$2/missing_files
 DATA=$4
 . "$(dirname "$0")/lib.sh"
-rm -rf "$OUT" && mkdir -p "$OUT/empty" "$OUT/noface" "$OUT/cutmodel" "$OUT/cutface"
-for dir in noface cutmodel cutface; do cp "$DATA"/*.tga "$DATA"/*.bmp "$DATA"/*.3ds "$OUT/$dir/"; done
+rm -rf "$OUT" && mkdir -p "$OUT/empty" "$OUT/noface" "$OUT/cutmodel" "$OUT/cutface" "$OUT/cutrows"
+for dir in noface cutmodel cutface cutrows; do cp "$DATA"/*.tga "$DATA"/*.bmp "$DATA"/*.3ds "$OUT/$dir/"; done
 rm "$OUT/noface/positive_x.bmp"
 head -c 30000 "$DATA/cristallo1.3ds" >"$OUT/cutmodel/cristallo1.3ds"
 head -c 20 "$DATA/negative_y.bmp" >"$OUT/cutface/negative_y.bmp"
+head -c 1000 "$DATA/negative_y.bmp" >"$OUT/cutrows/negative_y.bmp"
 start_xvfb 1024x768
 
 # Started from a folder without data: eight lines, one per file, and the program runs.
@@ -38,9 +39,10 @@ wait_exit 5
 grep -q -F "positive_x.bmp not found" "$OUT/noface/showroom.log" || fail "positive_x.bmp was not reported"
 echo "ok: an incomplete cube map shows no environment"
 
-# A cut model and a cut cube face end the program with one plain line.
+# A cut model and a cube face cut in its header or in its rows end the program with one plain line.
 for case in "cutmodel|showroom: cristallo1.3ds: Load3DSFromStream: |needs 5120 bytes at offset 26078 but the data ends at offset 30000" \
-            "cutface|showroom: GetBMPDepth: negative_y.bmp: file too short, |expected 54 header bytes but got 20"; do
+            "cutface|showroom: GetBMPDepth: negative_y.bmp: file too short, |expected 54 header bytes but got 20" \
+            "cutrows|showroom: CheckCubeMapTex: negative_y.bmp: its |-bit pixels could not be decoded from its 1000 bytes (cut short, or stored in a way the reader does not know)"; do
     IFS='|' read -r dir start end <<<"$case"
     start_app "$PROG" "$OUT/$dir"
     dialog=$(wait_window "Video!") || fail "$dir: no start-up dialog"

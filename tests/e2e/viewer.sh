@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The model viewer under Xvfb, driven like a person: a static model (its caption, a left drag turns
-# it, W shows the wireframe, Escape exits 0) and a BVH motion (Space plays, a pause, Space stops:
+# it, W shows the wireframe, the mouse wheel zooms, Escape exits 0) and a BVH motion (Space plays, a pause, Space stops:
 # the frame in the caption and the picture have moved; Right steps one frame, Home goes back to
 # frame 1; Escape exits 0).
 # Usage: viewer.sh VIEWER OUTDIR REALDATADIR
@@ -54,10 +54,14 @@ xdotool key w
 shot "$OUT/model_wireframe.png"
 d=$(image_diff "$OUT/model_turned.png" "$OUT/model_wireframe.png")
 greater "$d" 0.01 || fail "W did not show the wireframe (difference $d)"
+xdotool mousemove $((WIN_X + WIN_W / 2)) $((WIN_Y + WIN_H / 2)) click --repeat 4 --delay 50 4
+shot "$OUT/model_wheel.png"
+d=$(image_diff "$OUT/model_wireframe.png" "$OUT/model_wheel.png")
+greater "$d" 0.01 || fail "the mouse wheel did not zoom (difference $d)"
 xdotool key Escape
 wait_exit 5
 [ "$APP_RC" = 0 ] || fail "model, Escape: exit code $APP_RC"
-echo "ok: static model: caption, turn, wireframe, Escape"
+echo "ok: static model: caption, turn, wireframe, wheel zoom, Escape"
 
 # A motion: Space plays, a pause, Space stops; the caption's frame and the picture have moved.
 start_viewer "$DATA/bvh/cmu_12_01_walk.bvh" "cmu_12_01_walk.bvh - "

@@ -48,6 +48,17 @@ done
 ! grep -q -i -E 'sdl|vitrail' "$WORK/model-info/CMakeFiles/model-info.dir/link.txt" || fail "model-info's link line names the toolkit or SDL2"
 echo "ok: examples built with find_package and with pkg-config"
 
+# The README's motion example, as printed there, built with pkg-config's flags and run on a motion
+# (the Chest joint's place at frame 30 as the library poses it; the pose itself is checked against
+# assimp in the unit tests).
+awk '/<!-- example: bvh-pose/ {on = 1; next} on && /^```cpp/ {code = 1; next} code && /^```/ {exit} code' \
+    "$ROOT/README.md" >"$WORK/pose.cpp"
+[ -s "$WORK/pose.cpp" ] || fail "no motion example in the README"
+quiet g++ -std=c++20 -Wall -Wextra -Werror "$WORK/pose.cpp" -o "$WORK/pose" $(pkg-config --cflags --libs vtrl3ds)
+out=$(LD_LIBRARY_PATH=$P/lib "$WORK/pose" "$ROOT/tests/data/real/bvh/pybvh_test2_yxz.bvh") || fail "pose: exit code $?"
+[ "$out" = "Chest at frame 30 of 61: 147.091 105.499 -13.5773" ] || fail "pose prints '$out'"
+echo "ok: the README's motion example builds and prints $out"
+
 MODEL=$ROOT/tests/data/real/3ds/cube_lib3ds.3ds
 cat >"$WORK/expected" <<END
 $MODEL: 2 meshes, 3 materials

@@ -1,11 +1,12 @@
-// The unit tests' GL context and pixel helpers (see gl_context.h).
-#include "support/gl_context.h"
+// The unit tests' GL context, pixel and feedback helpers (see gl_context.h and gl_test.h).
+#include "support/gl_test.h"
 
 #include <GL/gl.h>
 #ifndef _WIN32
 #include <dlfcn.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 
 #include "vitrail/platform/platform_test.h"
@@ -96,4 +97,32 @@ bool WritePPM(const char* path, const std::vector<uint8_t>& rgba, int32_t width,
     std::fprintf(f, "P6\n%d %d\n255\n", width, height);
     for (size_t i = 0; i + 3 < rgba.size(); i += 4) std::fwrite(&rgba[i], 1, 3, f);
     return std::fclose(f) == 0;
+}
+
+std::vector<FedPrimitive> FeedbackOf(const std::function<void()>& draw) {
+    std::vector<GLfloat> buffer(4 << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const auto used = static_cast<size_t>(std::max(glRenderMode(GL_RENDER), 0));
+    std::vector<FedPrimitive> out;
+    for (size_t i = 0; i < used;) {
+        const auto token = static_cast<GLenum>(buffer[i++]);
+        size_t count = 1;
+        if (token == GL_POLYGON_TOKEN)
+            count = static_cast<size_t>(buffer[i++]);
+        else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN)
+            count = 2;
+        else if (token == GL_PASS_THROUGH_TOKEN) {
+            ++i;
+            continue;
+        }
+        FedPrimitive p{token, {}};
+        for (size_t k = 0; k < count; ++k, i += 11) {  // x, y, z, RGBA, STRQ
+            const GLfloat* v = &buffer[i];
+            p.vertices.push_back({v[0], v[1], v[2], {v[3], v[4], v[5], v[6]}, v[7], v[8], v[9], v[10]});
+        }
+        out.push_back(std::move(p));
+    }
+    return out;
 }

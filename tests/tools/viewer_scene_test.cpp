@@ -7,12 +7,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "viewer.h"
 #include "vitrail/input.h"
 #include "vitrail/window.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,12 +21,10 @@ namespace {
 
 const std::string kReal = std::string(VTRL_TESTDATA_DIR) + "/real/";
 
-class ViewerScene : public ::testing::Test {
+class ViewerScene : public GLTest<160, 120> {
   protected:
-    GLTestContext gl{160, 120};
     TempDir dir;
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
         Width = 160, Height = 120;
         std::fill(std::begin(SetKey), std::end(SetKey), 0);
     }
@@ -155,4 +154,31 @@ TEST_F(ViewerScene, texture_maps_from_tga_bmp_and_png_files_show_and_t_turns_the
         const auto plain = centreColour();
         EXPECT_GT(plain[0], textured[0] + 40) << "T left the texture on";  // grey again
     }
+}
+
+// A 3DS file whose keyframer moves a box: its segment plays at 30 frames a second, the caption
+// names the file's frame and the picture changes; a still keyframer with instances places some
+// meshes more than once and is recorded once.
+TEST_F(ViewerScene, a_3ds_keyframer_plays_its_segment_and_places_every_instance) {
+    open(kReal + "3ds/CameraRollAnimWithChildObject.3ds");  // Box02 moves over frames 0..120
+    ASSERT_TRUE(ViewerKeyframed());
+    EXPECT_EQ(ViewScene.NumFrames, 301);
+    EXPECT_EQ(ViewScene.FrameRate, 30.0f);
+    DrawViewerFrame();
+    const std::vector<uint8_t> first = ReadPixelsTopDown(160, 120);
+    SetViewerFrame(121);
+    EXPECT_NE(ViewerCaption("x").find(" - frame 120 of 0..300"), std::string::npos) << ViewerCaption("x");
+    DrawViewerFrame();
+    const std::vector<uint8_t> later = ReadPixelsTopDown(160, 120);
+    size_t changed = 0;
+    for (size_t i = 0; i < first.size(); i += 4) changed += first[i] != later[i];
+    EXPECT_GT(changed, 50u);
+    open(kReal + "3ds/indochine.3ds");
+    ASSERT_TRUE(ViewerKeyframed());
+    EXPECT_LE(ViewScene.NumFrames, 1);
+    std::set<int32_t> meshes;
+    for (const TKfPlacement& p : ViewScene.Placements) meshes.insert(p.Mesh);
+    EXPECT_LT(meshes.size(), ViewScene.Placements.size());
+    RetainViewerScene();
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(ViewScene.Model->FDisplayList)));
 }

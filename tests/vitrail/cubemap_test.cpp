@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/tga.h"
 
 namespace {
@@ -59,10 +59,9 @@ std::vector<uint8_t> makeBmp(int32_t w, int32_t h, int bpp, const PixelFn& pixel
     return out;
 }
 
-class CubeMapTest : public ::testing::Test {
+class CubeMapTest : public GLTest<64, 64> {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
         dir = fs::path(VTRL_BINARY_DIR) / "tests" / "tmp" /
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir);
@@ -94,7 +93,6 @@ class CubeMapTest : public ::testing::Test {
         return {static_cast<uint8_t>(250 - face), static_cast<uint8_t>(30 * face + 1),
                 static_cast<uint8_t>(7 * face + 3), static_cast<uint8_t>(100 + face)};
     }
-    GLTestContext gl{64, 64};
     fs::path dir;
 };
 
@@ -257,9 +255,7 @@ TEST_F(CubeMapTest, filters_come_from_the_settings_and_the_mipmap_chain_is_alway
         EXPECT_EQ(faceWidth(target, 1), 4);
         EXPECT_EQ(faceWidth(target, 3), 1);
     }
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 4);
+    EXPECT_EQ(GLInteger(GL_UNPACK_ALIGNMENT), 4);
     SetQualityTexture2(GL_LINEAR, GL_LINEAR);
 }
 
@@ -342,12 +338,6 @@ std::array<float, 16> matrixOf(GLenum which) {
     return m;
 }
 
-GLint intOf(GLenum which) {
-    GLint v = 0;
-    glGetIntegerv(which, &v);
-    return v;
-}
-
 // Rotation about Y by `y` degrees, then about X by `x` degrees (M = Ry * Rx), column-major.
 std::array<float, 16> turnYThenX(double y, double x) {
     const double r = std::acos(-1.0) / 180.0, cy = std::cos(y * r), sy = std::sin(y * r);
@@ -372,10 +362,10 @@ void expectMatrixNear(const std::array<float, 16>& got, const std::array<float, 
 TEST_F(CubeMapTest, begin_turns_the_texture_matrix_half_a_turn_about_x_at_rest) {
     glMatrixMode(GL_MODELVIEW);
     CubeMapBegin(0.0f, 0.0f);
-    EXPECT_EQ(intOf(GL_MATRIX_MODE), GL_TEXTURE);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_TEXTURE);
     expectMatrixNear(matrixOf(GL_TEXTURE_MATRIX), {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1});
     CubeMapEnd();
-    EXPECT_EQ(intOf(GL_MATRIX_MODE), GL_MODELVIEW);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
 TEST_F(CubeMapTest, begin_follows_the_view_rotation_and_end_restores_both_stacks) {
@@ -386,12 +376,12 @@ TEST_F(CubeMapTest, begin_follows_the_view_rotation_and_end_restores_both_stacks
     glLoadIdentity();
     glTranslatef(1.0f, 2.0f, 3.0f);
     const auto modelview = matrixOf(GL_MODELVIEW_MATRIX);
-    const GLint mvDepth = intOf(GL_MODELVIEW_STACK_DEPTH), texDepth = intOf(GL_TEXTURE_STACK_DEPTH);
+    const GLint mvDepth = GLInteger(GL_MODELVIEW_STACK_DEPTH), texDepth = GLInteger(GL_TEXTURE_STACK_DEPTH);
 
     CubeMapBegin(30.0f, 45.0f);
-    EXPECT_EQ(intOf(GL_MATRIX_MODE), GL_TEXTURE);
-    EXPECT_EQ(intOf(GL_MODELVIEW_STACK_DEPTH), mvDepth + 1);
-    EXPECT_EQ(intOf(GL_TEXTURE_STACK_DEPTH), texDepth + 1);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_TEXTURE);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), mvDepth + 1);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_STACK_DEPTH), texDepth + 1);
     auto want = turnYThenX(45.0, -210.0);
     want[12] = 0.5f;
     expectMatrixNear(matrixOf(GL_TEXTURE_MATRIX), want);
@@ -400,9 +390,9 @@ TEST_F(CubeMapTest, begin_follows_the_view_rotation_and_end_restores_both_stacks
     glRotatef(33.0f, 1.0f, 0.0f, 0.0f);  // drawing in between may change the model-view matrix
     glMatrixMode(GL_TEXTURE);
     CubeMapEnd();
-    EXPECT_EQ(intOf(GL_MATRIX_MODE), GL_MODELVIEW);
-    EXPECT_EQ(intOf(GL_MODELVIEW_STACK_DEPTH), mvDepth);
-    EXPECT_EQ(intOf(GL_TEXTURE_STACK_DEPTH), texDepth);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), mvDepth);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_STACK_DEPTH), texDepth);
     expectMatrixNear(matrixOf(GL_MODELVIEW_MATRIX), modelview);
     const auto texture = matrixOf(GL_TEXTURE_MATRIX);
     EXPECT_FLOAT_EQ(texture[0], 1.0f);

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#include "support/gl_test.h"
+
 struct CapturedVertex {
     float x, y, z;     // object coordinates (model-view identity at the start of the capture)
     float s, t, r, q;  // texture coordinates after the texture matrix
@@ -26,7 +28,6 @@ struct CapturedPrimitive {
 // its s, t, r (the model-view matrix is the identity, so eye and object normals agree).
 inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()>& draw, float half = 100.0f,
                                                       bool normals = false) {
-    std::vector<GLfloat> buffer(4 << 20);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
@@ -52,10 +53,7 @@ inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
+    const std::vector<FedPrimitive> fed = FeedbackOf(draw);
     glMatrixMode(GL_TEXTURE);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -66,26 +64,11 @@ inline std::vector<CapturedPrimitive> CaptureFeedback(const std::function<void()
     if (texture) glDeleteTextures(1, &texture);
 
     std::vector<CapturedPrimitive> out;
-    auto vertexAt = [&](GLint& i) {
-        const GLfloat* v = &buffer[static_cast<size_t>(i)];
-        i += 11;  // x, y, z, RGBA, STRQ
-        return CapturedVertex{v[0] - half, v[1] - half, (1.0f - 2.0f * v[2]) * half, v[7], v[8], v[9], v[10]};
-    };
-    for (GLint i = 0; i < used;) {
-        const auto token = static_cast<GLenum>(buffer[static_cast<size_t>(i++)]);
-        GLint count = 0;
-        if (token == GL_POLYGON_TOKEN)
-            count = static_cast<GLint>(buffer[static_cast<size_t>(i++)]);
-        else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN)
-            count = 2;
-        else if (token == GL_PASS_THROUGH_TOKEN) {
-            ++i;
-            continue;
-        } else
-            count = 1;
-        CapturedPrimitive p{token, {}};
-        for (GLint k = 0; k < count; ++k) p.vertices.push_back(vertexAt(i));
-        out.push_back(std::move(p));
+    for (const FedPrimitive& p : fed) {
+        CapturedPrimitive c{p.token, {}};
+        for (const FedVertex& v : p.vertices)
+            c.vertices.push_back({v.x - half, v.y - half, (1.0f - 2.0f * v.z) * half, v.s, v.t, v.r, v.q});
+        out.push_back(std::move(c));
     }
     return out;
 }

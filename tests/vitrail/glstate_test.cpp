@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/window.h"
 
 namespace {
@@ -26,12 +26,6 @@ std::vector<GLdouble> matrix(GLenum which) {
     std::vector<GLdouble> m(16);
     glGetDoublev(which, m.data());
     return m;
-}
-
-GLint integer(GLenum what) {
-    GLint value = -1;
-    glGetIntegerv(what, &value);
-    return value;
 }
 
 // The orthographic box glOrtho(l, r, b, t, n, f) as a column-major matrix.
@@ -79,7 +73,7 @@ TEST(OverlaySetUp, wide_window_gives_fixed_offsets_and_aspect_kept_box) {
     EXPECT_FLOAT_EQ(OffY, -1.45f);
     expectMatrix(matrix(GL_PROJECTION_MATRIX), ortho(-2, 2, -1.5, 1.5, -2, 2));
     expectMatrix(matrix(GL_MODELVIEW_MATRIX), {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
-    EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_MODELVIEW);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 800);
@@ -92,7 +86,7 @@ TEST(OverlaySetUp, wide_window_gives_fixed_offsets_and_aspect_kept_box) {
     EXPECT_FLOAT_EQ(clear[3], 0.25f);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
-    EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LEQUAL);
+    EXPECT_EQ(GLInteger(GL_DEPTH_FUNC), GL_LEQUAL);
 }
 
 TEST(OverlaySetUp, tall_window_shifts_offsets_by_whole_ratio) {
@@ -105,9 +99,9 @@ TEST(OverlaySetUp, tall_window_shifts_offsets_by_whole_ratio) {
     expectMatrix(matrix(GL_PROJECTION_MATRIX), ortho(-2, 2, -top, top, -2, 2));
 }
 
-TEST(PointLight, size_zero_only_moves_the_light) {
-    GLTestContext gl(64, 64);
-    ASSERT_TRUE(gl.ok());
+using PointLight = GLTest<64, 64>;
+
+TEST_F(PointLight, size_zero_only_moves_the_light) {
     glMatrixMode(GL_PROJECTION);
     glOrtho(-20, 20, -20, 20, -20, 20);
     glMatrixMode(GL_MODELVIEW);
@@ -125,9 +119,7 @@ TEST(PointLight, size_zero_only_moves_the_light) {
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
 
-TEST(PointLight, nonzero_size_draws_one_point_of_that_size) {
-    GLTestContext gl(64, 64);
-    ASSERT_TRUE(gl.ok());
+TEST_F(PointLight, nonzero_size_draws_one_point_of_that_size) {
     glMatrixMode(GL_PROJECTION);
     glOrtho(-20, 20, -20, 20, -20, 20);
     glMatrixMode(GL_MODELVIEW);
@@ -141,9 +133,9 @@ TEST(PointLight, nonzero_size_draws_one_point_of_that_size) {
     EXPECT_FLOAT_EQ(size, 5.0f);
 }
 
-TEST(Material, sets_all_five_properties_on_both_faces) {
-    GLTestContext gl(16, 16);
-    ASSERT_TRUE(gl.ok());
+using Material = GLTest<16, 16>;
+
+TEST_F(Material, sets_all_five_properties_on_both_faces) {
     SetGLNewMat(0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 0.15f, 0.25f, 0.35f, 25);
     const struct {
         GLenum what;
@@ -165,19 +157,19 @@ TEST(Material, sets_all_five_properties_on_both_faces) {
     }
 }
 
-TEST(Switches, shading_two_side_and_texturing_read_back) {
-    GLTestContext gl(16, 16);
-    ASSERT_TRUE(gl.ok());
+using Switches = GLTest<16, 16>;
+
+TEST_F(Switches, shading_two_side_and_texturing_read_back) {
     glShadeModel(GL_FLAT);
     SetGLHiSmooth();  // no higher model exists: the one in force stays
-    EXPECT_EQ(integer(GL_SHADE_MODEL), GL_FLAT);
+    EXPECT_EQ(GLInteger(GL_SHADE_MODEL), GL_FLAT);
     SetGLSmooth();
     SetGLHiSmooth();
-    EXPECT_EQ(integer(GL_SHADE_MODEL), GL_SMOOTH);
+    EXPECT_EQ(GLInteger(GL_SHADE_MODEL), GL_SMOOTH);
     TwoSideOn();
-    EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 1);
+    EXPECT_EQ(GLInteger(GL_LIGHT_MODEL_TWO_SIDE), 1);
     TwoSideOff();
-    EXPECT_EQ(integer(GL_LIGHT_MODEL_TWO_SIDE), 0);
+    EXPECT_EQ(GLInteger(GL_LIGHT_MODEL_TWO_SIDE), 0);
     TextureOn();
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     TextureOff();
@@ -185,29 +177,25 @@ TEST(Switches, shading_two_side_and_texturing_read_back) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(Switches, sprite_light_is_additive_and_stops_depth_writes) {
-    GLTestContext gl(16, 16);
-    ASSERT_TRUE(gl.ok());
+TEST_F(Switches, sprite_light_is_additive_and_stops_depth_writes) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     SetGLSprite(false);
-    EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);  // left as it was
-    EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(GLInteger(GL_BLEND_SRC), GL_SRC_ALPHA);  // left as it was
+    EXPECT_EQ(GLInteger(GL_BLEND_DST), GL_ONE);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(integer(GL_DEPTH_WRITEMASK), GL_FALSE);
+    EXPECT_EQ(GLInteger(GL_DEPTH_WRITEMASK), GL_FALSE);
     SetGLSpriteOff();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     SetGLSprite(true);
-    EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
-    EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(GLInteger(GL_BLEND_SRC), GL_ONE);
+    EXPECT_EQ(GLInteger(GL_BLEND_DST), GL_ONE);
 }
 
-TEST(Switches, sprite_off_restores_depth_writes_and_disables_blend_and_alpha_test) {
-    GLTestContext gl(16, 16);
-    ASSERT_TRUE(gl.ok());
+TEST_F(Switches, sprite_off_restores_depth_writes_and_disables_blend_and_alpha_test) {
     SetGLSprite(true);
     glEnable(GL_ALPHA_TEST);
     SetGLSpriteOff();
-    EXPECT_EQ(integer(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_EQ(GLInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
 }

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "bmp_files.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "support/toolkit_state.h"
 #include "vitrail/imagebutton.h"
 #include "vitrail/input.h"
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/window.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -35,10 +35,9 @@ std::vector<uint8_t> image(Rgb colour) {
     return Bmp24(kW, kH, [colour](int32_t x, int32_t y) { return cutAway(x, y) ? kMagenta : colour; });
 }
 
-class ImageButton : public ::testing::Test {
+class ImageButton : public GLTest<64, 48> {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
         ResetToolkitGlobals();
         WindowRegister();
         BmpType = (dir.path / "btn_").string();
@@ -82,7 +81,6 @@ class ImageButton : public ::testing::Test {
         return ReadPixelsTopDown(gl.width, gl.height);
     }
 
-    GLTestContext gl{64, 48};
     TempDir dir;
 };
 
@@ -266,21 +264,15 @@ TEST_F(ImageButton, laying_buttons_over_the_frame_keeps_the_callers_gl_state) {
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE1);
+    EXPECT_EQ(GLInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
     glActiveTexture(GL_TEXTURE0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_NEVER);
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_ZERO);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
-    EXPECT_EQ(value, 1);
-    glGetIntegerv(GL_UNPACK_SKIP_ROWS, &value);
-    EXPECT_EQ(value, 3);
+    EXPECT_EQ(GLInteger(GL_DEPTH_FUNC), GL_NEVER);
+    EXPECT_EQ(GLInteger(GL_BLEND_SRC), GL_ZERO);
+    EXPECT_EQ(GLInteger(GL_UNPACK_ALIGNMENT), 1);
+    EXPECT_EQ(GLInteger(GL_UNPACK_SKIP_ROWS), 3);
     GLfloat zoom = 0, raster[4];
     glGetFloatv(GL_ZOOM_X, &zoom);
     EXPECT_EQ(zoom, 2.f);

@@ -3,14 +3,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/platform/text.h"
 
 using vitrail_platform::Cp1252ToUtf8;
 using vitrail_platform::Utf8ToCp1252;
 
-TEST(Platform, cp1252_egrave_becomes_utf8) {
+using Platform = GLTest<64, 32>;
+
+TEST_F(Platform, cp1252_egrave_becomes_utf8) {
     EXPECT_EQ(Cp1252ToUtf8("non \xE8 stata"), "non \xC3\xA8 stata");
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
     EXPECT_EQ(Utf8ToCp1252("\xC3\xA8\xE2\x82\xAC"), "\xE8\x80");
@@ -20,9 +22,7 @@ TEST(Platform, cp1252_egrave_becomes_utf8) {
     EXPECT_EQ(Cp1252ToUtf8(std::string_view("a\0\xE8", 3)), std::string("a\0\xC3\xA8", 4));
 }
 
-TEST(Platform, offscreen_context_is_current_with_depth_and_stencil) {
-    GLTestContext gl(64, 32);
-    ASSERT_TRUE(gl.ok());
+TEST_F(Platform, offscreen_context_is_current_with_depth_and_stencil) {
     GLint depth = 0, stencil = 0, dbl = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth);
     glGetIntegerv(GL_STENCIL_BITS, &stencil);
@@ -31,17 +31,13 @@ TEST(Platform, offscreen_context_is_current_with_depth_and_stencil) {
     EXPECT_GE(stencil, 8);
     // Fixed-function state is available: a compatibility context.
     glMatrixMode(GL_TEXTURE);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_TEXTURE);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_TEXTURE);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // Keys reach the window procedure as Win32 virtual-key codes: digits and letters by their
 // characters, Escape 27, the rest from the Win32 table; releases and repeats marked in lParam.
-TEST(Platform, sdl_keys_become_virtual_key_messages) {
-    GLTestContext gl(64, 32);
-    ASSERT_TRUE(gl.ok());
+TEST_F(Platform, sdl_keys_become_virtual_key_messages) {
     while (PeekMessageA(nullptr, 0, 0, 0, PM_REMOVE)) {
     }
     const struct {
@@ -80,9 +76,7 @@ TEST(Platform, sdl_keys_become_virtual_key_messages) {
 
 // Moves merge into the latest position while nothing else comes between them; a button message
 // keeps its place, so the moves before and after it stay apart.
-TEST(Platform, consecutive_mouse_moves_merge_into_the_latest) {
-    GLTestContext gl(64, 32);
-    ASSERT_TRUE(gl.ok());
+TEST_F(Platform, consecutive_mouse_moves_merge_into_the_latest) {
     while (PeekMessageA(nullptr, 0, 0, 0, PM_REMOVE)) {
     }
     for (int32_t i = 1; i <= 300; ++i)
@@ -101,4 +95,30 @@ TEST(Platform, consecutive_mouse_moves_merge_into_the_latest) {
         EXPECT_EQ(m.message, e.message);
         EXPECT_EQ(m.lParam, (e.y << 16) | e.x) << m.message;
     }
+}
+
+// A host takes the toolkit's boxes in place of the screen: its handler gets UTF-8 text and answers;
+// without one, VITRAIL_MESSAGES=stderr prints each box as one line answered by its Escape button.
+TEST(Platform, message_boxes_go_to_the_host_handler_or_standard_error) {
+    PlatformTestAnswerMessageBoxes({});
+    static std::string seen;
+    SetMessageHandler([](const char* text, const char* caption, UINT type) -> int32_t {
+        seen = std::string(caption) + "|" + text + "|" + std::to_string(type);
+        return IDYES;
+    });
+    EXPECT_EQ(MessageBoxA(0, "non \xE8 stata", "Video!", MB_YESNO), IDYES);
+    EXPECT_EQ(seen, "Video!|non \xC3\xA8 stata|4");
+    SetMessageHandler(nullptr);
+    setenv("VITRAIL_MESSAGES", "stderr", 1);
+    const struct {
+        UINT type;
+        int32_t answer;
+    } rows[] = {{MB_OK, IDOK}, {MB_YESNO | MB_ICONQUESTION, IDNO}};
+    for (const auto& row : rows) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(MessageBoxA(0, "Unsupported \xE8", "ERROR", row.type), row.answer);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unsupported \xC3\xA8\n");
+    }
+    unsetenv("VITRAIL_MESSAGES");
+    PlatformTestClearMessageBoxes();
 }

@@ -12,7 +12,7 @@
 #include "support/gl_context.h"
 #include "vitrail/imagebutton.h"
 #include "vitrail/platform/platform_test.h"
-#include "vtrl3ds/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

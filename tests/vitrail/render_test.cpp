@@ -22,7 +22,7 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/cubemap.h"
 #include "vitrail/glstate.h"
 #include "vitrail/skybox.h"
@@ -120,10 +120,9 @@ GLuint makeSkyTexture() {
     return name;
 }
 
-class RenderTest : public ::testing::Test {
+class RenderTest : public GLTest<W, H> {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
         savedWidth = Width, savedHeight = Height;
         Width = W, Height = H;
         // One folder per case: the cases run in parallel, each in its own process.
@@ -186,7 +185,6 @@ class RenderTest : public ::testing::Test {
         };
     }
 
-    GLTestContext gl{W, H};
     TGLCubeMap cube{};
     GLuint sky = 0;
     int32_t savedWidth = 0, savedHeight = 0;

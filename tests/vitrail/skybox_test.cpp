@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "feedback_capture.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
@@ -34,11 +34,7 @@ void expectExtent(const Extent& e, std::array<float, 10> want) {
     }
 }
 
-class SkyBoxTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-    GLTestContext gl{64, 64};
-};
+using SkyBoxTest = GLTest<64, 64>;
 
 TEST_F(SkyBoxTest, find_character_draws_one_cell_on_a_counter_clockwise_quad) {
     const auto prims = CaptureFeedback([] { FindCharacter(0, 0, 1, 0, 1, 1, 4, 2); });

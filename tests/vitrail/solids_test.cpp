@@ -12,23 +12,13 @@
 #include <vector>
 
 #include "feedback_capture.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
 constexpr float tol = 1e-3f;
 
-class SolidsTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-    GLTestContext gl{64, 64};
-};
-
-GLint modelviewDepth() {
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    return depth;
-}
+using SolidsTest = GLTest<64, 64>;
 
 bool near(float a, float b) {
     return std::abs(a - b) < tol;
@@ -84,9 +74,9 @@ TEST_F(SolidsTest, box_draws_six_outward_counter_clockwise_faces_in_order) {
 }
 
 TEST_F(SolidsTest, box_is_moved_by_its_offset_and_leaves_the_stack_as_found) {
-    const GLint depth = modelviewDepth();
+    const GLint depth = GLInteger(GL_MODELVIEW_STACK_DEPTH);
     const auto prims = CaptureFeedback([] { Cubo(1, 2, 3, 0, 0, 0, 2, 4, 6, 1); });
-    EXPECT_EQ(modelviewDepth(), depth);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), depth);
     ASSERT_EQ(prims.size(), 12u);
     float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
     for (const auto& p : prims)
@@ -139,9 +129,9 @@ TEST_F(SolidsTest, demo_sphere_is_42_strips_of_86_vertices_from_the_north_pole) 
 }
 
 TEST_F(SolidsTest, sphere_is_placed_by_adding_its_centre_and_divides_texture_by_size) {
-    const GLint depth = modelviewDepth();
+    const GLint depth = GLInteger(GL_MODELVIEW_STACK_DEPTH);
     const auto tris = CaptureFeedback([] { Sfera(1, -2, 3, 2, 8, 4, 2); });
-    EXPECT_EQ(modelviewDepth(), depth);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), depth);
     ASSERT_EQ(tris.size(), 4u * 16u);
     for (const auto& p : tris)
         for (const auto& v : p.vertices) {
@@ -163,10 +153,10 @@ ExpectedVertex torusVertex(int i, int k) {
 }
 
 TEST_F(SolidsTest, demo_torus_is_32_strips_of_66_vertices_on_its_surface) {
-    const GLint depth = modelviewDepth();
+    const GLint depth = GLInteger(GL_MODELVIEW_STACK_DEPTH);
     const auto draw = [] { Toroide(0, 0, 0, 2, 6, 32, 32); };
     const auto tris = CaptureFeedback(draw);
-    EXPECT_EQ(modelviewDepth(), depth);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), depth);
     // A quad strip of 66 vertices is 32 quads, each split into two triangles; quad q of strip i
     // joins its vertices 2q .. 2q + 3. The first pair sits one side step past 0.
     ASSERT_EQ(tris.size(), 32u * 32u * 2u);

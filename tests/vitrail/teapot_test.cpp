@@ -10,17 +10,13 @@
 #include <cmath>
 
 #include "feedback_capture.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
 constexpr float tol = 1e-3f;
 
-class TeapotTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-    GLTestContext gl{64, 64};
-};
+using TeapotTest = GLTest<64, 64>;
 
 struct Box {
     float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
@@ -106,18 +102,16 @@ TEST_F(TeapotTest, restores_evaluator_enable_and_polygon_state) {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glMapGrid2f(7, 0, 1, 5, 0, 1);
-    GLint depth = 0, after = 0;
+    GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     PutGLTeapot(0, 0, 0, 1, 8);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
-    EXPECT_EQ(after, depth);
+    EXPECT_EQ(GLInteger(GL_MODELVIEW_STACK_DEPTH), depth);
     EXPECT_FALSE(glIsEnabled(GL_AUTO_NORMAL));
     EXPECT_FALSE(glIsEnabled(GL_MAP2_VERTEX_3));
     EXPECT_FALSE(glIsEnabled(GL_MAP2_TEXTURE_COORD_2));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    GLint mode = 0, segments[2] = {};
-    glGetIntegerv(GL_CULL_FACE_MODE, &mode);
-    EXPECT_EQ(mode, GL_BACK);
+    GLint segments[2] = {};
+    EXPECT_EQ(GLInteger(GL_CULL_FACE_MODE), GL_BACK);
     glGetIntegerv(GL_MAP2_GRID_SEGMENTS, segments);
     EXPECT_EQ(segments[0], 7);
     EXPECT_EQ(segments[1], 5);

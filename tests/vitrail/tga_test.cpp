@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
+#include "support/rows.h"
 #include "vitrail/platform/platform_test.h"
 
 namespace {
@@ -26,26 +27,13 @@ using Bytes = std::vector<uint8_t>;
 
 // The 18-byte header of an image of type 2 or 10 with no ID, no colour map and origin 0.
 Bytes header(uint8_t type, uint16_t width, uint16_t height, uint8_t bpp, uint8_t descriptor = 0) {
-    return {0,
-            0,
-            type,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            static_cast<uint8_t>(width & 0xFF),
-            static_cast<uint8_t>(width >> 8),
-            static_cast<uint8_t>(height & 0xFF),
-            static_cast<uint8_t>(height >> 8),
-            bpp,
-            descriptor};
+    Bytes h(18, 0);
+    h[2] = type;
+    h[12] = static_cast<uint8_t>(width & 0xFF), h[13] = static_cast<uint8_t>(width >> 8);
+    h[14] = static_cast<uint8_t>(height & 0xFF), h[15] = static_cast<uint8_t>(height >> 8);
+    h[16] = bpp, h[17] = descriptor;
+    return h;
 }
-
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -158,27 +146,72 @@ TEST_F(TgaDecode, rle_32_bit_runs_and_raw_pixels_keep_alpha) {
 
 TEST_F(TgaDecode, rle_stream_ending_exactly_loads_and_overshoot_by_one_fails) {
     const Bytes image = header(10, 4, 2, 24);
-    EXPECT_TRUE(decode(image + Bytes{0x87, 1, 2, 3}).ok);
-    EXPECT_EQ(failureOf(image + Bytes{0x88, 1, 2, 3}), "ERROR: Too many pixels read");
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3, 0x01, 1, 2, 3, 4, 5, 6}), "ERROR: Too many pixels read");
+    EXPECT_TRUE(decode(image + Bytes{0x87, 1, 2, 3}).ok);  // the overshoots are rows of TgaRefusal
 }
 
-TEST_F(TgaDecode, rle_stream_ending_early_fails_with_the_short_read_of_its_last_packet) {
-    const Bytes image = header(10, 4, 2, 24);
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3}), "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(image + Bytes{0x86, 1, 2, 3, 0x80, 1, 2}), "ERROR: Could not read from file");
-    EXPECT_EQ(failureOf(image + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5}),
-              "ERROR: Could not read image data");
+namespace {
+
+// A file the loader refuses and the message box it shows.
+struct TgaRefusalRow {
+    std::string name;
+    Bytes file;
+    std::string message;
+};
+
+std::vector<TgaRefusalRow> tgaRefusalRows() {
+    const Bytes small = header(10, 4, 2, 24), large = header(10, 200, 1, 24);
+    const Bytes full = header(2, 1, 1, 24) + Bytes{1, 2, 3};
+    std::vector<TgaRefusalRow> rows = {
+        // Run-length data overshooting the image by one pixel, in one packet or in two.
+        {"rle_overshoot_in_one_packet", small + Bytes{0x88, 1, 2, 3}, "ERROR: Too many pixels read"},
+        {"rle_overshoot_in_two_packets", small + Bytes{0x86, 1, 2, 3, 0x01, 1, 2, 3, 4, 5, 6},
+         "ERROR: Too many pixels read"},
+        // Run-length data ending early fails with the short read of its last packet.
+        {"rle_ends_before_a_packet_header", small + Bytes{0x86, 1, 2, 3}, "ERROR: Could not read RLE header"},
+        {"rle_ends_inside_a_run_pixel", small + Bytes{0x86, 1, 2, 3, 0x80, 1, 2},
+         "ERROR: Could not read from file"},
+        {"rle_ends_inside_raw_pixels", small + Bytes{0x85, 1, 2, 3, 0x01, 1, 2, 3, 4, 5},
+         "ERROR: Could not read image data"},
+        // Too short to fill 200 pixels: these are walked without allocating, with the same messages.
+        {"large_rle_ends_before_a_packet_header", large + Bytes{0xFF, 1, 2, 3},
+         "ERROR: Could not read RLE header"},
+        {"large_rle_overshoots", large + Bytes{0xFF, 1, 2, 3, 0xFF}, "ERROR: Too many pixels read"},
+        {"large_rle_ends_inside_a_run_pixel", large + Bytes{0xFF, 1, 2}, "ERROR: Could not read from file"},
+        {"large_rle_ends_inside_raw_pixels", large + Bytes{0x05, 1, 2, 3},
+         "ERROR: Could not read image data"},
+        // Short or invalid headers.
+        {"empty_file", {}, "ERROR: Could not read file header"},
+        {"eleven_bytes", Bytes(full.begin(), full.begin() + 11), "ERROR: Could not read file header"},
+        {"twelve_bytes", Bytes(full.begin(), full.begin() + 12), "ERROR: Could not read info header"},
+        {"seventeen_bytes", Bytes(full.begin(), full.begin() + 17), "ERROR: Could not read info header"},
+        {"one_byte_short", Bytes(full.begin(), full.end() - 1), "ERROR: Could not read image data"},
+    };
+    for (uint8_t type : {2, 10}) {
+        const std::string t = "_type_" + std::to_string(type);
+        rows.push_back(
+            {"zero_width" + t, header(type, 0, 1, 24) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"zero_height" + t, header(type, 1, 0, 24) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"depth_16" + t, header(type, 1, 1, 16) + Bytes(8), "ERROR: Invalid texture information"});
+        rows.push_back(
+            {"depth_8" + t, header(type, 1, 1, 8) + Bytes(8), "ERROR: Invalid texture information"});
+    }
+    return rows;
 }
 
-TEST_F(TgaDecode, short_stream_for_a_large_image_fails_as_its_packets_say) {
-    // Too short to fill 200 pixels: these are walked without allocating, with the same messages.
-    const Bytes image = header(10, 200, 1, 24);
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2, 3}), "ERROR: Could not read RLE header");
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2, 3, 0xFF}), "ERROR: Too many pixels read");
-    EXPECT_EQ(failureOf(image + Bytes{0xFF, 1, 2}), "ERROR: Could not read from file");
-    EXPECT_EQ(failureOf(image + Bytes{0x05, 1, 2, 3}), "ERROR: Could not read image data");
+class TgaRefusal : public ::testing::TestWithParam<TgaRefusalRow> {
+  protected:
+    void SetUp() override { UseHeadlessPlatform(); }
+};
+
+}  // namespace
+
+TEST_P(TgaRefusal, shows_its_message) {
+    EXPECT_EQ(failureOf(GetParam().file), GetParam().message);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, TgaRefusal, ::testing::ValuesIn(tgaRefusalRows()), RowName());
 
 TEST_F(TgaDecode, headers_other_than_plain_type_2_or_10_are_refused) {
     struct Case {
@@ -202,21 +235,6 @@ TEST_F(TgaDecode, headers_other_than_plain_type_2_or_10_are_refused) {
             file[c.offset] = c.value;
             EXPECT_EQ(failureOf(file), "Invalid Image: TGA file be type 2 or type 10") << c.what;
         }
-    }
-}
-
-TEST_F(TgaDecode, short_or_invalid_headers_fail_with_their_message) {
-    const Bytes full = header(2, 1, 1, 24) + Bytes{1, 2, 3};
-    EXPECT_EQ(failureOf({}), "ERROR: Could not read file header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 11)), "ERROR: Could not read file header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 12)), "ERROR: Could not read info header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.begin() + 17)), "ERROR: Could not read info header");
-    EXPECT_EQ(failureOf(Bytes(full.begin(), full.end() - 1)), "ERROR: Could not read image data");
-    for (uint8_t type : {2, 10}) {
-        EXPECT_EQ(failureOf(header(type, 0, 1, 24) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 0, 24) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 1, 16) + Bytes(8)), "ERROR: Invalid texture information");
-        EXPECT_EQ(failureOf(header(type, 1, 1, 8) + Bytes(8)), "ERROR: Invalid texture information");
     }
 }
 
@@ -319,21 +337,14 @@ TEST_F(TgaDecode, a_load_after_a_failure_starts_clean) {
 namespace {
 
 // GL fixture: a current context, and the filter settings put back after each test.
-class TgaTexture : public testing::Test {
+class TgaTexture : public GLTest<16, 16> {
   protected:
     void TearDown() override { SetQualityTexture2(GL_LINEAR, GL_LINEAR); }
-    GLTestContext gl{16, 16};
 };
 
 GLint levelParameter(GLint level, GLenum what) {
     GLint value = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, what, &value);
-    return value;
-}
-
-GLint integer(GLenum what) {
-    GLint value = -1;
-    glGetIntegerv(what, &value);
     return value;
 }
 
@@ -359,7 +370,7 @@ TEST_F(TgaTexture, rgb_file_gives_three_component_texture_with_first_stored_pixe
     ASSERT_TRUE(gl.ok());
     const GLName name = loadTexture(header(2, 2, 2, 24, 0x20) + Bytes{10, 20, 30, 1, 2, 3, 4, 5, 6, 7, 8, 9});
     ASSERT_NE(name, 0u);
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name));
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), 3);  // three components, as asked
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_ALPHA_SIZE), 0);
@@ -380,7 +391,7 @@ TEST_F(TgaTexture, odd_width_rows_are_not_skewed_and_unpack_alignment_is_restore
     for (uint8_t i = 0; i < 15; ++i) body = body + Bytes{i, static_cast<uint8_t>(i + 100), 200};
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     loadTexture(header(2, 5, 3, 24) + body);
-    EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 8);
+    EXPECT_EQ(GLInteger(GL_UNPACK_ALIGNMENT), 8);
     Bytes want;
     for (uint8_t i = 0; i < 15; ++i) want = want + Bytes{200, static_cast<uint8_t>(i + 100), i};
     EXPECT_EQ(texels(GL_RGB), want);
@@ -440,7 +451,7 @@ TEST_F(TgaTexture, failed_load_leaves_the_name_and_the_gl_untouched) {
     ASSERT_EQ(PlatformTestShownMessageBoxes().size(), 1u);
     EXPECT_EQ(PlatformTestShownMessageBoxes()[0].text, "Too many pixels read");
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), 0);
 }
 
 namespace {

@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/platform/platform_test.h"
 
 namespace {
@@ -93,9 +93,7 @@ TEST_F(GL13EntryPoints, with_a_context_all_46_are_found_and_callable) {
         EXPECT_EQ(pointers[i], wglGetProcAddress(names[i].c_str())) << names[i];
     }
     VTRL_Ext::glActiveTexture(GL_TEXTURE1);
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(active, GL_TEXTURE1);
+    EXPECT_EQ(GLInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
     VTRL_Ext::glActiveTexture(GL_TEXTURE0);
 }
 

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vitrail/glstate.h"
 #include "vitrail/vtrl_ext.h"
 
@@ -215,31 +215,21 @@ TEST_F(WaterGrid, phase_turns_round_at_the_bounds) {
 
 namespace {
 
-class WaterGL : public WaterGrid {
+class WaterGL : public GLTest<200, 150> {
   protected:
-    void SetUp() override {
-        WaterGrid::SetUp();
-        ASSERT_TRUE(gl.ok());
+    void SetUpGL() override {
+        resetWater();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
-    GLTestContext gl{200, 150};
 };
 
 // Triangles drawn by `draw`, as window-space vertices (x, y, depth), read in feedback mode.
 std::vector<std::array<float, 3>> feedbackVertices(const std::function<void()>& draw) {
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
     std::vector<std::array<float, 3>> vertices;
-    for (GLint i = 0; i < used;) {
-        EXPECT_EQ(buffer[i], GL_POLYGON_TOKEN);
-        const int count = static_cast<int>(buffer[i + 1]);
-        for (int v = 0; v < count; ++v)
-            vertices.push_back({buffer[i + 2 + 3 * v], buffer[i + 3 + 3 * v], buffer[i + 4 + 3 * v]});
-        i += 2 + 3 * count;
+    for (const FedPrimitive& p : FeedbackOf(draw)) {
+        EXPECT_EQ(p.token, static_cast<GLenum>(GL_POLYGON_TOKEN));
+        for (const FedVertex& v : p.vertices) vertices.push_back({v.x, v.y, v.z});
     }
     return vertices;
 }
@@ -395,7 +385,7 @@ TEST_F(WaterGL, demo_frames_show_the_flat_grid_first_and_the_wave_after) {
 TEST_F(WaterGL, reflection_effect_switches_sphere_and_reflection_mapping) {
     glShadeModel(GL_FLAT);
     EffectRealWater();
-    GLint s = 0, t = 0, r = 0, shade = 0;
+    GLint s = 0, t = 0, r = 0;
     glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &s);
     glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &t);
     glGetTexGeniv(GL_R, GL_TEXTURE_GEN_MODE, &r);
@@ -404,14 +394,13 @@ TEST_F(WaterGL, reflection_effect_switches_sphere_and_reflection_mapping) {
     EXPECT_EQ(r, GL_REFLECTION_MAP);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S) && glIsEnabled(GL_TEXTURE_GEN_T) &&
                 glIsEnabled(GL_TEXTURE_GEN_R));
-    glGetIntegerv(GL_SHADE_MODEL, &shade);
-    EXPECT_EQ(shade, GL_FLAT);  // the higher smoothing mode leaves the shading model alone
+    EXPECT_EQ(GLInteger(GL_SHADE_MODEL),
+              GL_FLAT);  // the higher smoothing mode leaves the shading model alone
     glGetError();
     EffectRealWaterOff();
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T) ||
                  glIsEnabled(GL_TEXTURE_GEN_R));
-    glGetIntegerv(GL_SHADE_MODEL, &shade);
-    EXPECT_EQ(shade, GL_SMOOTH);
+    EXPECT_EQ(GLInteger(GL_SHADE_MODEL), GL_SMOOTH);
 }
 
 TEST_F(WaterGL, overlay_mode_restores_stacks_and_leaves_the_reflection_texture_bound) {
@@ -484,9 +473,7 @@ TEST_F(WaterGL, mirror_mode_restores_stacks_and_enables_and_draws_the_object_onc
     EXPECT_NEAR(mirrorCall.plane[2], 0, 1e-6);
     EXPECT_NEAR(mirrorCall.plane[3], 0, 1e-6);
     EXPECT_NEAR(determinant3(mirrorCall.modelview), -1.0f, 1e-5f);  // a reflection
-    GLint twoSide = 1;
-    glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &twoSide);
-    EXPECT_EQ(twoSide, 0);
+    EXPECT_EQ(GLInteger(GL_LIGHT_MODEL_TWO_SIDE), 0);
     glPopMatrix();
 }
 
@@ -506,13 +493,12 @@ namespace {
 
 // A 400 x 300 view of the demonstration's water: textured, lit like the demo, 30 units away and
 // looking down by 30 degrees, the surface 5.5 units below the scene's origin.
-class WaterPicture : public ::testing::Test {
+class WaterPicture : public GLTest<400, 300> {
   protected:
     static constexpr int width = 400, height = 300;
 
-    void SetUp() override {
+    void SetUpGL() override {
         resetWater();
-        ASSERT_TRUE(gl.ok());
         TextureHW = makeTexture(waterTexel, 32);
         TextureReflectHW = makeTexture(skyTexel, 64);
         glClearColor(0.05f, 0.05f, 0.1f, 1);
@@ -558,8 +544,6 @@ class WaterPicture : public ::testing::Test {
         const uint8_t sky = static_cast<uint8_t>(std::hypot(x - 20, y - 12) < 6 ? 255 : 110 + y * 2);
         return {sky, sky, static_cast<uint8_t>(std::min(255, 170 + y))};
     }
-
-    GLTestContext gl{width, height};
 };
 
 // The mirrored object: an unlit, untextured red slab standing above the surface, wider than the

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "support/toolkit_state.h"
 #include "vitrail/input.h"
 #include "vitrail/platform/platform_test.h"
@@ -175,7 +175,7 @@ TEST_F(Window, opengl_init_sets_projection_viewport_and_switches) {
     ASSERT_TRUE(CreateOGLWindow(kCaption, 800, 600, 32, false));
     glEnable(GL_BLEND);  // blending must stay as it was
     OpenGL_Init(120, 0, 0, 0, 0);
-    GLint viewport[4], func = 0, mode = 0, src = 0, dst = 0, local = 0;
+    GLint viewport[4], src = 0, dst = 0;
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 800);
     EXPECT_EQ(viewport[3], 600);
@@ -187,31 +187,26 @@ TEST_F(Window, opengl_init_sets_projection_viewport_and_switches) {
     EXPECT_NEAR(p[10], -(120 + 0.1) / (120 - 0.1), 1e-4);
     EXPECT_NEAR(p[14], -2 * 120 * 0.1 / (120 - 0.1), 1e-4);
     EXPECT_FLOAT_EQ(p[11], -1);
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(GLInteger(GL_MATRIX_MODE), GL_MODELVIEW);
     glGetFloatv(GL_MODELVIEW_MATRIX, mv);
     for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(mv[i], i % 5 == 0 ? 1.0f : 0.0f);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0);
     glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
     EXPECT_FLOAT_EQ(depth, 1);  // 120 clamped
-    glGetIntegerv(GL_DEPTH_FUNC, &func);
-    EXPECT_EQ(func, GL_LEQUAL);
+    EXPECT_EQ(GLInteger(GL_DEPTH_FUNC), GL_LEQUAL);
     glGetFloatv(GL_CURRENT_COLOR, color);
     EXPECT_FLOAT_EQ(color[3], 0.5f);
     glGetIntegerv(GL_BLEND_SRC, &src);
     glGetIntegerv(GL_BLEND_DST, &dst);
     EXPECT_EQ(src, GL_SRC_ALPHA);
     EXPECT_EQ(dst, GL_ONE);
-    glGetIntegerv(GL_LIGHT_MODEL_LOCAL_VIEWER, &local);
-    EXPECT_EQ(local, 1);
+    EXPECT_EQ(GLInteger(GL_LIGHT_MODEL_LOCAL_VIEWER), 1);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_AUTO_NORMAL));
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint hint = 0;
-    glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
-    EXPECT_EQ(hint, GL_NICEST);
+    EXPECT_EQ(GLInteger(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
 }
 
 TEST_F(Window, culling_and_light_set_up) {

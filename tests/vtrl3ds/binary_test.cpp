@@ -3,7 +3,6 @@
 // input (every truncation, huge and negative counts, indices outside 16 bits), a round trip of a
 // 3DS-loaded model, the file dispatch and the inspector reporting a .bin file.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <bit>
@@ -19,9 +18,10 @@
 #include <vector>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "support/run_tool.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -529,19 +529,12 @@ TEST(BinaryFile, load_from_file_dispatches_bin_in_any_case_and_reports_a_missing
 
 TEST(BinaryFile, inspector_reports_a_bin_file_and_a_cut_one) {
     TempDir dir;
-    const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
-    auto run = [&](const std::string& file, int& status) {
-        const int raw =
-            std::system(("'" + tool + "' '" + file + "' >'" + dir.file("out") + "' 2>&1").c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::stringstream ss;
-        ss << std::ifstream(dir.file("out")).rdbuf();
-        return ss.str();
+    auto run = [&](const std::string& file) {
+        return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' '" + file + "'");
     };
-    int status = 0;
-    const std::string out = run(dir.write("sample.bin", sampleBin()), status);
-    ASSERT_EQ(status, 0) << out;
-    const nlohmann::json j = nlohmann::json::parse(out);
+    const ToolRun r = run(dir.write("sample.bin", sampleBin()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["type"], "binary");
     EXPECT_EQ(j["counts"]["meshes"], 2);
     EXPECT_EQ(j["counts"]["materials"], 2);
@@ -553,8 +546,9 @@ TEST(BinaryFile, inspector_reports_a_bin_file_and_a_cut_one) {
 
     std::vector<uint8_t> cut = sampleBin();
     cut.resize(60);
-    const std::string err = run(dir.write("cut.bin", cut), status);
-    EXPECT_EQ(status, 1);
+    const ToolRun cutRun = run(dir.write("cut.bin", cut));
+    const std::string& err = cutRun.err;
+    EXPECT_EQ(cutRun.status, 1);
     EXPECT_NE(err.find("cut.bin: LoadBinFromStream: mesh 0 'Box': vertex count 4 at offset 18 needs"),
               std::string::npos)
         << err;

@@ -7,7 +7,8 @@
 #include <fstream>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "load_checks.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -29,10 +30,6 @@ TGL3dsBone* addBone(TGLSkeleton& s, const std::string& name, const std::string& 
 
 void initAll(TGLSkeleton& s) {
     for (TGL3dsBone* b : s.FBone) b->Init();
-}
-
-T3dpoint translationOf(const TGL3dsBone& b) {
-    return {b.FMatrix->m_matrix[12], b.FMatrix->m_matrix[13], b.FMatrix->m_matrix[14]};
 }
 
 // A model owning one skeleton, the current one for skinning.
@@ -64,8 +61,8 @@ TEST(BoneMatrix, child_chains_its_translation_to_its_parent) {
     initAll(s);
     EXPECT_EQ(root->FParent, nullptr);
     EXPECT_EQ(child->FParent, root);
-    EXPECT_POINT(translationOf(*root), 1, 2, 3);
-    EXPECT_POINT(translationOf(*child), 1, 3, 3);
+    EXPECT_POINT(TranslationOf(*root), 1, 2, 3);
+    EXPECT_POINT(TranslationOf(*child), 1, 3, 3);
     for (int i : {0, 5, 10}) EXPECT_EQ(child->FMatrix->m_matrix[i], 1.0f);
 }
 
@@ -74,7 +71,7 @@ TEST(BoneMatrix, parent_rotation_turns_the_child_offset) {
     addBone(s, "Root", "", {5, 0, 0}, {0, 0, halfPi});
     TGL3dsBone* child = addBone(s, "Child", "Root", {1, 0, 0});
     initAll(s);
-    const T3dpoint t = translationOf(*child);
+    const T3dpoint t = TranslationOf(*child);
     EXPECT_NEAR(t.X, 5, 1e-6);
     EXPECT_NEAR(t.Y, 1, 1e-6);
     EXPECT_NEAR(t.Z, 0, 1e-6);
@@ -86,13 +83,13 @@ TEST(BoneMatrix, unknown_parent_name_or_no_skeleton_owner_makes_a_root) {
     TGL3dsBone* orphan = addBone(s, "Orphan", "Nobody", {0, 2, 0});
     initAll(s);
     EXPECT_EQ(orphan->FParent, nullptr);
-    EXPECT_POINT(translationOf(*orphan), 0, 2, 0);
+    EXPECT_POINT(TranslationOf(*orphan), 0, 2, 0);
     TGL3dsBone loose(nullptr);
     loose.FParentName = "Root";
     loose.FTranslate = {0, 0, 4};
     loose.Init();
     EXPECT_EQ(loose.FParent, nullptr);
-    EXPECT_POINT(translationOf(loose), 0, 0, 4);
+    EXPECT_POINT(TranslationOf(loose), 0, 0, 4);
 }
 
 TEST(BoneMatrix, parent_given_by_the_loader_wins_over_a_duplicate_name) {
@@ -102,10 +99,10 @@ TEST(BoneMatrix, parent_given_by_the_loader_wins_over_a_duplicate_name) {
     TGL3dsBone* finger = addBone(s, "Finger", "Hand", {0, 1, 0});
     initAll(s);
     finger->Init();
-    EXPECT_POINT(translationOf(*finger), 1, 1, 0);  // by name: the first Hand
+    EXPECT_POINT(TranslationOf(*finger), 1, 1, 0);  // by name: the first Hand
     finger->InitWithParent(second);
     EXPECT_EQ(finger->FParent, second);
-    EXPECT_POINT(translationOf(*finger), 10, 1, 0);
+    EXPECT_POINT(TranslationOf(*finger), 10, 1, 0);
 }
 
 TEST(Skin, bound_vertices_move_into_bone_space_and_unbound_stay) {
@@ -175,7 +172,7 @@ TEST(SkeletonFile, extension_is_tested_ignoring_case_and_others_load_nothing) {
     EXPECT_EQ(s->FName, upper);
     EXPECT_EQ(model.FType, Mesh3DSBVH);
     ASSERT_EQ(s->FNumBones, 1);
-    EXPECT_POINT(translationOf(*s->FBone[0]), 1, 2, 3);
+    EXPECT_POINT(TranslationOf(*s->FBone[0]), 1, 2, 3);
     const std::string other = dir.file("walk.dat");
     std::ofstream(other) << text;
     TGLSkeleton t(nullptr);
@@ -192,7 +189,7 @@ TEST(SkeletonFile, extension_is_tested_ignoring_case_and_others_load_nothing) {
     EXPECT_EQ(rigModel.FType, MeshMSA);
     EXPECT_EQ(rig->FNumFrames, 30);
     ASSERT_EQ(rig->FNumBones, 1);
-    EXPECT_POINT(translationOf(*rig->FBone[0]), 4, 5, 6);
+    EXPECT_POINT(TranslationOf(*rig->FBone[0]), 4, 5, 6);
 }
 
 }  // namespace

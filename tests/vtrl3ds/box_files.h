@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 struct BoxCorner {
     T3dpoint p, n;
@@ -64,7 +64,7 @@ inline std::string boxMilkShape(const std::string& map = "") {
 }
 
 inline std::vector<uint8_t> boxBin(const std::string& map = "") {
-    Writer3ds w;  // little-endian fields, as the binary format has them
+    ChunkWriter w;  // little-endian fields, as the binary format has them
     auto name = [&](const std::string& s) {
         w.u32(static_cast<uint32_t>(s.size()));
         w.data.insert(w.data.end(), s.begin(), s.end());
@@ -93,7 +93,7 @@ inline std::vector<uint8_t> boxBin(const std::string& map = "") {
 }
 
 inline std::vector<uint8_t> box3ds(const std::string& map = "") {
-    return file3ds([&](Writer3ds& w) {
+    return file3ds([&](ChunkWriter& w) {
         material(w, "White", [&] {
             colour24(w, MAT_DIFFUSE, 255, 255, 255);
             if (!map.empty()) w.chunk(MAT_TEXTURE, [&] { w.chunk(MAT_MAPFILE, [&] { w.str(map); }); });

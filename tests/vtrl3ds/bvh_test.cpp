@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "build_model.h"
+#include "load_checks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/model.h"
@@ -68,24 +69,8 @@ void load(TGLSkeleton& s, const std::string& text) {
 template <typename E = EModelError>
 std::string loadError(const std::string& text) {
     TGLSkeleton s(nullptr);
-    try {
-        load(s, text);
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
+    return ErrorOf<E>([&] { load(s, text); });
 }
-
-T3dpoint translationOf(const TGL3dsBone& b) {
-    return {b.FMatrix->m_matrix[12], b.FMatrix->m_matrix[13], b.FMatrix->m_matrix[14]};
-}
-
-// Restores the decimal separator when a test ends.
-struct SeparatorScope {
-    explicit SeparatorScope(char c) : saved(DecimalSeparator()) { SetDecimalSeparator(c); }
-    ~SeparatorScope() { SetDecimalSeparator(saved); }
-    char saved;
-};
 
 // ---- hierarchy
 
@@ -147,8 +132,8 @@ TEST(BvhHierarchy, parents_follow_the_nesting_and_offsets_chain_into_matrices) {
     // The end site's offset changes nothing on the bone before it.
     EXPECT_POINT(s.FBone[2]->FTranslate, 0, -4, 0);
     EXPECT_POINT(s.FBone[2]->FRotate, 0, 0, 0);
-    EXPECT_POINT(translationOf(*s.FBone[2]), 4, -2, 3);
-    EXPECT_POINT(translationOf(*s.FBone[3]), -2, 2, 3);
+    EXPECT_POINT(TranslationOf(*s.FBone[2]), 4, -2, 3);
+    EXPECT_POINT(TranslationOf(*s.FBone[3]), -2, 2, 3);
     EXPECT_EQ(s.FNumFrames, 0);
     EXPECT_TRUE(s.FBone[0]->FRotateFrame.empty());
 }
@@ -187,7 +172,7 @@ TEST(BvhHierarchy, duplicate_names_keep_the_parent_the_nesting_gives) {
     load(s, bvh(root));
     ASSERT_EQ(s.FNumBones, 4);
     EXPECT_EQ(s.FBone[3]->FParent, s.FBone[2]);
-    EXPECT_POINT(translationOf(*s.FBone[3]), 10, 1, 0);
+    EXPECT_POINT(TranslationOf(*s.FBone[3]), 10, 1, 0);
 }
 
 TEST(BvhHierarchy, deep_nesting_is_walked_without_recursion) {
@@ -198,7 +183,7 @@ TEST(BvhHierarchy, deep_nesting_is_walked_without_recursion) {
     TGLSkeleton s(nullptr);
     load(s, text);
     ASSERT_EQ(s.FNumBones, depth);
-    EXPECT_POINT(translationOf(*s.FBone[depth - 1]), 0, depth, 0);
+    EXPECT_POINT(TranslationOf(*s.FBone[depth - 1]), 0, depth, 0);
 }
 
 // ---- motion
@@ -381,6 +366,8 @@ TEST(BvhHostile, malformed_text_fails_naming_file_line_and_fact) {
         {"negative frames", "ROOT A\n{\n}\nMOTION\nFrames: -1\n", "t.bvh:5: negative frame count -1"},
         {"frames on the last line", "ROOT A\n{\nCHANNELS 1 Xrotation\n}\nFrames: 1",
          "t.bvh:5: Frames: 1 frames of 1 channels cannot fit in the 0 bytes that follow"},
+        {"frames of no channels", "ROOT A\n{\n}\nMOTION\nFrames: 1000\nFrame Time: 0.1\n",
+         "t.bvh:5: Frames: 1000 frames of no channels need a line end each, but only 16 bytes follow"},
         {"second frames", "ROOT A\n{\n}\nMOTION\nFrames: 0\nFrames: 0\n", "t.bvh:6: second Frames line"},
         {"data before frames", "ROOT A\n{\n}\nMOTION\n1 2 3\n",
          "t.bvh:5: motion data before the Frames line"},
@@ -550,7 +537,7 @@ TEST(BvhReal, mocap_walk_with_mixed_line_ends) {
                    {{{0.9555836, -0.2604034, -0.1380223},
                      {0.2256632, 0.9477089, -0.2256634},
                      {0.1895684, 0.1844937, 0.9643785}}});
-    EXPECT_POINT(translationOf(*s.GetBoneByName("Spine")), -0.11002f, 1.82513f, -0.30878f);
+    EXPECT_POINT(TranslationOf(*s.GetBoneByName("Spine")), -0.11002f, 1.82513f, -0.30878f);
 }
 
 TEST(BvhReal, per_joint_channel_orders) {
@@ -586,7 +573,7 @@ TEST(BvhReal, root_listing_rotations_before_positions) {
                    {{{0.9726831, -0.1715103, 0.1564345},
                      {0.1933990, 0.9714431, -0.1374597},
                      {-0.1283914, 0.1639590, 0.9780762}}});
-    EXPECT_POINT(translationOf(*s.GetBoneByName("LeftLeg")), 2, -8, 0);
+    EXPECT_POINT(TranslationOf(*s.GetBoneByName("LeftLeg")), 2, -8, 0);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 #include "box_files.h"
 #include "build_model.h"
-#include "support/gl_context.h"
-#include "temp_dir.h"
+#include "support/gl_test.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/vector.h"
 
@@ -104,11 +104,9 @@ TEST(FileNormals, real_milkshape_files_face_where_their_own_normals_point) {
 
 // The box through the front end, seen along -Z with a directional light: the front side's mean
 // grey is what its outward normal gives (half the white diffuse times the cosine, no ambient).
-class BoxNormalsGL : public ::testing::Test {
+class BoxNormalsGL : public GLTest<200, 200> {
   protected:
-    GLTestContext gl{200, 200};
     TempDir dir;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
 
     double frontGrey(const std::string& path, const char* picture) {
         TGL3dsModel front;

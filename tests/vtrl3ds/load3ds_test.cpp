@@ -4,13 +4,13 @@
 
 #include "build_model.h"
 #include "vtrl3ds/errors.h"
-#include "temp_dir.h"
-#include "writer3ds.h"
+#include "support/temp_dir.h"
+#include "support/files3ds.h"
 
 namespace {
 
 std::vector<uint8_t> versionOnly(uint32_t version) {
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] { w.chunk(VERS3DS, [&] { w.u32(version); }); });
     return w.data;
 }
@@ -30,7 +30,7 @@ TEST(Load3DS, version_only_file_gives_an_empty_model) {
 TEST(Load3DS, vertex_y_and_z_exchanged_then_scaled_by_the_callers_scale) {
     TGLAll3dsMesh model;
     model.FMasterScale = 0.1f;
-    loadBytes(model, file3ds([](Writer3ds& w) { triMesh(w, "M", {{1, 2, 3}}, {}); }));
+    loadBytes(model, file3ds([](ChunkWriter& w) { triMesh(w, "M", {{1, 2, 3}}, {}); }));
     ASSERT_EQ(model.FMesh.size(), 1u);
     EXPECT_POINT(model.FMesh[0]->FVertex[0], 0.1f, 0.3f, 0.2f);
     EXPECT_EQ(model.FMesh[0]->FBoneID, (std::vector<int32_t>{-1}));
@@ -38,7 +38,7 @@ TEST(Load3DS, vertex_y_and_z_exchanged_then_scaled_by_the_callers_scale) {
 
 TEST(Load3DS, master_scale_chunk_does_not_override_the_start_scale) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) {
+    loadBytes(model, file3ds([](ChunkWriter& w) {
                   w.chunk(MASTER_SCALE, [&] { w.f32(2.0f); });
                   triMesh(w, "M", {{1, 2, 3}}, {});
               }));
@@ -48,7 +48,7 @@ TEST(Load3DS, master_scale_chunk_does_not_override_the_start_scale) {
 
 TEST(Load3DS, colours_go_to_the_kind_last_announced) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) {
+    loadBytes(model, file3ds([](ChunkWriter& w) {
                   material(w, "M", [&] {
                       colour24(w, MAT_AMBIENT, 51, 102, 153);
                       colour24(w, MAT_DIFFUSE, 255, 128, 0);
@@ -71,7 +71,7 @@ TEST(Load3DS, colours_go_to_the_kind_last_announced) {
 
 TEST(Load3DS, transparency_percentage_gives_opacity) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) {
+    loadBytes(model, file3ds([](ChunkWriter& w) {
                   material(w, "Quarter", [&] { percent(w, MAT_TRANSPARENCY, 25); });
                   material(w, "None", [&] { percent(w, MAT_TRANSPARENCY, 0); });
                   material(w, "Float", [&] {
@@ -85,7 +85,7 @@ TEST(Load3DS, transparency_percentage_gives_opacity) {
 
 TEST(Load3DS, bump_strength_and_map_names_go_to_their_maps) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) {
+    loadBytes(model, file3ds([](ChunkWriter& w) {
                   material(w, "M", [&] {
                       w.chunk(MAT_BUMPMAP, [&] {
                           w.chunk(INT_PERCENTAGE, [&] { w.u16(100); });
@@ -127,7 +127,7 @@ TEST(Load3DS, light_and_camera_count_as_meshes_without_geometry) {
 }
 
 TEST(Load3DS, keyframer_pivots_go_to_meshes_by_order) {
-    Writer3ds w;
+    ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(EDIT3DS, [&] {
             for (const char* name : {"A", "B", "C"}) triMesh(w, name, {{10, 20, 30}}, {});
@@ -174,7 +174,7 @@ TEST(Load3DS, sample_file_fields_as_read_and_post_processed) {
 
 TEST(Load3DS, faces_named_in_no_group_keep_index_zero_and_groupless_mesh_has_no_ids) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) {
+    loadBytes(model, file3ds([](ChunkWriter& w) {
                   material(w, "A");
                   material(w, "B");
                   triMesh(w, "Grouped", unitTriangle(), {{0, 1, 2}, {0, 1, 2}, {0, 1, 2}}, {{"b", {2}}});

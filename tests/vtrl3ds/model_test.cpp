@@ -3,11 +3,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "build_model.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(Model, reload_empties_arrays_but_keeps_earlier_objects_owned) {
     loadBytes(model, sampleFile());
     ASSERT_EQ(model.FMesh.size(), 3u);
     ASSERT_EQ(model.FMaterial.size(), 2u);
-    loadBytes(model, file3ds([](Writer3ds& w) { material(w, "Only"); }));
+    loadBytes(model, file3ds([](ChunkWriter& w) { material(w, "Only"); }));
     EXPECT_EQ(model.FMesh.size(), 0u);
     EXPECT_EQ(model.FNumMeshes, 0);
     EXPECT_TRUE(model.FRenderOrder.empty());
@@ -63,9 +63,9 @@ TEST(Model, reload_empties_arrays_but_keeps_earlier_objects_owned) {
     EXPECT_EQ(model.Components().size(), 6u);
 }
 
-TEST(ModelGL, destroying_a_model_deletes_its_display_list_only_when_set) {
-    GLTestContext gl;
-    ASSERT_TRUE(gl.ok());
+using ModelGL = GLTest<>;
+
+TEST_F(ModelGL, destroying_a_model_deletes_its_display_list_only_when_set) {
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glEndList();
@@ -78,9 +78,7 @@ TEST(ModelGL, destroying_a_model_deletes_its_display_list_only_when_set) {
     EXPECT_FALSE(glIsList(list));
 }
 
-TEST(ModelGL, mesh_destructor_leaves_its_display_list) {
-    GLTestContext gl;
-    ASSERT_TRUE(gl.ok());
+TEST_F(ModelGL, mesh_destructor_leaves_its_display_list) {
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glEndList();
@@ -90,9 +88,7 @@ TEST(ModelGL, mesh_destructor_leaves_its_display_list) {
     EXPECT_TRUE(glIsList(list));
 }
 
-TEST(ModelGL, material_deletes_its_texture_only_with_a_texture_map) {
-    GLTestContext gl;
-    ASSERT_TRUE(gl.ok());
+TEST_F(ModelGL, material_deletes_its_texture_only_with_a_texture_map) {
     GLuint tex[2];
     glGenTextures(2, tex);
     for (GLuint t : tex) glBindTexture(GL_TEXTURE_2D, t);  // a bound name becomes a texture

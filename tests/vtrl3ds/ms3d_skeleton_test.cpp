@@ -9,7 +9,8 @@
 #include <string>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "load_checks.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/matrix.h"
 #include "vtrl3ds/skeleton.h"
@@ -58,16 +59,7 @@ void loadText(TGLSkeleton& skeleton, const std::string& text) {
 
 template <class E = EModelError>
 std::string loadError(TGLSkeleton& skeleton, const std::string& text) {
-    try {
-        loadText(skeleton, text);
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
-}
-
-T3dpoint translationOf(const TGL3dsBone& bone) {
-    return {bone.FMatrix->m_matrix[12], bone.FMatrix->m_matrix[13], bone.FMatrix->m_matrix[14]};
+    return ErrorOf<E>([&] { loadText(skeleton, text); });
 }
 
 // ---- Bone blocks -------------------------------------------------------------------------------
@@ -117,8 +109,8 @@ TEST(MS3DSkeleton, bones_get_their_matrices_after_the_walk_parents_found_by_name
     const TGL3dsBone& child = *o.skeleton->FBone[1];
     EXPECT_EQ(root.FParent, nullptr);
     EXPECT_EQ(child.FParent, &root);  // "ROOT" names "root": the lookup ignores case
-    EXPECT_POINT(translationOf(root), 1, 2, 3);
-    EXPECT_POINT(translationOf(child), 1, 3, 3);
+    EXPECT_POINT(TranslationOf(root), 1, 2, 3);
+    EXPECT_POINT(TranslationOf(child), 1, 3, 3);
 }
 
 // ---- The walk ----------------------------------------------------------------------------------
@@ -259,7 +251,7 @@ TEST(MS3DSkeletonHostile, a_failed_walk_initialises_no_bone_and_keeps_what_was_m
     ASSERT_EQ(o.skeleton->FNumBones, 2);
     EXPECT_EQ(o.skeleton->FBone[1]->FName, "child");
     // The root was made but not initialised: its matrix is still the identity.
-    EXPECT_POINT(translationOf(*o.skeleton->FBone[0]), 0, 0, 0);
+    EXPECT_POINT(TranslationOf(*o.skeleton->FBone[0]), 0, 0, 0);
     EXPECT_EQ(o.skeleton->FBone[1]->FParent, nullptr);
 }
 
@@ -267,7 +259,7 @@ TEST(MS3DSkeletonHostile, unknown_parents_become_roots_and_file_errors_name_file
     Owned o;
     loadText(*o.skeleton, "Bones: 1\n\"b\"\n\"nobody\"\n0 4 5 6 0 0 0\n0\n0\n\n");
     EXPECT_EQ(o.skeleton->FBone[0]->FParent, nullptr);
-    EXPECT_POINT(translationOf(*o.skeleton->FBone[0]), 4, 5, 6);
+    EXPECT_POINT(TranslationOf(*o.skeleton->FBone[0]), 4, 5, 6);
 
     TempDir dir;
     std::string text = modelWithBones();

@@ -11,7 +11,8 @@
 #include <string>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "load_checks.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/private/ms3dtext.h"
@@ -59,20 +60,8 @@ void loadText(TGLAll3dsMesh& model, const std::string& text) {
 // Loads text; the error's text, or "" when the load went through.
 template <class E = EModelError>
 std::string loadError(TGLAll3dsMesh& model, const std::string& text) {
-    try {
-        loadText(model, text);
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
+    return ErrorOf<E>([&] { loadText(model, text); });
 }
-
-// Sets the decimal separator for one test and puts the earlier one back.
-struct SeparatorScope {
-    explicit SeparatorScope(char c) : saved(DecimalSeparator()) { SetDecimalSeparator(c); }
-    ~SeparatorScope() { SetDecimalSeparator(saved); }
-    char saved;
-};
 
 // ---- Meshes ------------------------------------------------------------------------------------
 

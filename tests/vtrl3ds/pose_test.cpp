@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"

@@ -9,10 +9,10 @@
 #include <functional>
 
 #include "build_model.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vtrl3ds/vector.h"
-#include "temp_dir.h"
-#include "writer3ds.h"
+#include "support/temp_dir.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -22,42 +22,24 @@ std::array<float, 4> currentColour() {
     return c;
 }
 
-GLint getInt(GLenum what) {
-    GLint v = 0;
-    glGetIntegerv(what, &v);
-    return v;
-}
-
 // One triangle returned by feedback: window x, y and colour of each corner.
 struct FedTriangle {
     float x[3], y[3];
     std::array<float, 4> colour[3];
 };
 
-// Draws in feedback mode (GL_3D_COLOR) and returns the triangles; other tokens are counted in `other`.
+// Draws in feedback mode and returns the triangles; other primitives are counted in `other`.
 std::vector<FedTriangle> feedback(const std::function<void()>& draw, size_t* other = nullptr) {
-    std::vector<GLfloat> buf(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buf.size()), GL_3D_COLOR, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint n = glRenderMode(GL_RENDER);
     std::vector<FedTriangle> out;
-    for (GLint i = 0; i < n;) {
-        const GLint token = static_cast<GLint>(buf[static_cast<size_t>(i)]);
-        if (token == GL_POLYGON_TOKEN && static_cast<GLint>(buf[static_cast<size_t>(i) + 1]) == 3) {
-            FedTriangle t{};
-            for (int c = 0; c < 3; ++c) {
-                const float* v = &buf[static_cast<size_t>(i) + 2 + 7 * static_cast<size_t>(c)];
-                t.x[c] = v[0];
-                t.y[c] = v[1];
-                t.colour[c] = {v[3], v[4], v[5], v[6]};
-            }
-            out.push_back(t);
-            i += 2 + 21;
-        } else {
+    for (const FedPrimitive& p : FeedbackOf(draw)) {
+        if (p.token != GL_POLYGON_TOKEN || p.vertices.size() != 3) {
             if (other) ++*other;
-            i += token == GL_POINT_TOKEN ? 8 : 1;
+            continue;
         }
+        FedTriangle t{};
+        for (size_t c = 0; c < 3; ++c)
+            t.x[c] = p.vertices[c].x, t.y[c] = p.vertices[c].y, t.colour[c] = p.vertices[c].colour;
+        out.push_back(t);
     }
     return out;
 }
@@ -74,19 +56,15 @@ struct IgnoreMaterialsGuard {
     ~IgnoreMaterialsGuard() { IgnoreMaterials = false; }
 };
 
-class RenderGL : public ::testing::Test {
-  protected:
-    GLTestContext gl;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-};
+using RenderGL = GLTest<>;
 
 TEST_F(RenderGL, see_through_material_blends_and_next_opaque_one_stops) {
     TGL3dsMaterial glass(nullptr), wall(nullptr);
     glass.FTransparency = 0.5f;
     glass.Apply();
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
-    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(GLInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(GLInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_NEAR(currentColour()[3], 0.5f, 1e-6);
     wall.Apply();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -243,12 +221,12 @@ TEST_F(FrontEndGL, missing_file_leaves_no_scene_and_still_sets_the_culled_face_b
     glCullFace(GL_FRONT_AND_BACK);
     const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
     EXPECT_TRUE(t.empty());
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_EQ(GLInteger(GL_CULL_FACE_MODE), GL_BACK);
 }
 
 TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
     // Stored after the Y/Z exchange as (x, y, 0): one triangle counter-clockwise on screen, one clockwise.
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) {
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) {
         material(w, "Solid", [&] { colour24(w, MAT_DIFFUSE, 255, 255, 255); });
         triMesh(w, "M", {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}, {0, 0, -5}, {-5, 0, 0}}, {{0, 1, 2}, {0, 3, 4}},
                 {{"Solid", {0, 1}}});
@@ -259,7 +237,7 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
     ASSERT_NE(front.Scene, nullptr);
     EXPECT_POINT(front.Scene->FMesh[0]->FVertex[1], 0.5f, 0, 0);
     const std::vector<FedTriangle> t = feedback([&] { front.PutModel3DS(); });
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_EQ(GLInteger(GL_CULL_FACE_MODE), GL_BACK);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     // Only the clockwise triangle (0,0), (0,-0.5), (-0.5,0) survives front-face culling.
     ASSERT_EQ(t.size(), 1u);
@@ -270,7 +248,7 @@ TEST_F(FrontEndGL, scene_is_scaled_and_drawn_with_front_faces_culled) {
 }
 
 TEST_F(FrontEndGL, scale_zero_loads_at_scale_one) {
-    const std::vector<uint8_t> bytes = file3ds([](Writer3ds& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
+    const std::vector<uint8_t> bytes = file3ds([](ChunkWriter& w) { triMesh(w, "M", {{1, 2, 3}}, {}); });
     const std::string path = dir.write("one.3ds", bytes);
     TGL3dsModel front;
     front.LoadModel3DS(0, path);
@@ -286,7 +264,7 @@ TEST_F(FrontEndGL, second_load_destroys_the_first_scene) {
         Probe(TComponent* owner, bool* flag) : TComponent(owner), destroyed(flag) {}
         ~Probe() override { *destroyed = true; }
     };
-    const std::string path = dir.write("one.3ds", file3ds([](Writer3ds& w) {
+    const std::string path = dir.write("one.3ds", file3ds([](ChunkWriter& w) {
                                            triMesh(w, "M", {{1, 2, 3}}, {});
                                        }));
     TGL3dsModel front;

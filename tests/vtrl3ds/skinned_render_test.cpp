@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "build_model.h"
-#include "support/gl_context.h"
+#include "support/gl_test.h"
 #include "vtrl3ds/skeleton.h"
 
 namespace {
@@ -24,20 +24,10 @@ struct Fed {
 };
 
 std::vector<Fed> feedback(const std::function<void()>& draw) {
-    std::vector<GLfloat> buf(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buf.size()), GL_3D_COLOR, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint n = glRenderMode(GL_RENDER);
     std::vector<Fed> out;
-    for (size_t i = 0; i < static_cast<size_t>(n);) {
-        Fed f{static_cast<GLint>(buf[i++]), {}, {}};
-        size_t vertices = f.token == GL_POINT_TOKEN ? 1 : 2;
-        if (f.token == GL_POLYGON_TOKEN) vertices = static_cast<size_t>(buf[i++]);
-        for (size_t v = 0; v < vertices; ++v, i += 7) {
-            f.xy.push_back({buf[i], buf[i + 1]});
-            f.colour.push_back({buf[i + 3], buf[i + 4], buf[i + 5], buf[i + 6]});
-        }
+    for (const FedPrimitive& p : FeedbackOf(draw)) {
+        Fed f{static_cast<GLint>(p.token), {}, {}};
+        for (const FedVertex& v : p.vertices) f.xy.push_back({v.x, v.y}), f.colour.push_back(v.colour);
         out.push_back(f);
     }
     return out;
@@ -87,11 +77,7 @@ struct Arm {
     }
 };
 
-class SkinnedRenderGL : public ::testing::Test {
-  protected:
-    GLTestContext gl;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
-};
+using SkinnedRenderGL = GLTest<>;
 
 TEST_F(SkinnedRenderGL, skinned_mesh_is_drawn_at_its_posed_positions_with_its_material) {
     Arm a;

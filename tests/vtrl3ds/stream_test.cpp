@@ -6,7 +6,7 @@
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/stream.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

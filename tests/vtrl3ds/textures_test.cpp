@@ -4,13 +4,15 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "box_files.h"
-#include "support/gl_context.h"
-#include "temp_dir.h"
+#include "build_model.h"
+#include "support/gl_test.h"
+#include "support/temp_dir.h"
 #include "vitrail/tga.h"
 
 namespace {
@@ -38,6 +40,35 @@ TEST(TextureLookup, stored_path_then_bare_name_beside_the_model_ignoring_case) {
     for (const auto& c : cases) EXPECT_EQ(ResolveTextureFile(model, c.stored), c.found) << c.stored;
 }
 
+// Materials naming maps that give no texture: one warning per map (names compared ignoring case),
+// each tried once, then one summary line when materials outnumber the warnings.
+TEST(TextureLookup, each_failing_map_is_tried_and_warned_about_once_with_a_summary) {
+    TempDir dir;
+    std::ofstream(dir.path / "wood.tga") << "x";
+    TGLAll3dsMesh model;
+    model.FName = dir.file("room.3ds");
+    for (const char* map : {"WOOD.TGA", "wood.tga", "missing.tga", "Missing.TGA", "wood.tga"}) {
+        TGL3dsMaterial* m = addMaterial(model, map);
+        m->FFileName = map;
+        m->FHasTextureMap = true;
+    }
+    int calls = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(model.LoadTextures([&calls](const std::string&) { return ++calls, 0u; }), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+    EXPECT_NE(err.find("'WOOD.TGA' of model '" + model.FName + "' could not be loaded from"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("'missing.tga' of model '" + model.FName + "' names no file"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("vtrl3ds: model '" + model.FName +
+                       "': 2 texture maps could not be loaded; 5 materials are drawn untextured\n"),
+              std::string::npos)
+        << err;
+}
+
 // A 16 by 16 uncompressed TGA: two by two cells of red and blue.
 std::vector<uint8_t> checkerTga() {
     std::vector<uint8_t> t = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 16, 0, 24, 0};
@@ -49,11 +80,9 @@ std::vector<uint8_t> checkerTga() {
     return t;
 }
 
-class TextureMapsGL : public ::testing::Test {
+class TextureMapsGL : public GLTest<200, 200> {
   protected:
-    GLTestContext gl{200, 200};
     TempDir dir;
-    void SetUp() override { ASSERT_TRUE(gl.ok()); }
 
     // Loads the box naming `map` with the toolkit's TGA loader; returns what LoadTextures said.
     int32_t load(TGL3dsModel& front, const std::string& map) {
@@ -86,9 +115,7 @@ TEST_F(TextureMapsGL, box_naming_its_map_in_capitals_shows_the_checker) {
     const GLint texture = front.Scene->FMaterial[0]->FTexId;
     EXPECT_TRUE(glIsTexture(static_cast<GLuint>(texture)));
     const std::vector<uint8_t> p = draw(front, "box_checker.ppm");
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, texture);
+    EXPECT_EQ(GLInteger(GL_TEXTURE_BINDING_2D), texture);
     // Quadrant centres of the front side (which covers 50..150): half-bright red and blue, the
     // diagonal ones alike.
     const uint8_t *a = at(p, 75, 75), *b = at(p, 125, 75), *c = at(p, 75, 125), *d = at(p, 125, 125);

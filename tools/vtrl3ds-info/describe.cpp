@@ -7,6 +7,7 @@
 #include <set>
 
 #include "vtrl3ds/host.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/types.h"
 
@@ -115,9 +116,25 @@ json describeSkeleton(const TGLSkeleton& s) {
             {"bones", bones}};
 }
 
+// A keyframer node: its number, names, parent's number (null for a root), kind, pivot and the
+// key count of each track.
+json describeNode(const TKeyframer& kf, const TKfNode& n) {
+    return {{"id", n.Id},
+            {"name", Cp1252ToUtf8(n.Name)},
+            {"parent", n.Parent >= 0 ? json(kf.Nodes[size_t(n.Parent)].Id) : json(nullptr)},
+            {"type", KfNodeTypeName(n)},
+            {"instance", n.Instance.empty() ? json(nullptr) : json(Cp1252ToUtf8(n.Instance))},
+            {"pivot", point(n.Pivot)},
+            {"keys",
+             {{"position", n.Position.Keys.size()},
+              {"rotation", n.Rotation.Keys.size()},
+              {"scale", n.Scale.Keys.size()},
+              {"hide", n.Hide.Keys.size()}}}};
+}
+
 }  // namespace
 
-json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
+json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName, const TKeyframer& keyframer) {
     json meshes = json::array(), materials = json::array();
     size_t beyond = 0;
     for (size_t i = 0; i < model.FMesh.size(); ++i) {
@@ -131,6 +148,12 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
     json skeletons = json::array();
     for (const TGLSkeleton* s : model.FSkeleton)
         if (s) skeletons.push_back(describeSkeleton(*s));
+    json nodes = json::array();
+    for (const TKfNode& n : keyframer.Nodes) nodes.push_back(describeNode(keyframer, n));
+    const json segment = keyframer.Empty() ? json(nullptr)
+                                           : json{{"start", keyframer.SegmentStart},
+                                                  {"end", keyframer.SegmentEnd},
+                                                  {"current", keyframer.CurrentFrame}};
     return {{"file", Cp1252ToUtf8(fileName)},
             {"type", typeName(model.FType)},
             {"version", model.FVersion},
@@ -146,5 +169,7 @@ json DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName) {
             {"render_order", model.FRenderOrder},
             {"meshes", meshes},
             {"materials", materials},
-            {"skeletons", skeletons}};
+            {"skeletons", skeletons},
+            {"segment", segment},
+            {"nodes", nodes}};
 }

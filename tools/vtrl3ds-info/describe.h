@@ -1,5 +1,6 @@
 // The inspector's JSON description of a loaded model (type, version, scale, counts, box, render
-// order, meshes, materials and skeletons with their bones). Text is converted from Windows-1252 to UTF-8;
+// order, meshes, materials, skeletons with their bones, and a 3DS file's keyframer segment and
+// nodes). Text is converted from Windows-1252 to UTF-8;
 // nothing fails.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/text.h"
 
@@ -16,4 +18,5 @@ using ModelJson = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::
                                        std::uint64_t, float>;
 
 // What the model holds, in a fixed key order.
-ModelJson DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName);
+ModelJson DescribeModel(const TGLAll3dsMesh& model, const std::string& fileName,
+                        const TKeyframer& keyframer = {});

@@ -1,7 +1,8 @@
 // The viewer's keys, read from the toolkit's key table once per frame: each acts once when it goes
 // down (Space plays and pauses, Left / Right step a frame, Home goes to the first frame, B bones,
-// W wireframe, T textures, F frames the model again). Playback follows the clock at the file's
-// frame rate and loops. Also the window caption.
+// W wireframe, T textures, F frames the model again), and the mouse wheel, which zooms. Playback
+// follows the clock at the file's frame rate and loops (a 3DS keyframer's segment at 30 frames per
+// second). Also the window caption.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +23,7 @@ bool pressed(int32_t key) {
 }
 
 bool animated() {
-    return ViewScene.Skeleton && ViewScene.NumFrames > 1;
+    return (ViewScene.Skeleton || ViewerKeyframed()) && ViewScene.NumFrames > 1;
 }
 
 void startPlaying(double now) {
@@ -69,6 +70,16 @@ void ViewerKeyboard(double Now) {
     if (ViewState.Playing) SetViewerFrame(playedFrame(Now));
 }
 
+// Each notch away from the user brings the camera a tenth of its distance nearer; towards the
+// user moves it as far back. Depth is the toolkit's right-drag zoom, so the two add up.
+void ViewerWheel(int32_t Delta) {
+    const float notches = static_cast<float>(Delta) / 120.0f;
+    const float distance = ViewState.Distance + Depth;
+    const float step = notches * 0.1f * distance;
+    Depth -= step;
+    Depth2 -= step;
+}
+
 std::string ViewerCaption(const std::string& File) {
     std::string caption = std::filesystem::path(File).filename().string() + " - " +
                           std::to_string(ViewScene.Triangles) + " triangles";
@@ -76,8 +87,13 @@ std::string ViewerCaption(const std::string& File) {
         caption += " - " + std::to_string(ViewScene.Skeleton->FNumBones) + " bones";
     if (animated()) {
         char frame[64];
-        std::snprintf(frame, sizeof frame, " - frame %d of %d", static_cast<int>(std::floor(ViewState.Frame)),
-                      ViewScene.NumFrames);
+        const int shown = static_cast<int>(std::floor(ViewState.Frame));
+        if (ViewerKeyframed())  // the file's own frame numbers, over its segment
+            std::snprintf(frame, sizeof frame, " - frame %d of %d..%d",
+                          static_cast<int>(ViewerKeyframerFrame(float(shown))),
+                          ViewScene.Keyframer.SegmentStart, ViewScene.Keyframer.SegmentEnd);
+        else
+            std::snprintf(frame, sizeof frame, " - frame %d of %d", shown, ViewScene.NumFrames);
         caption += frame;
     }
     return caption;

@@ -1,7 +1,7 @@
 // One frame of the viewer: the projection, the camera (the framing distance, then the toolkit's
-// mouse camera), two lights fixed to the viewer, the model drawn by the library's renderer and the
-// skeleton's bones over it. The model is scaled to a sphere of radius 10 so that the mouse moves it
-// alike whatever its units.
+// mouse camera), two lights fixed to the viewer, the model drawn by the library's renderer (faces
+// without a material in a neutral grey) and the skeleton's bones over it (bones.cpp). The model is
+// scaled to a sphere of radius 10 so that the mouse moves it alike whatever its units.
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -103,9 +103,20 @@ void textureMode() {
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
 }
 
+// Faces without a material: a mid grey, given as the materials give their colours (halved, see
+// lights), so lit faces keep their shading instead of saturating to white; a model with no
+// material at all also gets a little shine, as other viewers show such models.
+void defaultMaterial(const TGLAll3dsMesh& model) {
+    const float shine = model.FNumMaterials > 0 ? 0.0f : 0.3f;
+    const float specular[4] = {shine, shine, shine, 1};
+    glColor4f(0.3f, 0.3f, 0.3f, 1);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 24);
+}
+
 void drawModel(TGLAll3dsMesh& model) {
     glPolygonMode(GL_FRONT_AND_BACK, ViewState.Wireframe ? GL_LINE : GL_FILL);
-    glColor4f(0.7f, 0.7f, 0.7f, 1);  // faces without a material
+    defaultMaterial(model);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     textureMode();
@@ -113,25 +124,14 @@ void drawModel(TGLAll3dsMesh& model) {
     // back turns them counter-clockwise.
     glEnable(GL_CULL_FACE);
     glCullFace(model.FType == Mesh3DS ? GL_BACK : GL_FRONT);
-    model.Render();
+    if (ViewerKeyframed() && model.FDisplayList == 0)
+        DrawViewerPlacements(model);
+    else
+        model.Render();
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
-}
-
-// The bones as bright lines over everything drawn so far.
-void drawBones(TGLAll3dsMesh& model) {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glLineWidth(ViewScene.Motion ? 3.0f : 2.0f);
-    glPointSize(6);
-    glColor3f(1.0f, 0.8f, 0.15f);
-    model.RenderSkeleton();
-    glEnable(GL_DEPTH_TEST);
-    glLineWidth(1);
-    glPointSize(1);
 }
 
 }  // namespace
@@ -159,5 +159,5 @@ void DrawViewerFrame() {
     if (ViewScene.Model->FType == Mesh3DS) glScalef(1, 1, -1);  // as viewUnits
     glTranslatef(-ViewScene.Centre.X, -ViewScene.Centre.Y, -ViewScene.Centre.Z);
     if (!ViewScene.Motion) drawModel(*ViewScene.Model);
-    if (ViewScene.Skeleton && (ViewScene.Motion || ViewState.ShowBones)) drawBones(*ViewScene.Model);
+    if (ViewScene.Skeleton && (ViewScene.Motion || ViewState.ShowBones)) DrawViewerBones(*ViewScene.Model);
 }

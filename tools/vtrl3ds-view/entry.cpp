@@ -1,7 +1,9 @@
 // The viewer's program: reads the command line, loads the file before any window exists (so that a
 // file that fails opens none), then either draws one frame off screen into a PNG file or opens the
 // window and runs the frame loop (the waiting messages, the keys, the frame, the caption, the swap)
-// until Escape or the close box. Exit codes: 0 done, 1 a file that fails, 2 a wrong command line.
+// until Escape or the close box. The toolkit's messages come to the viewer (messages.cpp): a window
+// that cannot open is one line and exit status 1. Exit codes: 0 done (and --help, --version), 1 a
+// file that fails or no display, 2 a wrong command line.
 #include <GL/gl.h>
 
 #include <chrono>
@@ -30,7 +32,9 @@ double seconds() {
 void openWindow(const TViewerOptions& o) {
     if (!o.Png.empty()) UseOffscreenWindows();
     OGLWindowSetting(ARROW, "", GENERIC, "");
+    ViewerOpening(true);
     CreateOGLWindow(Utf8ToCp1252(ViewerCaption(o.File)).c_str(), o.Width, o.Height, 32, false);
+    ViewerOpening(false);
     ResetViewerCamera(o.Yaw, o.Pitch);
     PrepareViewerScene();
 }
@@ -53,6 +57,8 @@ void pumpMessages() {
         const bool isKey = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
         if (isKey && key) break;
         key = key || isKey;
+        // The toolkit's window procedure passes the wheel by; the viewer zooms with it.
+        if (msg.message == WM_MOUSEWHEEL) ViewerWheel(static_cast<int16_t>((msg.wParam >> 16) & 0xFFFF));
         SetGLMsg();
     }
 }
@@ -82,6 +88,11 @@ int ViewerMain(int argc, const char* const* argv) {
         std::cerr << "vtrl3ds-view: " << error << "\n" << ViewerUsage;
         return 2;
     }
+    if (o.Help || o.Version) {
+        std::cout << (o.Help ? ViewerUsage : ViewerVersion);
+        return std::cout.good() ? 0 : 1;
+    }
+    InstallViewerMessages();
     try {
         LoadViewerScene(o.File);
         if (!ViewerSceneHasGeometry()) std::cerr << "vtrl3ds-view: " << o.File << ": no geometry to show\n";
@@ -89,6 +100,7 @@ int ViewerMain(int argc, const char* const* argv) {
         ViewState.Frame = o.Frame;
         ViewState.StartYaw = o.Yaw;
         ViewState.StartPitch = o.Pitch;
+        ViewState.BoneLines = o.BoneLines;
         openWindow(o);
         return o.Png.empty() ? runWindow(o) : writePicture(o);
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 // The viewer's scene: loading a model or a BVH motion (as the skeleton of a new, empty model),
-// counting what will be drawn, and the sphere the camera frames. Load failures are the model
+// counting what will be drawn, and the sphere the camera frames (a keyframed 3DS scene's as its
+// nodes place it at the first frame). Load failures are the model
 // library's errors (LoadModelOrMotion's), passed on unchanged.
 #include <algorithm>
 #include <cmath>
@@ -57,8 +58,11 @@ void addJoints(TGLSkeleton& skeleton, Box& box) {
 
 void frameScene(TViewerScene& scene) {
     Box box;
+    T3dpoint lo, hi;
     if (scene.Motion && scene.Skeleton)
         addJoints(*scene.Skeleton, box);
+    else if (ViewerPlacedBox(lo, hi))
+        box.add(lo), box.add(hi);
     else
         addMeshes(*scene.Model, box);
     if (box.empty) return;
@@ -86,6 +90,7 @@ void LoadViewerScene(const std::string& File) {
         if (ViewScene.Skeleton->FFrameRate > 0 && std::isfinite(ViewScene.Skeleton->FFrameRate))
             ViewScene.FrameRate = ViewScene.Skeleton->FFrameRate;
     }
+    if (!ViewScene.Motion) LoadViewerKeyframer(File);
     frameScene(ViewScene);
 }
 
@@ -99,6 +104,7 @@ void SetViewerFrame(float Frame) {
     ViewState.Frame = std::clamp(Frame, 1.0f, last);
     // A motion's skeleton is the model's current one; the model poses it and re-skins what it binds.
     if (ViewScene.Skeleton) ViewScene.Model->AdvanceAnimation(ViewState.Frame);
+    PoseViewerKeyframer(ViewState.Frame);
 }
 
 void PrepareViewerScene() {
@@ -108,5 +114,12 @@ void PrepareViewerScene() {
 
 // What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
 void RetainViewerScene() {
-    if (ViewScene.Triangles > 0 && ViewScene.Model->FDisplayList == 0) ViewScene.Model->CompileDisplayList();
+    // Meshes placed by keyframer nodes are recorded where the nodes place them, and only when
+    // they do not move.
+    TGLAll3dsMesh& model = *ViewScene.Model;
+    if (ViewScene.Triangles == 0 || model.FDisplayList != 0) return;
+    if (!ViewerKeyframed())
+        model.CompileDisplayList();
+    else if (ViewScene.NumFrames <= 1)
+        RetainViewerPlacements(model);
 }

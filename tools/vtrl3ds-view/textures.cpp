@@ -6,6 +6,7 @@
 #include <stb/stb_image.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <vector>
 
 #include "viewer.h"
@@ -38,11 +39,15 @@ uint32_t upload(const uint8_t* rgba, int32_t w, int32_t h) {
     return name;
 }
 
+// The toolkit's reason for a file it refuses becomes the texture map's warning.
 uint32_t loadTga(const std::string& path) {
     GLName name = 0;
     SetQualityTexture2(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    TakeViewerMessage();
     TextureLoadTGAID(path.c_str(), name);
     glDisable(GL_TEXTURE_2D);  // the loader leaves 2D texturing on
+    const std::string why = TakeViewerMessage();
+    if (name == 0 && !why.empty()) throw std::runtime_error(why);
     return name;
 }
 

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
@@ -18,9 +20,13 @@ struct TViewerOptions {
     int32_t Height = 768;
     float Frame = 1;             // first frame shown (1-based)
     float Yaw = 30, Pitch = 20;  // view angles in degrees (about the vertical, then the horizontal axis)
+    bool BoneLines = false;      // --bones lines: bones as lines and points instead of solid shapes
+    bool Help = false;           // --help / -h: print the usage and exit
+    bool Version = false;        // --version: print the version and exit
 };
 
-extern const char* const ViewerUsage;  // the usage text printed for a wrong command line
+extern const char* const ViewerUsage;    // the help text, also printed after a wrong command line
+extern const char* const ViewerVersion;  // the --version line
 
 // Fills Options from argv; false with the reason in Error when the command line is wrong.
 bool ParseViewerCommandLine(int argc, const char* const* argv, TViewerOptions& Options, std::string& Error);
@@ -37,6 +43,8 @@ struct TViewerScene {
     bool Extended = false;                 // the box is more than one point
     int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
     float FrameRate = 30;                  // frames per second of playback
+    TKeyframer Keyframer;                  // a 3DS file's keyframer; empty for other files
+    std::vector<TKfPlacement> Placements;  // the meshes placed by its nodes at the frame shown
 };
 
 // View and playback state, changed by the controls.
@@ -44,6 +52,7 @@ struct TViewerState {
     float Frame = 1;           // frame shown, 1-based, fractional while playing
     bool Playing = false;      // Space
     bool ShowBones = false;    // B: the skeleton's bones over the model (always on for a motion)
+    bool BoneLines = false;    // bones as lines rather than solid shapes
     bool Wireframe = false;    // W
     bool ShowTextures = true;  // T
     double PlayStart = 0;      // clock (seconds) and frame when playback last started
@@ -69,16 +78,42 @@ void RetainViewerScene();
 // Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
 void SetViewerFrame(float Frame);
 
+// Sends the toolkit's message boxes and notes to the viewer instead of the screen (none blocks).
+void InstallViewerMessages();
+// While true, a toolkit box raises std::runtime_error with the cause the platform noted.
+void ViewerOpening(bool Opening);
+// The text of the last toolkit box since the last call (a texture the toolkit refused), or "".
+std::string TakeViewerMessage();
+// 3DS keyframer playback (keyframes.cpp): reads the keyframer of the loaded 3DS model and, when
+// its nodes place meshes and move, plays its segment as frames 1 .. N at 30 frames per second.
+void LoadViewerKeyframer(const std::string& File);
+// True when the keyframer's nodes place the model's meshes.
+bool ViewerKeyframed();
+// The keyframer's frame shown at the viewer's (1-based) Frame.
+float ViewerKeyframerFrame(float Frame);
+// Places the meshes at the viewer's Frame.
+void PoseViewerKeyframer(float Frame);
+// The box of the placed meshes; false when nothing is placed.
+bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum);
+// Draws every placement (instances again, hidden nodes not), then the meshes no node places.
+void DrawViewerPlacements(TGLAll3dsMesh& Model);
+// Records DrawViewerPlacements into the model's display list (a scene whose nodes do not move).
+void RetainViewerPlacements(TGLAll3dsMesh& Model);
+
 // A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
 uint32_t LoadViewerTexture(const std::string& Path);
 
 // Frames the scene seen from Yaw and Pitch: the angles, and the distance at which the box fills
 // two thirds of the window's narrower side; zoom back to none.
 void ResetViewerCamera(float Yaw, float Pitch);
+// Draws the current skeleton's bones as lit solids over what is drawn (or as lines, BoneLines).
+void DrawViewerBones(TGLAll3dsMesh& Model);
 // Draws one frame of the scene into the back buffer (Width x Height of the window).
 void DrawViewerFrame();
 // Applies the keys held this frame (edges only) and advances playback to the clock Now (seconds).
 void ViewerKeyboard(double Now);
+// Zooms by the mouse wheel's turn Delta (120 a notch, positive away from the user: nearer).
+void ViewerWheel(int32_t Delta);
 // The window caption: file name, triangle count and, for an animated file, the frame.
 std::string ViewerCaption(const std::string& File);
 

@@ -1,8 +1,11 @@
 // The thread's message queue: the backend's reports become window messages (keys with
-// virtual-key codes, mouse positions packed into lParam, the close box as WM_CLOSE); peek, get, translate,
+// virtual-key codes, mouse positions packed into lParam, the wheel as WM_MOUSEWHEEL, the close box
+// as WM_CLOSE); peek, get, translate,
 // dispatch, send, post, quit and the default procedure. Consecutive mouse moves merge into the
 // latest. Mouse messages go to the window holding the capture or to the child window under the
 // pointer. Also mouse capture, cursor position, the foreground window and the tick count.
+#include <algorithm>
+
 #include "vitrail/platform/internal.h"
 #include "vitrail/platform/platform_test.h"
 
@@ -79,6 +82,15 @@ void postMouse(HWND top, UINT message, WPARAM keys, int32_t x, int32_t y) {
         q.back() = m;
     else
         q.push_back(m);
+}
+
+// The key flags in the low and the turn in the high word, the pointer's screen position in lParam.
+void postWheel(HWND wnd, int32_t delta, int32_t keys, int32_t x, int32_t y) {
+    const int32_t turn = std::clamp(delta, -32768, 32767);
+    post(wnd, WM_MOUSEWHEEL,
+         static_cast<WPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(turn)) << 16) |
+                             static_cast<uint16_t>(keys)),
+         packPoint(x, y));
 }
 
 void postClose(HWND wnd) {

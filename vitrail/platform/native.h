@@ -31,6 +31,10 @@ struct DecodedBmp {
     std::vector<uint32_t> colours;
 };
 
+// A note of the layer's own (why video or a window could not start): to the host's message
+// handler or VITRAIL_MESSAGES route when there is one, else to the backend's log (messagebox.cpp).
+void note(const std::string& text);
+
 }  // namespace vtrlplat
 
 namespace vtrlplat::native {
@@ -65,8 +69,9 @@ void freeCursor(NativeCursor* c);
 void freeIcon(NativeIcon* icon);
 
 // ---- Events and the pointer -------------------------------------------------------------------
-void pumpEvents();            // turns pending native events into the calls at the end
-void waitEvents(int millis);  // sleeps until an event comes or the time is up
+void pumpEvents();                      // turns pending native events into the calls at the end
+void logLine(const std::string& text);  // a note no handler took, where the backend logs
+void waitEvents(int millis);            // sleeps until an event comes or the time is up
 bool shiftDown();
 bool controlDown();
 void captureMouse(bool on);
@@ -99,6 +104,8 @@ uint32_t windowOf(NativeWindow* w);  // our handle of a live top-level window, o
 void postKey(uint32_t wnd, int32_t vk, uint32_t scanCode, bool down, bool repeat);
 // A pointer message (WM_MOUSEMOVE, WM_LBUTTONDOWN, ...) at client position (x, y) of `top`.
 void postMouse(uint32_t top, uint32_t message, int32_t keys, int32_t x, int32_t y);
+// WM_MOUSEWHEEL: `delta` in 120ths of a notch (away from the user positive), the pointer's screen position.
+void postWheel(uint32_t wnd, int32_t delta, int32_t keys, int32_t x, int32_t y);
 void postClose(uint32_t wnd);
 void exposed(uint32_t wnd);  // the window's picture was lost: one WM_PAINT
 

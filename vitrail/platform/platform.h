@@ -250,6 +250,15 @@ constexpr UINT GMEM_FIXED = 0x0000, GMEM_MOVEABLE = 0x0002, GMEM_ZEROINIT = 0x00
 // Shows a modal box; text and caption are Windows-1252. MB_OK answers IDOK; MB_YESNO answers
 // IDYES or IDNO. Returns 0 when no box could be shown.
 int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+// The layer's own addition for hosts that must never block on a box (command-line tools, test
+// programs): from now on every message box, and every note of the layer's own (why video or a
+// window could not start, caption "Vitrail"), goes to `handler` instead of the screen. It gets the
+// text and caption in UTF-8 and the MB_ type, and returns the box's answer (IDOK, IDYES, IDNO).
+// Null gives boxes on screen again. Without a handler, VITRAIL_MESSAGES=stderr in the environment
+// does the same for any host: each box or note becomes one line "caption: text" on standard
+// error, and a box is answered by its Escape button (IDOK, or IDNO for a Yes/No question).
+using MESSAGEHANDLER = int32_t (*)(const char* textUtf8, const char* captionUtf8, UINT type);
+void SetMessageHandler(MESSAGEHANDLER handler);
 
 // ---- Window classes and windows -------------------------------------------------------------
 ATOM RegisterClassA(const WNDCLASSA* wc);                                  // nonzero atom on success

@@ -13,6 +13,8 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/loading.h"
+#include "vtrl3ds/private/posing.h"
+#include "vtrl3ds/private/rotation.h"
 #include "vtrl3ds/host.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
@@ -20,15 +22,6 @@
 using namespace vtrl3ds_internal;
 
 namespace {
-
-struct Quat {
-    double w, x, y, z;
-};
-
-Quat operator*(const Quat& a, const Quat& b) {
-    return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z, a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
-            a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
-}
 
 // A turn of Angle radians about axis 0 (X), 1 (Y) or 2 (Z).
 Quat axisTurn(int axis, double angle) {
@@ -45,34 +38,11 @@ Quat eulerTurn(const T3dpoint& angles, const int (&order)[3]) {
            axisTurn(order[2], a[order[2]]);
 }
 
-// Shortest-arc spherical interpolation; nearly equal turns are blended linearly.
-Quat slerp(const Quat& a, Quat b, double t) {
-    double d = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
-    if (d < 0) {
-        b = {-b.w, -b.x, -b.y, -b.z};
-        d = -d;
-    }
-    double ka = 1 - t, kb = t;
-    if (d < 0.9995) {
-        const double angle = std::acos(d), s = std::sin(angle);
-        ka = std::sin((1 - t) * angle) / s;
-        kb = std::sin(t * angle) / s;
-    }
-    Quat q{ka * a.w + kb * b.w, ka * a.x + kb * b.x, ka * a.y + kb * b.y, ka * a.z + kb * b.z};
-    const double n = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
-    return {q.w / n, q.x / n, q.y / n, q.z / n};
-}
-
 // The rotation block of M := the turn Q; the translation is left alone.
 void setRotation(clsMatrix& m, const Quat& q) {
-    const double w = q.w, x = q.x, y = q.y, z = q.z;
-    float* e = m.m_matrix;
-    e[0] = float(1 - 2 * (y * y + z * z)), e[4] = float(2 * (x * y - w * z)),
-    e[8] = float(2 * (x * z + w * y));
-    e[1] = float(2 * (x * y + w * z)), e[5] = float(1 - 2 * (x * x + z * z)),
-    e[9] = float(2 * (y * z - w * x));
-    e[2] = float(2 * (x * z - w * y)), e[6] = float(2 * (y * z + w * x)),
-    e[10] = float(1 - 2 * (x * x + y * y));
+    const Mat3 r = matrixOf(q);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) m.m_matrix[4 * column + row] = float(r.m[row][column]);
 }
 
 // The two keys around Frame and the weight of the second: keys are taken in time order; before
@@ -235,6 +205,39 @@ void TGL3dsBone::AdvanceAnimation(float Frame, bool BVHKeys) {
     }
     FAnimMatrix = FParent->FAnimMatrix;
     FAnimMatrix.PostMultiply(local);
+}
+
+namespace {
+
+vtrl3ds_internal::BonePose poseOf(const Quat& q, const T3dpoint& t) {
+    return {{q.w, q.x, q.y, q.z}, t};
+}
+
+// p turned by the unit quaternion q.
+T3dpoint rotated(const Quat& q, const T3dpoint& p) {
+    const Quat r = q * Quat{0, p.X, p.Y, p.Z} * Quat{q.w, -q.x, -q.y, -q.z};
+    return {float(r.x), float(r.y), float(r.z)};
+}
+
+}  // namespace
+
+// The same local transform as AdvanceAnimation, kept as a turn and an offset: for MilkShape keys
+// rest x key = (rest turn x key turn, rest offset + rest turn of the key offset).
+vtrl3ds_internal::BonePose vtrl3ds_internal::localPose(const TGL3dsBone& bone, float frame) {
+    const auto* skeleton = dynamic_cast<const TGLSkeleton*>(bone.Owner());
+    const Span position = around(bone.FTranslateFrame, bone.FNumTranslateFrames, frame);
+    const Span rotation = around(bone.FRotateFrame, bone.FNumRotateFrames, frame);
+    if (skeleton && skeleton->FBVHMotion)
+        return poseOf(keyTurn(rotation, bvhOrder(bone.FBVHChannelType)),
+                      position.a && position.a->Time != 0 ? lerp(position) : bone.FTranslate);
+    const Quat rest = eulerTurn(bone.FRotate, milkShapeOrder);
+    const T3dpoint offset = rotated(rest, position.a ? lerp(position) : T3dpoint{0, 0, 0});
+    return poseOf(rest * keyTurn(rotation, milkShapeOrder),
+                  {bone.FTranslate.X + offset.X, bone.FTranslate.Y + offset.Y, bone.FTranslate.Z + offset.Z});
+}
+
+vtrl3ds_internal::BonePose vtrl3ds_internal::restPose(const TGL3dsBone& bone) {
+    return poseOf(eulerTurn(bone.FRotate, milkShapeOrder), bone.FTranslate);
 }
 
 TGL3dsBone* TGLSkeleton::GetBone(int32_t Index) const {

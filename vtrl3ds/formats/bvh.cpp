@@ -2,6 +2,8 @@
 // lines builds a bone per ROOT or JOINT (open blocks are kept on an explicit stack, so nesting
 // depth costs no recursion), then reads one position and one rotation key per bone and frame,
 // each column going to the channel its name gives, and keeps 1 / Frame Time as the playback rate.
+// The same walk fills a motion table instead of keys (LoadMotion): channel names, End Sites and
+// the numbers as they stand in the file.
 // Failures raise EConvertError (text that is
 // not a number or not BVH), ERangeError (counts), EIndexError (too few numbers) or EStreamError
 // (text that ends early), all naming source and line; bones built before stay owned by the
@@ -17,6 +19,7 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/locale.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/motion.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 
@@ -138,8 +141,13 @@ std::string readRest(TStream& stream) {
 // The state of one load.
 class BvhReader {
   public:
-    BvhReader(TGLSkeleton& skeleton, std::string_view text, std::string source)
-        : FSkeleton(skeleton), FText(text), FSource(std::move(source)), FSeparator(DecimalSeparator()) {
+    // Table, when given, receives the motion instead of the skeleton's keys.
+    BvhReader(TGLSkeleton& skeleton, std::string_view text, std::string source, TMotion* table = nullptr)
+        : FSkeleton(skeleton),
+          FTable(table),
+          FText(text),
+          FSource(std::move(source)),
+          FSeparator(DecimalSeparator()) {
         for (int c = 1; c <= 32; ++c) FIsSeparator[c] = true;
         FIsSeparator[static_cast<unsigned char>(',')] = FSeparator != ',';
     }
@@ -163,6 +171,7 @@ class BvhReader {
     void endSiteLine(std::string_view rest);
     int32_t receivingBone(const char* keyword) const;
     void offsetLine(std::string_view rest);
+    void endSiteOffset(std::string_view rest);
     void channelsLine(std::string_view rest);
     void startMotion();
     void motionSectionLine();
@@ -172,8 +181,10 @@ class BvhReader {
     void motionLine();
     void finishFrame(size_t f);
     void finish();
+    void finishTable();
 
     TGLSkeleton& FSkeleton;
+    TMotion* FTable;
     std::string_view FText;
     std::string FSource;
     char FSeparator;
@@ -318,6 +329,7 @@ void BvhReader::newBone(std::string_view rest, bool root) {
     }
     FSkeleton.FBone.push_back(bone);
     FSkeleton.FNumBones = static_cast<int32_t>(FSkeleton.FBone.size());
+    if (FTable) FTable->FChannels.emplace_back();
     FState.push_back(state);
     FPending = FSkeleton.FNumBones - 1;
     if (opens) openBlock();
@@ -341,7 +353,7 @@ int32_t BvhReader::receivingBone(const char* keyword) const {
 
 void BvhReader::offsetLine(std::string_view rest) {
     const int32_t b = receivingBone("OFFSET");
-    if (b == endSite) return;
+    if (b == endSite) return endSiteOffset(rest);
     BoneState& state = FState[static_cast<size_t>(b)];
     TGL3dsBone& bone = *FSkeleton.FBone[static_cast<size_t>(b)];
     if (state.offsetSeen) fail<EConvertError>("second OFFSET in the block of " + blockName(b));
@@ -351,6 +363,22 @@ void BvhReader::offsetLine(std::string_view rest) {
     bone.FTranslate = {real(f[0]), real(f[1]), real(f[2])};
     bone.FRotate = {0, 0, 0};
     state.offsetSeen = true;
+}
+
+// A table keeps the End Site's offset with the joint whose block holds it (the first End Site of
+// a joint that has several); the skeleton keeps none.
+void BvhReader::endSiteOffset(std::string_view rest) {
+    if (!FTable || FBlocks.size() < 2) return;
+    const size_t joint = static_cast<size_t>(FBlocks[FBlocks.size() - 2]);
+    const std::vector<std::string_view> f = fields(rest);
+    if (f.size() != 3) fail<ERangeError>("OFFSET needs 3 numbers, found " + std::to_string(f.size()));
+    if (FTable->FHasEndSite.size() <= joint) {
+        FTable->FHasEndSite.resize(FSkeleton.FBone.size(), false);
+        FTable->FEndSites.resize(FSkeleton.FBone.size(), T3dpoint{0, 0, 0});
+    }
+    if (FTable->FHasEndSite[joint]) return;
+    FTable->FHasEndSite[joint] = true;
+    FTable->FEndSites[joint] = {real(f[0]), real(f[1]), real(f[2])};
 }
 
 // A channel name the loader does not know (a scale channel, say) still takes its column, whose
@@ -377,6 +405,7 @@ void BvhReader::channelsLine(std::string_view rest) {
     }
     bone->FBVHChannelType = layoutCode(names);
     state.channelsSeen = true;
+    if (FTable) FTable->FChannels[static_cast<size_t>(b)].assign(names.begin(), names.end());
 }
 
 void BvhReader::startMotion() {
@@ -405,14 +434,18 @@ void BvhReader::framesLine() {
         fail<EConvertError>(quoted(trimmed(FLine.substr(colon + 1))) + " is not a frame count");
     if (frames < 0) fail<ERangeError>("negative frame count " + std::to_string(frames));
     checkFrameCount(frames);
+    FSkeleton.FNumFrames = frames;
+    FFramesSeen = true;
+    if (FTable) {
+        FTable->FNumFrames = static_cast<size_t>(frames);
+        FTable->FValues.assign(static_cast<size_t>(frames) * FColumns.size(), 0.0f);
+        return;
+    }
     for (TGL3dsBone* bone : FSkeleton.FBone) {
         bone->FTranslateFrame.assign(static_cast<size_t>(frames), TKeyFrame{});
         bone->FRotateFrame.assign(static_cast<size_t>(frames), TKeyFrame{});
         bone->FNumTranslateFrames = bone->FNumRotateFrames = frames;
     }
-    FSkeleton.FNumFrames = frames;
-    FSkeleton.FCurrentFrame = 0;
-    FFramesSeen = true;
 }
 
 // The playback rate is 1 / Frame Time; a time that is not a positive number leaves 30 frames a second.
@@ -421,8 +454,10 @@ void BvhReader::frameTimeLine() {
     float seconds = 0;
     if (colon != std::string_view::npos &&
         textToReal(trimmed(FLine.substr(colon + 1)), FSeparator, seconds) && seconds > 0 &&
-        std::isfinite(1 / seconds))
+        std::isfinite(1 / seconds)) {
         FSkeleton.FFrameRate = 1 / seconds;
+        if (FTable) FTable->FFrameTime = seconds;
+    }
 }
 
 // Checked before any key exists. Every frame is a line of one number per channel (at least two
@@ -434,6 +469,10 @@ void BvhReader::checkFrameCount(int32_t frames) const {
     constexpr uint64_t keyAllowance = uint64_t{64} << 20, keysPerTextByte = 64;
     const uint64_t left = FText.size() - FPos + 1;
     const uint64_t perFrame = std::max<uint64_t>(2 * FColumns.size(), 1);
+    if (FColumns.empty() && static_cast<uint64_t>(frames) > left)
+        fail<ERangeError>("Frames: " + std::to_string(frames) +
+                          " frames of no channels need a line end each, but only " +
+                          std::to_string(left - 1) + " bytes follow");
     if (static_cast<uint64_t>(frames) > left / perFrame)
         fail<ERangeError>("Frames: " + std::to_string(frames) + " frames of " +
                           std::to_string(FColumns.size()) + " channels cannot fit in the " +
@@ -464,6 +503,10 @@ void BvhReader::motionLine() {
         if (column == FColumns.size())
             fail<ERangeError>("more than the " + std::to_string(FColumns.size()) + " numbers of a frame");
         const float v = real(std::string_view(start, static_cast<size_t>(p - start)));
+        if (FTable) {
+            FTable->FValues[f * FColumns.size() + column++] = v;
+            continue;
+        }
         const Column& c = FColumns[column++];
         if (c.slot <= Slot::PosZ)
             c.bone->FTranslateFrame[f].BVH_Value.*axes[static_cast<int>(c.slot)] = v;
@@ -473,7 +516,7 @@ void BvhReader::motionLine() {
     if (column < FColumns.size())
         fail<EIndexError>("a frame needs " + std::to_string(FColumns.size()) + " numbers, found " +
                           std::to_string(column));
-    finishFrame(f);
+    if (!FTable) finishFrame(f);
 }
 
 // Keys of frame index f: times for the channels a bone has, Value from BVH_Value (rotations in radians).
@@ -504,11 +547,24 @@ void BvhReader::finish() {
         fail<EStreamError>("motion data ends after " + std::to_string(FSkeleton.FCurrentFrame) + " of " +
                            std::to_string(FSkeleton.FNumFrames) + " frames");
     FSkeleton.FCurrentFrame = 0;
+    if (FTable) return finishTable();
     for (size_t b = 0; b < FState.size(); ++b) {
         const int32_t parent = FState[b].parent;
         FSkeleton.FBone[b]->InitWithParent(parent < 0 ? nullptr
                                                       : FSkeleton.FBone[static_cast<size_t>(parent)]);
     }
+}
+
+// The table's joints, parents and offsets from the bones; End Site lists as long as the joints.
+void BvhReader::finishTable() {
+    const size_t n = FState.size();
+    for (size_t b = 0; b < n; ++b) {
+        FTable->FJoints.push_back(FSkeleton.FBone[b]->FName);
+        FTable->FParents.push_back(FState[b].parent);
+        FTable->FOffsets.push_back(FSkeleton.FBone[b]->FTranslate);
+    }
+    FTable->FHasEndSite.resize(n, false);
+    FTable->FEndSites.resize(n, T3dpoint{0, 0, 0});
 }
 
 void markModelType(TGLSkeleton& skeleton) {
@@ -528,4 +584,17 @@ void TGLSkeleton::LoadBVHFromStream(TStream& Stream) {
     markModelType(*this);
     const std::string text = readRest(Stream);
     BvhReader(*this, text, FName.empty() ? std::string("stream") : FName).run();
+}
+
+TMotion MotionFromText(const std::string& Text, const std::string& Source) {
+    TGLSkeleton skeleton(nullptr);
+    TMotion motion;
+    BvhReader(skeleton, Text, Source, &motion).run();
+    if (motion.FJoints.empty()) throw EFileTypeError("LoadMotion: " + Source + ": no ROOT joint in it");
+    return motion;
+}
+
+TMotion LoadMotion(const std::string& FileName) {
+    TFileStream stream(FileName);
+    return MotionFromText(readRest(stream), FileName);
 }

@@ -5,6 +5,7 @@
 // EStreamError; what was built before stays owned by the model. A chunk length below 6 or fewer
 // than 6 bytes left end the walk quietly, like a skipped chunk that reaches past the end.
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -235,6 +236,7 @@ bool isMaterialChunk(uint16_t id) {
         case MAT_SPECULAR:
         case MAT_COLOR24:
         case MAT_COLOR:
+        case MAT_SHININESS:
         case MAT_TRANSPARENCY:
         case MAT_TWO_SIDE:
         case MAT_TEXTURE:
@@ -306,6 +308,9 @@ void ChunkWalker::materialLeaf(const Chunk& c, TGL3dsMaterial& m) {
             break;
         case MAT_TRANSPARENCY:
             m.FTransparency = 1.0f - readPercentage(c, "transparency") / 100.0f;
+            break;
+        case MAT_SHININESS:
+            m.FShininess = std::fmin(std::fmax(readPercentage(c, "shininess") / 100.0f, 0.0f), 1.0f);
             break;
         case MAT_TWO_SIDE:
             m.FTwoSided = true;

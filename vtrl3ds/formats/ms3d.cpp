@@ -5,6 +5,7 @@
 // what was built before a failure stays owned by the model. The triangles and normals read are
 // brought to the library's convention (filenormals.cpp) before the skeleton is bound.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,15 @@ class MsaReader {
 
 // Lines are tested for the three headers between blocks; the last line never is. After a block
 // the cursor stands on its last line, which the later tests of the same step see.
+// The shininess line (0 to 128) as a glossiness 0..1; a line that does not convert counts as 0,
+// since the loader has never required this line to hold a number.
+static float glossiness(const MsText& text) {
+    const std::string line(text.line());
+    char* end = nullptr;
+    const float s = std::strtof(line.c_str(), &end);
+    return end != line.c_str() && s > 0 ? std::min(s / 128.0f, 1.0f) : 0.0f;
+}
+
 void MsaReader::walk() {
     while (FText.atLine() && !FText.onLastLine()) {
         if (startsWith(FText.line(), meshesHeader)) meshes();
@@ -243,7 +253,9 @@ void MsaReader::material(int32_t index, int32_t count) {
     m->FSpcR = c[0], m->FSpcG = c[1], m->FSpcB = c[2];
     m->FIsSpecular = c[0] != 0 || c[1] != 0 || c[2] != 0;
     FText.nextLine(Item{"the emissive colour line", 0, 0, "material", &m->FName});
-    FText.nextLine(Item{"the shininess line", 0, 0, "material", &m->FName});
+    const Item shininess{"the shininess line", 0, 0, "material", &m->FName};
+    FText.nextLine(shininess);
+    m->FShininess = glossiness(FText);
     const Item transparency{"the transparency line", 0, 0, "material", &m->FName};
     FText.nextLine(transparency);
     m->FBumpMapStrength = FText.realLine(transparency);

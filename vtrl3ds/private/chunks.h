@@ -35,8 +35,11 @@ constexpr uint16_t MAT_DIFFUSE = 0xA020;
 constexpr uint16_t MAT_SPECULAR = 0xA030;
 constexpr uint16_t MAT_COLOR = 0x0010;
 constexpr uint16_t MAT_COLOR24 = 0x0011;
+constexpr uint16_t MAT_SHININESS = 0xA040;  // the loader reads it into FShininess
+constexpr uint16_t MAT_SHIN2PCT = 0xA041;   // skipped by the loader, written by the tools
 constexpr uint16_t MAT_TRANSPARENCY = 0xA050;
 constexpr uint16_t MAT_TWO_SIDE = 0xA081;
+constexpr uint16_t MAT_SHADING = 0xA100;  // skipped by the loader, written by the tools
 constexpr uint16_t MAT_TEXTURE = 0xA200;
 constexpr uint16_t MAT_BUMPMAP = 0xA230;
 constexpr uint16_t MAT_MAPFILE = 0xA300;
@@ -62,6 +65,24 @@ constexpr uint16_t KEYF3DS = 0xB000;
 constexpr uint16_t KEYF_OBJDES = 0xB002;
 constexpr uint16_t KEYF_OBJHIERARCH = 0xB010;
 constexpr uint16_t KEYF_OBJPIVOT = 0xB013;
+// The rest of the keyframer, read by ReadKeyframer alone: node kinds, header, segment, node
+// sub-chunks and tracks.
+constexpr uint16_t KEYF_AMBIENTDES = 0xB001;
+constexpr uint16_t KEYF_CAMERADES = 0xB003;
+constexpr uint16_t KEYF_TARGETDES = 0xB004;
+constexpr uint16_t KEYF_LIGHTDES = 0xB005;
+constexpr uint16_t KEYF_LTARGETDES = 0xB006;
+constexpr uint16_t KEYF_SPOTDES = 0xB007;
+constexpr uint16_t KEYF_SEGMENT = 0xB008;
+constexpr uint16_t KEYF_CURTIME = 0xB009;
+constexpr uint16_t KEYF_HDR = 0xB00A;
+constexpr uint16_t KEYF_OBJINSTANCE = 0xB011;
+constexpr uint16_t KEYF_OBJBOUNDBOX = 0xB014;
+constexpr uint16_t KEYF_POSTRACK = 0xB020;
+constexpr uint16_t KEYF_ROTTRACK = 0xB021;
+constexpr uint16_t KEYF_SCLTRACK = 0xB022;
+constexpr uint16_t KEYF_HIDETRACK = 0xB029;
+constexpr uint16_t KEYF_NODE_ID = 0xB030;
 
 // Percentage sub-chunks: a 16-bit integer, or a single.
 constexpr uint16_t INT_PERCENTAGE = 0x0030;

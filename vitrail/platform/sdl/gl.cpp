@@ -15,7 +15,7 @@ NativeContext* createContext(NativeWindow* w, const GlRequest& gl) {
     auto* window = reinterpret_cast<SDL_Window*>(w);
     SDL_GLContext ctx = SDL_GL_CreateContext(window);
     if (!ctx) {
-        SDL_Log("GL context could not be created: %s", SDL_GetError());
+        note(std::string("GL context could not be created: ") + SDL_GetError());
         return nullptr;
     }
     // SDL makes a new context current; a new context is not current until wglMakeCurrent.

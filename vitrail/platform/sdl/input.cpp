@@ -147,6 +147,15 @@ void translateEvent(const SDL_Event& e) {
                 postMouse(wnd, msg, mouseFlags(SDL_GetMouseState(nullptr, nullptr)), e.button.x, e.button.y);
             return;
         }
+        case SDL_MOUSEWHEEL: {
+            const HWND wnd = windowOfId(e.wheel.windowID);
+            const int32_t notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            if (!wnd || notches == 0) return;
+            int32_t x = 0, y = 0;
+            const WPARAM keys = mouseFlags(SDL_GetGlobalMouseState(&x, &y));
+            postWheel(wnd, notches * 120, keys, x, y);
+            return;
+        }
         case SDL_WINDOWEVENT: {
             const HWND wnd = windowOfId(e.window.windowID);
             if (!wnd) return;

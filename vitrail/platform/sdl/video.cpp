@@ -64,19 +64,34 @@ bool start() {
     // Ctrl+C and SIGTERM keep their default meaning (end the process): the toolkit has no quit
     // message of its own that SDL's quit event could become.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool driverAsked = asked && *asked;
+    // Without a display named and no driver asked for, SDL's probing would only add the display
+    // libraries' own complaints to the one line that matters.
+    if (!driverAsked && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
+        note("no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+        refused = true;
+        return false;
+    }
+    // An X display alone is all SDL is offered: when it cannot be reached, SDL's falling back to
+    // the other drivers would only add their complaints.
+    const char* x11 = SDL_getenv("DISPLAY");
+    const bool x11Only = !driverAsked && x11 && !SDL_getenv("WAYLAND_DISPLAY");
+    if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        SDL_Log("video could not start: %s", SDL_GetError());
+        note(x11Only ? std::string("no display to open a window on (DISPLAY=") + x11 + " cannot be opened)"
+                     : std::string("video could not start: ") + SDL_GetError());
+        if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
         return false;
     }
     // With no display SDL falls back to a driver that shows nothing; a window nobody can see is
     // refused unless that driver was asked for (by a test, or SDL_VIDEODRIVER).
     const char* driver = SDL_GetCurrentVideoDriver();
-    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool invisible =
         driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
-    if (invisible && !(asked && *asked)) {
+    if (invisible && !driverAsked) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        SDL_Log("no display to open a window on (is DISPLAY set?)");
+        note(std::string("no display to open a window on (SDL chose the '") + driver + "' driver)");
         refused = true;
         return false;
     }
@@ -109,8 +124,9 @@ NativeWindow* createWindow(const char* caption, bool framed, int x, int y, int w
                            const GlRequest& gl) {
     applyGlAttributes(gl);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (framed ? 0 : SDL_WINDOW_BORDERLESS);
-    SDL_Window* w = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(caption).c_str(), x, y, width, height, flags);
-    if (!w) SDL_Log("window could not be created: %s", SDL_GetError());
+    SDL_Window* w =
+        SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(caption).c_str(), x, y, width, height, flags);
+    if (!w) note(std::string("window could not be created: ") + SDL_GetError());
     return reinterpret_cast<NativeWindow*>(w);
 }
 
@@ -175,6 +191,10 @@ void freeCursor(NativeCursor* c) {
 
 void freeIcon(NativeIcon* icon) {
     SDL_FreeSurface(reinterpret_cast<SDL_Surface*>(icon));
+}
+
+void logLine(const std::string& text) {
+    SDL_Log("%s", text.c_str());
 }
 
 int32_t messageBox(NativeWindow* owner, const std::string& text, const std::string& caption, bool yesNo) {

@@ -10,7 +10,7 @@ win32::Window* current = nullptr;  // the window the current context draws into
 
 NativeContext* createContext(NativeWindow* w, const GlRequest&) {
     HGLRC rc = wglCreateContext(win32::of(w)->dc);
-    if (!rc) fprintf(stderr, "GL context could not be created (error %lu)\n", GetLastError());
+    if (!rc) note("GL context could not be created (error " + std::to_string(GetLastError()) + ")");
     return reinterpret_cast<NativeContext*>(rc);
 }
 

@@ -66,6 +66,11 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;  // no menu to enter
             break;
+        case WM_MOUSEWHEEL:
+            if (ours)
+                native::postWheel(ours, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam),
+                                  static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)));
+            return 0;
         case WM_CLOSE:
             if (ours) native::postClose(ours);
             return 0;
@@ -161,6 +166,10 @@ int virtualKeyNamed(const char* name) {
 }
 
 }  // namespace
+
+void logLine(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 void pumpEvents() {
     MSG m;

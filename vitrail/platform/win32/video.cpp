@@ -70,7 +70,8 @@ bool start() {
     wc.lpszClassName = kClassName;
     win32::currentCursor = wc.hCursor;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        fprintf(stderr, "video could not start: window class not registered (error %lu)\n", GetLastError());
+        note("video could not start: window class not registered (error " + std::to_string(GetLastError()) +
+             ")");
         return false;
     }
     return true;
@@ -103,12 +104,12 @@ NativeWindow* createWindow(const char* caption, bool framed, int x, int y, int w
                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
-        fprintf(stderr, "window could not be created (error %lu)\n", GetLastError());
+        note("window could not be created (error " + std::to_string(GetLastError()) + ")");
         return nullptr;
     }
     auto* w = new win32::Window{hwnd, GetDC(hwnd)};
     if (!setFormat(w->dc, gl)) {
-        fprintf(stderr, "window could not be created: no pixel format (error %lu)\n", GetLastError());
+        note("window could not be created: no pixel format (error " + std::to_string(GetLastError()) + ")");
         DestroyWindow(hwnd);
         delete w;
         return nullptr;

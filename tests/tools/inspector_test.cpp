@@ -1,30 +1,14 @@
 // The model inspector vtrl3ds-info, run as users run it: its JSON for a file built here, and its
 // one-line error and exit status for files that do not load.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "temp_dir.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
+#include "support/run_tool.h"
+#include "vtrl3ds/keyframer_files.h"
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class Inspector : public ::testing::Test {
   protected:
@@ -33,12 +17,9 @@ class Inspector : public ::testing::Test {
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         return dir.write(name, bytes);
     }
-    ToolRun run(const std::string& file) {
-        const std::string tool = std::string(VTRL_BINARY_DIR) + "/tools/vtrl3ds-info/vtrl3ds-info";
-        const std::string cmd =
-            "'" + tool + "' '" + file + "' >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir.file("out")), slurp(dir.file("err"))};
+    ToolRun run(const std::string& file) { return runArgs("'" + file + "'"); }
+    ToolRun runArgs(const std::string& args) {
+        return RunTool(dir, "'" + ToolPath("vtrl3ds-info") + "' " + args);
     }
 };
 
@@ -79,7 +60,7 @@ TEST_F(Inspector, prints_what_the_loader_saw_as_json) {
 
 TEST_F(Inspector, counts_faces_naming_vertices_beyond_the_list_and_converts_names) {
     const std::string path =
-        write("bad.3ds", file3ds([](Writer3ds& w) {
+        write("bad.3ds", file3ds([](ChunkWriter& w) {
                   material(w, "Caf\xe9 \x80");
                   triMesh(w, "M", unitTriangle(), {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}}, {{"Nowhere", {0}}});
               }));
@@ -113,6 +94,47 @@ TEST_F(Inspector, missing_file_and_unknown_extension_fail_with_status_1) {
     r = run(write("model.obj", sampleFile()));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("model.obj: unsupported file name extension"), std::string::npos) << r.err;
+}
+
+// A file of which nothing was recognised is an error, as in the viewer: one line, status 1, no JSON.
+TEST_F(Inspector, files_with_nothing_recognised_fail_with_one_line) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    } rows[] = {
+        {"empty.3ds", {}},
+        {"empty.bvh", {}},
+        {"picture.3ds", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'}}};
+    for (const auto& row : rows) {
+        const std::string path = write(row.name, row.bytes);
+        const ToolRun r = run(path);
+        EXPECT_EQ(r.status, 1) << row.name;
+        EXPECT_EQ(r.out, "") << row.name;
+        EXPECT_EQ(r.err.rfind("vtrl3ds-info: " + path + ": ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("nothing in it that the model library recognises"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
+TEST_F(Inspector, help_version_and_wrong_command_lines) {
+    const struct {
+        const char* args;
+        int status;
+        const char *out, *err;
+    } rows[] = {
+        {"--help", 0, "Usage: vtrl3ds-info MODEL_FILE\n", ""},
+        {"-h", 0, "Usage: vtrl3ds-info MODEL_FILE\n", ""},
+        {"--version", 0, "vtrl3ds-info (showroom) ", ""},
+        {"", 2, "", "vtrl3ds-info: no file named\n"},
+        {"a.3ds b.3ds", 2, "", "vtrl3ds-info: more than one file named\n"},
+        {"--bogus", 2, "", "vtrl3ds-info: unknown option --bogus\n"},
+    };
+    for (const auto& row : rows) {
+        const ToolRun r = runArgs(row.args);
+        EXPECT_EQ(r.status, row.status) << row.args;
+        EXPECT_EQ(r.out.rfind(row.out, 0), 0u) << row.args << ": " << r.out;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), row.err) << row.args;
+    }
 }
 
 TEST_F(Inspector, reports_the_skeletons_of_motion_and_milkshape_files) {
@@ -149,3 +171,21 @@ TEST_F(Inspector, reports_the_skeletons_of_motion_and_milkshape_files) {
 }
 
 }  // namespace
+
+// A 3DS keyframer: the segment and one entry per node; a parent loop is cut with one warning.
+TEST_F(Inspector, prints_the_keyframer_segment_and_nodes) {
+    NodeSpec box{1, "Box", 0, "A", {1, 2, 3}, {{0, {}, {0, 0, 0}}, {10, {}, {1, 0, 0}}}};
+    box.hide = {{5, {}, {}}};
+    const ToolRun r =
+        run(write("scene.3ds", keyframedScene({"Box"}, {NodeSpec{0, "$$$DUMMY", 1, "Holder"}, box})));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("parent loops cut, these nodes made roots: 1 \"Box.A\""), std::string::npos)
+        << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["segment"], nlohmann::json::parse(R"({"start": 0, "end": 100, "current": 5})"));
+    EXPECT_EQ(j["nodes"], nlohmann::json::parse(R"([
+        {"id": 0, "name": "$$$DUMMY", "parent": 1, "type": "dummy", "instance": "Holder", "pivot": [0, 0, 0],
+         "keys": {"position": 0, "rotation": 0, "scale": 0, "hide": 0}},
+        {"id": 1, "name": "Box", "parent": null, "type": "object", "instance": "A", "pivot": [1, 2, 3],
+         "keys": {"position": 2, "rotation": 0, "scale": 0, "hide": 1}}])"));
+}

@@ -1,0 +1,84 @@
+// glTF export of the anchor-shaped 3DS file (about a million triangles): our load and .glb write
+// against `assimp export -fglb2` (the peer converter, run as people run it), and the floor: our
+// load plus writing a file of the same number of bytes. Each run writes a fresh file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "anchor3ds.h"
+#include "bench_support.h"
+#include "vtrl3ds/gltf.h"
+#include "vtrl3ds/model.h"
+
+namespace {
+
+using namespace bench;
+
+const std::string& modelPath() {
+    static const std::string path = [] {
+        const std::string p = tempPath("vtrl_bench_gltf.3ds");
+        writeFile(p, anchor3dsFile(anchorSeed));
+        return p;
+    }();
+    return path;
+}
+
+const std::string outPath = tempPath("vtrl_bench_gltf.glb");
+
+void BM_Convert_Ours(benchmark::State& state) {
+    for (auto _ : state) {
+        TGLAll3dsMesh model;
+        model.Load3DSFromFile(modelPath());
+        WriteGltf(model, outPath, {});
+    }
+    state.counters["bytes"] = double(std::filesystem::file_size(outPath));
+}
+
+// Where the time goes: the scene description alone, and its .glb bytes alone.
+void BM_Part_BuildScene(benchmark::State& state) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(modelPath());
+    for (auto _ : state) benchmark::DoNotOptimize(BuildGltfScene(model, {}).Meshes.size());
+}
+
+void BM_Part_SceneToGlb(benchmark::State& state) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(modelPath());
+    const TGltfScene scene = BuildGltfScene(model, {});
+    for (auto _ : state) benchmark::DoNotOptimize(GltfSceneToGlb(scene).size());
+}
+
+// The floor: the same load, then as many bytes as our .glb holds written in one piece.
+void BM_Floor_LoadAndWriteSameBytes(benchmark::State& state) {
+    TGLAll3dsMesh first;
+    first.Load3DSFromFile(modelPath());
+    const std::string bytes(GltfSceneToGlb(BuildGltfScene(first, {})).size(), 'x');
+    for (auto _ : state) {
+        TGLAll3dsMesh model;
+        model.Load3DSFromFile(modelPath());
+        writeFile(outPath + ".floor", bytes);
+    }
+}
+
+void BM_Convert_AssimpExport(benchmark::State& state) {
+    const std::string out = tempPath("vtrl_bench_gltf_assimp.glb");
+    const std::string command = "assimp export " + modelPath() + " " + out + " -fglb2 >/dev/null 2>&1";
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("assimp export failed (is assimp-utils installed?)");
+            break;
+        }
+}
+
+BENCHMARK(BM_Convert_Ours)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Floor_LoadAndWriteSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_SceneToGlb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Convert_AssimpExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,57 @@
+// The outside judge of the Python module's world positions: reads a BVH file with assimp and
+// prints, for every node that has animation keys, its name on one line and then its world
+// position at every key, one "x y z" line each (its keys composed down the node chain).
+// Usage: assimp_positions FILE.bvh; exit status 1 when assimp refuses the file.
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+const aiNodeAnim* channelOf(const aiAnimation& anim, const aiString& name) {
+    for (unsigned c = 0; c < anim.mNumChannels; ++c)
+        if (anim.mChannels[c]->mNodeName == name) return anim.mChannels[c];
+    return nullptr;
+}
+
+aiMatrix4x4 worldAt(const aiAnimation& anim, const aiNode* node, unsigned key) {
+    aiMatrix4x4 world;
+    for (; node; node = node->mParent) {
+        aiMatrix4x4 local = node->mTransformation;
+        if (const aiNodeAnim* ch = channelOf(anim, node->mName)) {
+            const aiVector3D p = ch->mPositionKeys[std::min(key, ch->mNumPositionKeys - 1)].mValue;
+            local =
+                aiMatrix4x4(ch->mRotationKeys[std::min(key, ch->mNumRotationKeys - 1)].mValue.GetMatrix());
+            local.a4 = p.x, local.b4 = p.y, local.c4 = p.z;
+        }
+        world = local * world;
+    }
+    return world;
+}
+
+void print(const aiAnimation& anim, const aiNode* node) {
+    if (const aiNodeAnim* ch = channelOf(anim, node->mName)) {
+        std::printf("%s\n", node->mName.C_Str());
+        for (unsigned k = 0; k < ch->mNumRotationKeys; ++k) {
+            const aiMatrix4x4 w = worldAt(anim, node, k);
+            std::printf("%.9g %.9g %.9g\n", w.a4, w.b4, w.c4);
+        }
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c) print(anim, node->mChildren[c]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const aiScene* scene = aiImportFile(argv[1], 0);
+    if (!scene || scene->mNumAnimations != 1) {
+        std::fprintf(stderr, "assimp: %s\n", aiGetErrorString());
+        return 1;
+    }
+    print(*scene->mAnimations[0], scene->mRootNode);
+    aiReleaseImport(scene);
+    return 0;
+}

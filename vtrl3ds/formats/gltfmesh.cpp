@@ -1,0 +1,266 @@
+// glTF export, geometry and materials: each library mesh becomes one glTF mesh in the Y-up frame
+// with one primitive per material it uses, vertices split where their normals differ, and the
+// materials with their texture images. Reports problems with texture maps through the options'
+// Warn; nothing here raises.
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+
+#include "vtrl3ds/gltf.h"
+#include "vtrl3ds/normals.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/gltfbuild.h"
+#include "vtrl3ds/skeleton.h"
+#include "vtrl3ds/text.h"
+#include "vtrl3ds/types.h"
+#include "vtrl3ds/vector.h"
+
+using namespace vtrl3ds_internal;
+
+namespace {
+
+constexpr std::array<float, 4> defaultGrey{0.7f, 0.7f, 0.7f, 1};  // a model with no material
+
+float finite(float v) {
+    return std::isfinite(v) ? v : 0.0f;
+}
+
+std::array<float, 3> unit(std::array<float, 3> n) {
+    const double l = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
+    if (!(l > 1e-20) || !std::isfinite(l)) return {0, 1, 0};
+    return {float(n[0] / l), float(n[1] / l), float(n[2] / l)};
+}
+
+// ---- Placement -----------------------------------------------------------------------------
+
+// Where the library's coordinates go in the file. A 3DS model's vertices hold the file's Y and Z
+// exchanged, minus the pivot, times the master scale: the pivot comes back, and Z is negated, which
+// together with the exchange is a turn of the file's Z-up frame to Y-up (x, z, -y).
+struct Frame {
+    bool zUp = false;
+    T3dpoint pivot{0, 0, 0};  // already times the master scale
+    float scale = 1;
+
+    std::array<float, 3> position(const T3dpoint& p) const {
+        const float x = p.X + pivot.X, y = p.Y + pivot.Y, z = p.Z + pivot.Z;
+        return {finite(x * scale), finite(y * scale), finite((zUp ? -z : z) * scale)};
+    }
+    std::array<float, 3> normal(const T3dpoint& n) const { return {finite(n.X), finite(n.Y), finite(zUp ? -n.Z : n.Z)}; }
+};
+
+Frame frameOf(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, float scale) {
+    Frame f;
+    f.scale = scale;
+    if (model.FType == Mesh3DS) {
+        const float s = model.FMasterScale;
+        f.zUp = true;
+        f.pivot = {mesh.FPivot.X * s, mesh.FPivot.Y * s, mesh.FPivot.Z * s};
+    }
+    return f;
+}
+
+// The position of vertex v at the bind pose: a bone-bound vertex is in its bone's space after
+// InitSkin and goes back through the bone's matrix.
+T3dpoint bindPosition(const TGL3dsMesh& mesh, const TGLSkeleton* skeleton, size_t v) {
+    const T3dpoint& p = mesh.FVertex[v];
+    const TGL3dsBone* bone = boneOfVertex(mesh, skeleton, v);
+    if (!bone) return p;
+    const float* m = bone->FMatrix->m_matrix;
+    return {m[0] * p.X + m[4] * p.Y + m[8] * p.Z + m[12], m[1] * p.X + m[5] * p.Y + m[9] * p.Z + m[13],
+            m[2] * p.X + m[6] * p.Y + m[10] * p.Z + m[14]};
+}
+
+// ---- Normals per corner --------------------------------------------------------------------
+
+// A MilkShape or binary model's own normal at corner k where the loader kept a usable one, else
+// the face's.
+T3dpoint fileCornerNormal(const TGL3dsMesh& mesh, size_t k) {
+    if (k < mesh.FNormalIndices.size() && mesh.FNormalIndices[k] < mesh.FVNormal.size()) {
+        const T3dpoint& n = mesh.FVNormal[mesh.FNormalIndices[k]];
+        if (std::isfinite(n.X) && std::isfinite(n.Y) && std::isfinite(n.Z) && n.X * n.X + n.Y * n.Y + n.Z * n.Z > 1e-12f)
+            return n;
+    }
+    return drawnFaceNormal(mesh, k - k % 3);
+}
+
+std::vector<T3dpoint> cornerNormals(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, size_t corners) {
+    if (model.FType == Mesh3DS) return SmoothingGroupNormals(mesh);
+    std::vector<T3dpoint> n(corners);
+    for (size_t k = 0; k < corners; ++k)
+        if (faceIsValid(mesh, k - k % 3, vertexCount(mesh))) n[k] = fileCornerNormal(mesh, k);
+    return n;
+}
+
+// ---- Vertices --------------------------------------------------------------------------------
+
+// Output vertices keyed by (library vertex, normal): each library vertex keeps a short chain of
+// the normals it was given.
+class VertexSplitter {
+  public:
+    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) {}
+
+    // The output index of vertex v with normal n, and whether it is new.
+    uint32_t find(size_t v, const std::array<float, 3>& n, bool& added) {
+        for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
+            if (std::memcmp(FEntries[size_t(e)].normal.data(), n.data(), sizeof n) == 0) {
+                added = false;
+                return FEntries[size_t(e)].out;
+            }
+        FEntries.push_back({n, static_cast<uint32_t>(FEntries.size()), FHead[v]});
+        FHead[v] = static_cast<int32_t>(FEntries.size() - 1);
+        added = true;
+        return FEntries.back().out;
+    }
+
+  private:
+    struct Entry {
+        std::array<float, 3> normal;
+        uint32_t out;
+        int32_t next;
+    };
+    std::vector<int32_t> FHead;
+    std::vector<Entry> FEntries;
+};
+
+}  // namespace
+
+// ---- Materials and images --------------------------------------------------------------------
+
+std::string GltfImageMimeType(const std::vector<uint8_t>& bytes) {
+    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), png, 8) == 0) return "image/png";
+    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return "image/jpeg";
+    return "";
+}
+
+namespace vtrl3ds_internal {
+
+bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot be opened";
+        return false;
+    }
+    image.Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    image.MimeType = GltfImageMimeType(image.Bytes);
+    if (image.MimeType.empty()) error = "is neither a PNG nor a JPEG file";
+    return !image.MimeType.empty();
+}
+
+// The image of a texture map, read once per file; -1 (after one warning per map name) when the
+// map resolves to no file or the reader refuses it.
+int32_t SceneBuilder::image(const TGL3dsMaterial& material) {
+    const std::string path = ResolveTextureFile(model.FName, material.FFileName);
+    const auto known = imageByPath.find(path.empty() ? "\n" + material.FFileName : path);
+    if (known != imageByPath.end()) return known->second;
+    int32_t& slot = imageByPath[path.empty() ? "\n" + material.FFileName : path];
+    slot = -1;
+    TGltfImage img;
+    std::string error = "not found";
+    const auto& read = options.ReadImage ? options.ReadImage : defaultImageReader;
+    if (path.empty() || !read(path, img, error)) {
+        warn("texture map \"" + Cp1252ToUtf8(material.FFileName) + "\" of " + Cp1252ToUtf8(model.FName) + " " +
+             error + "; the material stays untextured");
+        return slot;
+    }
+    std::filesystem::path name = std::filesystem::path(path).filename();
+    name.replace_extension(img.MimeType == "image/png" ? ".png" : ".jpg");
+    scene.ImageNames.push_back(uniqueImageName(name.string()));
+    scene.Images.push_back(std::move(img));
+    slot = static_cast<int32_t>(scene.Images.size() - 1);
+    return slot;
+}
+
+std::string SceneBuilder::uniqueImageName(const std::string& name) {
+    std::string candidate = name;
+    for (int i = 2; std::find(scene.ImageNames.begin(), scene.ImageNames.end(), candidate) != scene.ImageNames.end(); ++i) {
+        const std::filesystem::path p(name);
+        candidate = p.stem().string() + "_" + std::to_string(i) + p.extension().string();
+    }
+    return candidate;
+}
+
+void SceneBuilder::warn(const std::string& line) const {
+    if (options.Warn)
+        options.Warn(line);
+    else
+        std::cerr << line << '\n';
+}
+
+// The scene material for model material `id` (the neutral grey one for an id naming none), made
+// on first use so that the file holds only the materials its primitives use.
+int32_t SceneBuilder::material(size_t id) {
+    const TGL3dsMaterial* m = materialAt(model, id);
+    const size_t key = m ? id : SIZE_MAX;
+    const auto known = materialById.find(key);
+    if (known != materialById.end()) return known->second;
+    TGltfMaterial out;
+    if (!m) {
+        out.Name = "default";
+        out.BaseColor = defaultGrey;
+    } else {
+        out.Name = Cp1252ToUtf8(m->FName);
+        out.BaseColor = {finite(m->FDifR), finite(m->FDifG), finite(m->FDifB), std::fmin(std::fmax(finite(m->FTransparency), 0.0f), 1.0f)};
+        for (int c = 0; c < 3; ++c) out.BaseColor[size_t(c)] = std::fmin(std::fmax(out.BaseColor[size_t(c)], 0.0f), 1.0f);
+        out.Roughness = 1 - std::fmin(std::fmax(finite(m->FShininess), 0.0f), 1.0f);
+        out.DoubleSided = m->FTwoSided;
+        if (m->FHasTextureMap && options.Textures && !m->FFileName.empty()) out.Image = image(*m);
+        // A texture carries the colour; the diffuse colour would darken it as no viewer of the
+        // source formats does.
+        if (out.Image >= 0) out.BaseColor = {1, 1, 1, out.BaseColor[3]};
+    }
+    scene.Materials.push_back(out);
+    return materialById[key] = static_cast<int32_t>(scene.Materials.size() - 1);
+}
+
+// ---- Meshes ----------------------------------------------------------------------------------
+
+// One glTF mesh from library mesh `mesh`: corners grouped by material in order of first use,
+// each triangle counter-clockwise (the library's clockwise winding turned back).
+int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
+    const size_t corners = cornerCount(source), vertices = vertexCount(source);
+    const Frame frame = frameOf(model, source, options.Scale);
+    const std::vector<T3dpoint> normals = cornerNormals(model, source, corners);
+    const bool skinned = meshIsSkinned(source);
+    const bool mapped = source.FMapping.size() >= vertices;
+    TGltfMesh out;
+    out.Name = Cp1252ToUtf8(source.FName);
+    VertexSplitter split(vertices);
+    std::map<int32_t, size_t> primitiveOf;
+    bool textured = false;
+    size_t lastId = SIZE_MAX - 1, primitive = 0;  // faces come in runs of one material
+    static constexpr size_t flipped[3] = {0, 2, 1};
+    for (size_t f = 0; f < corners; f += 3) {
+        if (!faceIsValid(source, f, vertices)) continue;
+        const size_t face = f / 3, id = face < source.FMatID.size() ? source.FMatID[face] : SIZE_MAX;
+        if (id != lastId) {
+            const int32_t mat = material(id);
+            auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
+            if (fresh) out.Primitives.push_back({mat, {}});
+            textured |= scene.Materials[size_t(mat)].Image >= 0;
+            lastId = id, primitive = it->second;
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            const size_t k = f + (frame.zUp ? c : flipped[c]);
+            const uint16_t v = source.FIndices[k];
+            const std::array<float, 3> n = unit(frame.normal(k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}));
+            bool added = false;
+            const uint32_t index = split.find(v, n, added);
+            out.Primitives[primitive].Indices.push_back(index);
+            if (!added) continue;
+            out.Positions.push_back(frame.position(bindPosition(source, skeleton, v)));
+            out.Normals.push_back(n);
+            if (mapped) out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
+            if (skinned) out.Joints.push_back(jointOfVertex(source, v));
+        }
+    }
+    if (!textured) out.TexCoords.clear();
+    scene.Meshes.push_back(std::move(out));
+    return static_cast<int32_t>(scene.Meshes.size() - 1);
+}
+
+}  // namespace vtrl3ds_internal

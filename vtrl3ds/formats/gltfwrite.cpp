@@ -1,0 +1,354 @@
+// glTF export, the files: a scene description laid out as one binary buffer (4-byte aligned views,
+// typed accessors with the bounds readers need) and a JSON document, written as one .glb or as a
+// .gltf with its .bin and images beside it. Files appear complete or not at all; a file that
+// cannot be written raises EStreamError.
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <atomic>
+#include <unistd.h>
+
+#include "vtrl3ds/errors.h"
+#include "vtrl3ds/gltf.h"
+#include "vtrl3ds/private/json.h"
+
+using vtrl3ds_internal::JsonWriter;
+
+namespace {
+
+constexpr uint32_t arrayBuffer = 34962, elementArrayBuffer = 34963;
+constexpr uint32_t u8 = 5121, u16 = 5123, u32 = 5125, f32 = 5126;
+
+// The binary buffer and the JSON arrays that describe it, filled side by side.
+struct Layout {
+    std::vector<uint8_t> bin;
+    JsonWriter views, accessors;
+    int32_t viewCount = 0, accessorCount = 0;
+    bool embedImages = true;
+
+    int32_t view(const void* data, size_t bytes, uint32_t target) {
+        while (bin.size() % 4) bin.push_back(0);
+        views.beginObject().field("buffer", 0).field("byteOffset", bin.size()).field("byteLength", bytes);
+        if (target) views.field("target", target);
+        views.endObject();
+        const auto* p = static_cast<const uint8_t*>(data);
+        bin.insert(bin.end(), p, p + bytes);
+        return viewCount++;
+    }
+
+    // An accessor over a new view of `count` elements of `type` (SCALAR, VEC2 ...).
+    template <typename T>
+    int32_t accessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
+                     uint32_t target, const float* min = nullptr, const float* max = nullptr, int dims = 0) {
+        const int32_t v = view(data.data(), data.size() * sizeof(T), target);
+        accessors.beginObject().field("bufferView", v).field("componentType", component).field("count", count);
+        accessors.field("type", type);
+        if (min) {
+            accessors.key("min").beginArray();
+            for (int i = 0; i < dims; ++i) accessors.value(min[i]);
+            accessors.endArray().key("max").beginArray();
+            for (int i = 0; i < dims; ++i) accessors.value(max[i]);
+            accessors.endArray();
+        }
+        accessors.endObject();
+        return accessorCount++;
+    }
+};
+
+template <size_t N>
+std::vector<float> flat(const std::vector<std::array<float, N>>& v) {
+    std::vector<float> out;
+    out.reserve(v.size() * N);
+    for (const auto& a : v) out.insert(out.end(), a.begin(), a.end());
+    return out;
+}
+
+// Indices as 16-bit values when every one fits below 65535 (the primitive-restart value), else 32-bit.
+int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t vertices) {
+    if (vertices < 65535) {
+        const std::vector<uint16_t> small(indices.begin(), indices.end());
+        return l.accessor(small, indices.size(), u16, "SCALAR", elementArrayBuffer);
+    }
+    return l.accessor(indices, indices.size(), u32, "SCALAR", elementArrayBuffer);
+}
+
+void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints) {
+    float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+    for (const auto& p : mesh.Positions)
+        for (int i = 0; i < 3; ++i) lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+    const size_t n = mesh.Positions.size();
+    const int32_t position = l.accessor(flat(mesh.Positions), n, f32, "VEC3", arrayBuffer, lo, hi, 3);
+    const int32_t normal = l.accessor(flat(mesh.Normals), n, f32, "VEC3", arrayBuffer);
+    const int32_t uv = mesh.TexCoords.empty() ? -1 : l.accessor(flat(mesh.TexCoords), n, f32, "VEC2", arrayBuffer);
+    int32_t joint = -1, weight = -1;
+    if (!mesh.Joints.empty()) {
+        std::vector<float> weights(n * 4, 0);
+        for (size_t v = 0; v < n; ++v) weights[4 * v] = 1;
+        weight = l.accessor(weights, n, f32, "VEC4", arrayBuffer);
+        if (joints <= 256) {
+            std::vector<uint8_t> j(n * 4, 0);
+            for (size_t v = 0; v < n; ++v) j[4 * v] = static_cast<uint8_t>(mesh.Joints[v]);
+            joint = l.accessor(j, n, u8, "VEC4", arrayBuffer);
+        } else {
+            std::vector<uint16_t> j(n * 4, 0);
+            for (size_t v = 0; v < n; ++v) j[4 * v] = mesh.Joints[v];
+            joint = l.accessor(j, n, u16, "VEC4", arrayBuffer);
+        }
+    }
+    meshes.beginObject().field("name", mesh.Name).key("primitives").beginArray();
+    for (const TGltfPrimitive& p : mesh.Primitives) {
+        const int32_t indices = indexAccessor(l, p.Indices, n);
+        meshes.beginObject().key("attributes").beginObject().field("POSITION", position).field("NORMAL", normal);
+        if (uv >= 0) meshes.field("TEXCOORD_0", uv);
+        if (joint >= 0) meshes.field("JOINTS_0", joint).field("WEIGHTS_0", weight);
+        meshes.endObject().field("indices", indices).field("material", p.Material).field("mode", 4).endObject();
+    }
+    meshes.endArray().endObject();
+}
+
+void writeMaterial(JsonWriter& j, const TGltfMaterial& m, bool textured) {
+    j.beginObject().field("name", m.Name).key("pbrMetallicRoughness").beginObject();
+    j.key("baseColorFactor").beginArray();
+    for (float c : m.BaseColor) j.value(c);
+    j.endArray().field("metallicFactor", 0).field("roughnessFactor", m.Roughness);
+    if (textured) j.key("baseColorTexture").beginObject().field("index", m.Image).endObject();
+    j.endObject();
+    if (m.BaseColor[3] < 1) j.field("alphaMode", "BLEND");
+    if (m.DoubleSided) j.field("doubleSided", true);
+    j.endObject();
+}
+
+void writeNode(JsonWriter& j, const TGltfNode& n) {
+    j.beginObject().field("name", n.Name);
+    if (n.Mesh >= 0) j.field("mesh", n.Mesh);
+    if (n.Skin >= 0) j.field("skin", n.Skin);
+    if (n.Translation != std::array<float, 3>{0, 0, 0}) {
+        j.key("translation").beginArray();
+        for (float c : n.Translation) j.value(c);
+        j.endArray();
+    }
+    if (n.Rotation != std::array<float, 4>{0, 0, 0, 1}) {
+        j.key("rotation").beginArray();
+        for (float c : n.Rotation) j.value(c);
+        j.endArray();
+    }
+    if (!n.Children.empty()) {
+        j.key("children").beginArray();
+        for (int32_t c : n.Children) j.value(c);
+        j.endArray();
+    }
+    j.endObject();
+}
+
+void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
+    JsonWriter samplers, channels;
+    samplers.beginArray();
+    channels.beginArray();
+    int32_t count = 0, input = -1;
+    const std::vector<float>* shared = nullptr;
+    for (const TGltfChannel& c : a.Channels) {
+        if (c.Times.empty()) continue;
+        // Channels keyed at the same times share one input accessor.
+        if (!shared || *shared != c.Times) {
+            input = l.accessor(c.Times, c.Times.size(), f32, "SCALAR", 0, &c.Times.front(), &c.Times.back(), 1);
+            shared = &c.Times;
+        }
+        const bool rotation = c.Path == TGltfChannel::TPath::Rotation;
+        const int32_t output = l.accessor(c.Values, c.Times.size(), f32, rotation ? "VEC4" : "VEC3", 0);
+        samplers.beginObject().field("input", input).field("output", output).field("interpolation", "LINEAR").endObject();
+        channels.beginObject().field("sampler", count++).key("target").beginObject();
+        channels.field("node", c.Node).field("path", rotation ? "rotation" : "translation").endObject().endObject();
+    }
+    samplers.endArray();
+    channels.endArray();
+    j.beginObject().field("name", a.Name).key("samplers").raw(samplers.text()).key("channels").raw(channels.text()).endObject();
+}
+
+// A URI naming a file beside the document: every byte but the unreserved ones percent-encoded.
+std::string fileUri(const std::string& name) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : name)
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~')
+            out += char(c);
+        else
+            out += {'%', hex[c >> 4], hex[c & 15]};
+    return out;
+}
+
+// The JSON document; images go into the buffer (embed) or are named by URI; `binUri` names the
+// buffer's file, empty for the .glb's own binary chunk.
+std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) {
+    JsonWriter meshes, materials, nodes, skins, animations, images;
+    meshes.beginArray();
+    size_t joints = 0;
+    for (const TGltfSkin& skin : s.Skins) joints = std::max(joints, skin.Joints.size());
+    for (const TGltfMesh& m : s.Meshes) writeMesh(l, meshes, m, joints);
+    meshes.endArray();
+    materials.beginArray();
+    for (const TGltfMaterial& m : s.Materials) writeMaterial(materials, m, m.Image >= 0 && size_t(m.Image) < s.Images.size());
+    materials.endArray();
+    nodes.beginArray();
+    for (const TGltfNode& n : s.Nodes) writeNode(nodes, n);
+    nodes.endArray();
+    skins.beginArray();
+    for (const TGltfSkin& k : s.Skins) {
+        std::vector<float> ibm;
+        for (const auto& m : k.InverseBindMatrices) ibm.insert(ibm.end(), m.begin(), m.end());
+        const int32_t a = l.accessor(ibm, k.InverseBindMatrices.size(), f32, "MAT4", 0);
+        skins.beginObject().field("inverseBindMatrices", a).field("skeleton", k.Skeleton).key("joints").beginArray();
+        for (int32_t j : k.Joints) skins.value(j);
+        skins.endArray().endObject();
+    }
+    skins.endArray();
+    animations.beginArray();
+    for (const TGltfAnimation& a : s.Animations) writeAnimation(l, animations, a);
+    animations.endArray();
+    images.beginArray();
+    for (size_t i = 0; i < s.Images.size(); ++i) {
+        images.beginObject();
+        if (l.embedImages)
+            images.field("bufferView", l.view(s.Images[i].Bytes.data(), s.Images[i].Bytes.size(), 0))
+                .field("mimeType", s.Images[i].MimeType);
+        else
+            images.field("uri", fileUri(s.ImageNames[i]));
+        images.endObject();
+    }
+    images.endArray();
+    l.views.endArray();
+    l.accessors.endArray();
+
+    JsonWriter j;
+    j.beginObject().key("asset").beginObject().field("version", "2.0").field("generator", "VTRL_3DS").endObject();
+    if (!s.Roots.empty()) {
+        j.field("scene", 0).key("scenes").beginArray().beginObject().key("nodes").beginArray();
+        for (int32_t r : s.Roots) j.value(r);
+        j.endArray().endObject().endArray();
+    }
+    if (!s.Nodes.empty()) j.key("nodes").raw(nodes.text());
+    if (!s.Meshes.empty()) j.key("meshes").raw(meshes.text());
+    if (!s.Materials.empty()) j.key("materials").raw(materials.text());
+    if (!s.Images.empty()) {
+        j.key("images").raw(images.text());
+        j.key("samplers").beginArray().beginObject().field("magFilter", 9729).field("minFilter", 9987);
+        j.field("wrapS", 10497).field("wrapT", 10497).endObject().endArray();
+        j.key("textures").beginArray();
+        for (size_t i = 0; i < s.Images.size(); ++i) j.beginObject().field("sampler", 0).field("source", i).endObject();
+        j.endArray();
+    }
+    if (!s.Skins.empty()) j.key("skins").raw(skins.text());
+    if (!s.Animations.empty()) j.key("animations").raw(animations.text());
+    if (!l.bin.empty()) {
+        j.key("buffers").beginArray().beginObject().field("byteLength", l.bin.size());
+        if (!binUri.empty()) j.field("uri", fileUri(binUri));
+        j.endObject().endArray();
+        j.key("bufferViews").raw(l.views.text()).key("accessors").raw(l.accessors.text());
+    }
+    j.endObject();
+    return j.text();
+}
+
+Layout startLayout(bool embed) {
+    Layout l;
+    l.embedImages = embed;
+    l.views.beginArray();
+    l.accessors.beginArray();
+    return l;
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// ---- Files -----------------------------------------------------------------------------------
+
+// Writes Bytes to Path through a temporary file beside it, renamed when complete.
+void writeWhole(const std::filesystem::path& path, const void* bytes, size_t size) {
+    static std::atomic<uint32_t> serial{0};
+    std::filesystem::path temp = path;
+    temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (out) out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+        if (out) out.close();
+        if (!out) {
+            const std::string reason = std::strerror(errno);
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            throw EStreamError("WriteGltf: cannot write " + path.string() + ": " + reason);
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temp, path, error);
+    if (error) {
+        std::filesystem::remove(temp, error);
+        throw EStreamError("WriteGltf: cannot write " + path.string() + ": " + error.message());
+    }
+}
+
+bool isGltfText(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".gltf";
+}
+
+// A .gltf with its .bin and images beside it; what was written is removed again when a later file fails.
+void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
+    const std::filesystem::path dir = path.parent_path();
+    const std::string binName = path.stem().string() + ".bin";
+    Layout l = startLayout(false);
+    const std::string json = document(scene, l, binName);
+    std::vector<std::filesystem::path> written;
+    try {
+        if (!l.bin.empty()) {
+            writeWhole(dir / binName, l.bin.data(), l.bin.size());
+            written.push_back(dir / binName);
+        }
+        for (size_t i = 0; i < scene.Images.size(); ++i) {
+            writeWhole(dir / scene.ImageNames[i], scene.Images[i].Bytes.data(), scene.Images[i].Bytes.size());
+            written.push_back(dir / scene.ImageNames[i]);
+        }
+        writeWhole(path, json.data(), json.size());
+    } catch (...) {
+        std::error_code ignored;
+        for (const auto& p : written) std::filesystem::remove(p, ignored);
+        throw;
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
+    Layout l = startLayout(true);
+    std::string json = document(Scene, l, "");
+    while (json.size() % 4) json += ' ';
+    while (l.bin.size() % 4) l.bin.push_back(0);
+    std::vector<uint8_t> out;
+    const size_t total = 12 + 8 + json.size() + (l.bin.empty() ? 0 : 8 + l.bin.size());
+    out.reserve(total);
+    put32(out, 0x46546C67);
+    put32(out, 2);
+    put32(out, static_cast<uint32_t>(total));
+    put32(out, static_cast<uint32_t>(json.size()));
+    put32(out, 0x4E4F534A);
+    out.insert(out.end(), json.begin(), json.end());
+    if (!l.bin.empty()) {
+        put32(out, static_cast<uint32_t>(l.bin.size()));
+        put32(out, 0x004E4942);
+        out.insert(out.end(), l.bin.begin(), l.bin.end());
+    }
+    return out;
+}
+
+void WriteGltfScene(const TGltfScene& Scene, const std::string& Path) {
+    const std::filesystem::path path(Path);
+    if (isGltfText(path)) return writeText(Scene, path);
+    const std::vector<uint8_t> glb = GltfSceneToGlb(Scene);
+    writeWhole(path, glb.data(), glb.size());
+}
+
+void WriteGltf(const TGLAll3dsMesh& Model, const std::string& Path, const TGltfOptions& Options) {
+    WriteGltfScene(BuildGltfScene(Model, Options), Path);
+}

@@ -1,0 +1,82 @@
+// Smoothing-group normals (normals.h): face normals and corner angles, the faces around each
+// vertex, and per corner the angle-weighted sum over the faces that share a group bit. Reports
+// nothing; triangles naming missing vertices take part in nothing.
+#include <cmath>
+#include <cstdint>
+
+#include "vtrl3ds/normals.h"
+#include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/vector.h"
+
+using namespace vtrl3ds_internal;
+
+namespace {
+
+// The angle at corner a of the triangle a, b, c (radians, 0 for a degenerate corner).
+double cornerAngle(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c) {
+    const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
+    const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
+    const double cx = u[1] * v[2] - u[2] * v[1], cy = u[2] * v[0] - u[0] * v[2], cz = u[0] * v[1] - u[1] * v[0];
+    const double angle = std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
+    return std::isfinite(angle) ? angle : 0;
+}
+
+// The faces around each vertex as one list: faces of vertex v are Faces[Start[v] .. Start[v + 1]).
+struct Around {
+    std::vector<uint32_t> Start, Faces;
+};
+
+Around facesAround(const TGL3dsMesh& mesh, size_t corners, size_t vertices) {
+    Around a;
+    a.Start.assign(vertices + 1, 0);
+    for (size_t f = 0; f < corners; f += 3)
+        if (faceIsValid(mesh, f, vertices))
+            for (size_t c = 0; c < 3; ++c) ++a.Start[mesh.FIndices[f + c] + 1];
+    for (size_t v = 0; v < vertices; ++v) a.Start[v + 1] += a.Start[v];
+    a.Faces.resize(a.Start[vertices]);
+    std::vector<uint32_t> fill(a.Start.begin(), a.Start.end() - 1);
+    for (size_t f = 0; f < corners; f += 3)
+        if (faceIsValid(mesh, f, vertices))
+            for (size_t c = 0; c < 3; ++c) a.Faces[fill[mesh.FIndices[f + c]]++] = static_cast<uint32_t>(f / 3);
+    return a;
+}
+
+}  // namespace
+
+std::vector<T3dpoint> SmoothingGroupNormals(const TGL3dsMesh& mesh) {
+    const size_t corners = cornerCount(mesh), vertices = vertexCount(mesh);
+    std::vector<T3dpoint> out(static_cast<size_t>(std::max(mesh.FNumIndices, 0)), T3dpoint{0, 0, 0});
+    std::vector<T3dpoint> face(corners / 3, T3dpoint{0, 0, 0});
+    std::vector<double> angle(corners, 0);
+    for (size_t f = 0; f < corners; f += 3) {
+        if (!faceIsValid(mesh, f, vertices)) continue;
+        const T3dpoint& a = mesh.FVertex[mesh.FIndices[f]];
+        const T3dpoint& b = mesh.FVertex[mesh.FIndices[f + 1]];
+        const T3dpoint& c = mesh.FVertex[mesh.FIndices[f + 2]];
+        face[f / 3] = CalcNormalVector(a, b, c);
+        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a), angle[f + 2] = cornerAngle(c, a, b);
+    }
+    const auto groups = [&](size_t f) { return f < mesh.FSmoothingGroup.size() ? mesh.FSmoothingGroup[f] : 0u; };
+    const Around around = facesAround(mesh, corners, vertices);
+    for (size_t f = 0; f < corners; f += 3) {
+        if (!faceIsValid(mesh, f, vertices)) continue;
+        const uint32_t g = groups(f / 3);
+        for (size_t c = 0; c < 3; ++c) {
+            if (g == 0) {
+                out[f + c] = face[f / 3];
+                continue;
+            }
+            const uint16_t v = mesh.FIndices[f + c];
+            double s[3] = {0, 0, 0};
+            for (uint32_t k = around.Start[v]; k < around.Start[v + 1]; ++k) {
+                const uint32_t other = around.Faces[k];
+                if ((groups(other) & g) == 0) continue;
+                const size_t o = size_t(other) * 3;
+                const double w = angle[o + (mesh.FIndices[o] == v ? 0 : mesh.FIndices[o + 1] == v ? 1 : 2)];
+                s[0] += w * face[other].X, s[1] += w * face[other].Y, s[2] += w * face[other].Z;
+            }
+            out[f + c] = Normalize(T3dpoint{float(s[0]), float(s[1]), float(s[2])});
+        }
+    }
+    return out;
+}

@@ -1,0 +1,42 @@
+// The glTF scene builder shared by the export's geometry (gltfmesh.cpp) and its skeletons and
+// animation (gltfskin.cpp). Private to the model library.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "vtrl3ds/gltf.h"
+#include "vtrl3ds/skeleton.h"
+
+namespace vtrl3ds_internal {
+
+// The bone that moves vertex v of a skinned mesh, or null (no bone, or one the skeleton lacks).
+const TGL3dsBone* boneOfVertex(const TGL3dsMesh& mesh, const TGLSkeleton* skeleton, size_t v);
+
+// Reads PNG and JPEG files as stored (the options' reader when the host gives none).
+bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error);
+
+struct SceneBuilder {
+    SceneBuilder(const TGLAll3dsMesh& m, const TGltfOptions& o) : model(m), options(o) {}
+
+    const TGLAll3dsMesh& model;
+    const TGltfOptions& options;
+    const TGLSkeleton* skeleton = nullptr;  // the skeleton skins are made from; null for none
+    TGltfScene scene;
+    std::map<size_t, int32_t> materialById;     // model material (SIZE_MAX: none) -> scene material
+    std::map<std::string, int32_t> imageByPath;  // resolved map file -> scene image (-1: failed)
+    std::vector<int32_t> jointOfBone;            // skin joint index of each bone
+    int32_t restJoint = 0;                       // the joint of vertices no bone moves
+
+    int32_t mesh(const TGL3dsMesh& source);
+    int32_t material(size_t id);
+    int32_t image(const TGL3dsMaterial& material);
+    std::string uniqueImageName(const std::string& name);
+    void warn(const std::string& line) const;
+    // The mesh has a vertex a bone of the skeleton moves.
+    bool meshIsSkinned(const TGL3dsMesh& mesh) const;
+    uint16_t jointOfVertex(const TGL3dsMesh& mesh, size_t v) const;
+};
+
+}  // namespace vtrl3ds_internal

@@ -10,7 +10,7 @@ DEV_ARGS   := -DVTRL_WARNINGS_AS_ERRORS=ON
 VERSION    := $(shell sed -n 's/^project.showroom VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB        := $(BUILD)/showroom_$(VERSION)_$(shell dpkg --print-architecture).deb
 
-.PHONY: all deps build run test unit e2e asan release package install-test windows package-windows windows-test bench fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
+.PHONY: all deps build run test unit e2e asan release package install-test windows package-windows windows-test bench bench-table fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
 
 all: build
 
@@ -92,6 +92,12 @@ bench: build
 	    bench_view) scripts/with-display.sh $$b;; *) $$b;; esac; done
 	@if [ -d $(BUILD)/python ]; then echo "== bench/motion_python.py"; \
 	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/motion_python.py $(BUILD)/bench/bench_load_bvh; fi
+
+# The benchmarks behind the performance goals, run once, as one table: the work, our time, the
+# peer's or the floor's, the ratio and the goal (scripts/bench-table.py; a private Xvfb when there
+# is no display). Ratios are taken within the run; the load average before and after is printed.
+bench-table: build
+	@scripts/bench-table.py $(BUILD)
 
 # libFuzzer builds of the loaders' fuzz targets (clang). Each target runs FUZZ_SECONDS (or
 # FUZZ_SECONDS_<name>, e.g. FUZZ_SECONDS_3ds=600) and at most FUZZ_RUNS inputs, FUZZ_JOBS targets

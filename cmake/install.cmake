@@ -59,7 +59,8 @@ endif()
 
 # The README with every picture it links, the licence terms as Debian lists them (copyright).
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/showroom.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+file(GLOB VTRL_DOC_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png)
+install(FILES ${VTRL_DOC_PICTURES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/viewer/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs/viewer
         FILES_MATCHING PATTERN "*.png")
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

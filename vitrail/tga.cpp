@@ -19,6 +19,13 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "vitrail/platform/platform.h"
 
 TTGAHeader TGAHeader = {};
@@ -176,10 +183,22 @@ void readInfoHeader(TGATexture& texture, BlockReader& in, const char* fileName) 
     TGA.ImageSize = static_cast<uint32_t>(size);
 }
 
+// Asks for the 2 MiB pages of a large block to be faulted in whole where the system offers that: a
+// 4096 x 4096 picture then takes a few dozen page faults instead of twelve thousand.
+void adviseLargePages([[maybe_unused]] uint8_t* bytes, [[maybe_unused]] size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t large = uintptr_t{2} << 20;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(bytes) + large - 1) & ~(large - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes) + size) & ~(large - 1);
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#endif
+}
+
 ImageBuffer allocateImage(uint64_t size) {
     uint8_t* bytes = nullptr;
     if (size <= std::numeric_limits<size_t>::max()) bytes = static_cast<uint8_t*>(std::malloc(size));
     if (!bytes) throw TgaFailure{"Could not allocate memory for image"};
+    adviseLargePages(bytes, static_cast<size_t>(size));
     return ImageBuffer(bytes);
 }
 
@@ -195,27 +214,40 @@ void putPixel(uint8_t* dst, const uint8_t* src) {
     if constexpr (Bpp == 4) dst[3] = src[3];
 }
 
-// Copies count stored pixels from src to dst (not overlapping) as R, G, B (, A). Three-byte
-// pixels go two at a time through one 8-byte word; each word's two spare bytes are rewritten by
-// the next, and the last pixels, whose word would reach past the end, go one by one.
+#if defined(__SSE2__)
+
+// Sixteen stored bytes with red and blue exchanged in every whole pixel: five three-byte pixels
+// (the sixteenth byte comes out zero) or four four-byte ones.
+template <size_t Bpp>
+__m128i swapped(__m128i v) {
+    if constexpr (Bpp == 4) {
+        const __m128i keep = _mm_set1_epi32(static_cast<int32_t>(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+        return _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
+                                                                 _mm_slli_epi32(_mm_and_si128(v, low), 16)));
+    } else {
+        const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+        const __m128i middle = _mm_slli_si128(first, 1), last = _mm_slli_si128(first, 2);
+        return _mm_or_si128(_mm_and_si128(v, middle),
+                            _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), first),
+                                         _mm_and_si128(_mm_slli_si128(v, 2), last)));
+    }
+}
+
+#endif
+
+// Copies count stored pixels from src to dst (not overlapping) as R, G, B (, A), sixteen bytes at a
+// time: five three-byte pixels or four four-byte ones a step, each step's store reaching one byte
+// into the next pixel when three bytes wide, which the next step writes again. The last pixels,
+// whose sixteen bytes would reach past the end, go one by one.
 template <size_t Bpp>
 void copySwapped(uint8_t* dst, const uint8_t* src, size_t count) {
     size_t i = 0;
-    if constexpr (Bpp == 4) {
-        for (; i < count; ++i) {
-            uint32_t v;
-            std::memcpy(&v, src + 4 * i, 4);
-            v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
-            std::memcpy(dst + 4 * i, &v, 4);
-        }
-    } else {
-        for (; i + 3 <= count; i += 2) {
-            uint64_t v;
-            std::memcpy(&v, src + 3 * i, 8);
-            v = (v & 0x00FF0000FF00ull) | ((v >> 16) & 0x0000FF0000FFull) | ((v << 16) & 0xFF0000FF0000ull);
-            std::memcpy(dst + 3 * i, &v, 8);
-        }
-    }
+#if defined(__SSE2__)
+    constexpr size_t step = Bpp == 3 ? 5 : 4;
+    for (; Bpp * i + 16 <= Bpp * count; i += step)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + Bpp * i),
+                         swapped<Bpp>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + Bpp * i))));
+#endif
     for (; i < count; ++i) putPixel<Bpp>(dst + Bpp * i, src + Bpp * i);
 }
 

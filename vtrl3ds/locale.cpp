@@ -8,6 +8,7 @@
 #endif
 #include <locale.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -109,32 +110,44 @@ void SetDecimalSeparator(char Separator) {
 
 namespace vtrl3ds_internal {
 
-// The common short form (sign, at most seven significant digits, a separator, no exponent):
-// mantissa and power of ten are both exact singles, so one single-precision division gives the
-// correctly rounded value, the one std::from_chars gives. False when Text is not of that form.
-bool shortDecimal(std::string_view Text, char Separator, float& Value) {
-    static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    size_t i = (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) ? 1 : 0;
-    uint32_t mantissa = 0;
-    size_t digits = 0, decimals = 0;
+size_t plainDecimal(const char* first, const char* last, char Separator, float& Value) {
+    static constexpr float singles[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    static constexpr double doubles[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = first;
+    const bool negative = p < last && *p == '-';
+    p += negative ? 1 : 0;
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
     bool separator = false;
-    for (; i < Text.size(); ++i) {
-        const char c = Text[i];
-        if (isDigit(c)) {
-            mantissa = mantissa * 10 + uint32_t(c - '0');
-            ++digits;
-            decimals += separator;
-        } else if (c == Separator && !separator) {
+    for (; p < last; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit <= 9) {
+            if (++digits > 15) return 0;
+            mantissa = mantissa * 10 + digit;
+            decimals += separator ? 1 : 0;
+        } else if (*p == Separator && !separator) {
             separator = true;
         } else {
-            return false;
+            break;
         }
-        if (digits > 7 || decimals > 10) return false;
     }
-    if (digits == 0) return false;
-    const float v = static_cast<float>(mantissa) / powers[decimals];
-    Value = Text[0] == '-' ? -v : v;
-    return true;
+    if (digits == 0 || (p < last && (*p == 'e' || *p == 'E'))) return 0;
+    float v = 0;
+    if (mantissa <= (uint64_t{1} << 24) && decimals <= 10) {
+        // Both operands are exact singles: one division rounds correctly.
+        v = static_cast<float>(mantissa) / singles[decimals];
+    } else {
+        // Both operands are exact doubles. Rounding the double quotient to a single again gives
+        // the correctly rounded single unless the quotient lies on (or next to) the midpoint
+        // between two singles, which shows in the 29 bits a single drops.
+        const double q = static_cast<double>(mantissa) / doubles[decimals];
+        const uint64_t dropped = std::bit_cast<uint64_t>(q) & 0x1FFFFFFFu;
+        if (dropped - 0x0FFFFFFFu <= 2) return 0;
+        v = static_cast<float>(q);
+    }
+    Value = negative ? -v : v;
+    return static_cast<size_t>(p - first);
 }
 
 bool textToRealWith(std::string_view Text, char Separator, float& Value);
@@ -150,7 +163,12 @@ bool textToReal(std::string_view Text, char Separator, float& Value) {
 
 bool textToRealWith(std::string_view Text, char Separator, float& Value) {
     Text = trimmed(Text);
-    if (shortDecimal(Text, Separator, Value)) return true;
+    float plain = 0;
+    if (!Text.empty() &&
+        plainDecimal(Text.data(), Text.data() + Text.size(), Separator, plain) == Text.size()) {
+        Value = plain;
+        return true;
+    }
     size_t at = separatorAt(Text, Separator);
     if (at == std::string_view::npos) return false;
     if (Text[0] == '+') {

@@ -3,6 +3,7 @@
 // conversions report text that is not a number by returning false; nothing here throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -24,6 +25,13 @@ namespace vtrl3ds_internal {
 // digits), surrounding bytes 1..32 allowed. False for anything else and for values outside the
 // single-precision range.
 bool textToReal(std::string_view Text, char Separator, float& Value);
+// The plain decimal form nearly every number in a text file has: an optional minus, then at most
+// 15 digits with at most one Separator among or after them. Reads from `first` as far as the form
+// goes and returns the bytes read, which the caller checks to end the field, with Value the
+// correctly rounded single (as textToReal gives); 0 when the text does not open with that form
+// (or goes on with an exponent), which textToReal then decides. Value is set only when the
+// result is not 0.
+size_t plainDecimal(const char* first, const char* last, char Separator, float& Value);
 // A decimal 32-bit integer with an optional sign, surrounding bytes 1..32 allowed; false for
 // anything else, overflow included.
 bool textToInt(std::string_view Text, int32_t& Value);

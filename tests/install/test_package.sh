@@ -33,7 +33,7 @@ done
 doc=usr/share/doc/showroom
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$DEB" "$tmp"
-for picture in $(grep -o '](docs/[^)]*)' "$tmp/$doc/README.md" | sed 's/^](//; s/)$//'); do
+for picture in $(grep -o '](docs/[^)]*)' "$tmp/$doc/README.md" | sed 's/^](//; s/)$//; s/#.*//' | sort -u); do
     grep -qx "\./$doc/$picture" <<<"$files" || fail "the README links $picture, which is not packaged"
 done
 grep -q "^License: Expat" "$tmp/$doc/copyright" && grep -q "the showroom authors" "$tmp/$doc/copyright" ||

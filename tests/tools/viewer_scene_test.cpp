@@ -106,20 +106,46 @@ TEST_F(ViewerScene, keys_step_play_and_pause_at_the_files_frame_rate) {
     EXPECT_FALSE(ViewState.ShowTextures);
 }
 
-TEST_F(ViewerScene, a_static_model_is_drawn_from_a_display_list_recorded_once) {
+TEST_F(ViewerScene, a_static_model_is_drawn_from_buffer_objects_made_before_the_first_frame) {
     open(kReal + "3ds/test1.3ds");
-    EXPECT_EQ(ViewScene.Model->FDisplayList, 0);  // the first frame is drawn before recording
-    RetainViewerScene();
-    const GLuint list = static_cast<GLuint>(ViewScene.Model->FDisplayList);
-    ASSERT_GT(list, 0u);
-    EXPECT_TRUE(glIsList(list));
+    ASSERT_TRUE(ViewScene.Buffers);
+    const auto isBuffer = reinterpret_cast<GLboolean (*)(GLuint)>(wglGetProcAddress("glIsBuffer"));
+    ASSERT_TRUE(isBuffer);
+    size_t runs = 0;
+    for (const TViewerMeshBuffers& m : ViewScene.Buffers->Meshes) {
+        if (m.Runs.empty()) continue;
+        EXPECT_TRUE(isBuffer(m.VertexBuffer));
+        EXPECT_TRUE(isBuffer(m.IndexBuffer));
+        runs += m.Runs.size();
+    }
+    EXPECT_GT(runs, 0u);
+    EXPECT_EQ(ViewScene.Model->FDisplayList, 0);
     const auto before = centreColour();
-    // Emptying the meshes changes nothing drawn: the frame replays the recording.
+    // Emptying the meshes changes nothing drawn: the frame draws what the buffers hold.
     for (TGL3dsMesh* m : ViewScene.Model->FMesh) m->FVertex.assign(m->FVertex.size(), T3dpoint{0, 0, 0});
     const auto after = centreColour();
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(before[c], after[c], 0.5);
-    RetainViewerScene();
-    EXPECT_EQ(ViewScene.Model->FDisplayList, static_cast<int32_t>(list));
+}
+
+// Flat shading from each triangle's last corner (a vertex of its own) must give the picture the
+// library's own drawing with face normals gives.
+TEST_F(ViewerScene, buffer_drawing_matches_the_librarys_drawing_pixel_for_pixel) {
+    for (const char* file :
+         {"3ds/test1.3ds", "3ds/cube_lib3ds.3ds", "3ds/cubes_with_alpha.3ds", "3ds/indochine.3ds"}) {
+        SCOPED_TRACE(file);
+        open(kReal + file);
+        ASSERT_TRUE(ViewScene.Buffers);
+        DrawViewerFrame();
+        const std::vector<uint8_t> buffered = ReadPixelsTopDown(160, 120);
+        const auto buffers = std::move(ViewScene.Buffers);
+        DrawViewerFrame();
+        const std::vector<uint8_t> library = ReadPixelsTopDown(160, 120);
+        size_t differing = 0, model = 0;
+        for (size_t i = 0; i < library.size(); ++i) differing += buffered[i] != library[i];
+        for (size_t i = 0; i < library.size(); i += 4) model += library[i] != library[0];
+        EXPECT_EQ(differing, 0u);
+        EXPECT_GT(model, 500u) << "the model covers part of the picture";
+    }
 }
 
 // cube_lib3ds.3ds names "cube.tga" for its textured material; the same name with the .bmp and
@@ -158,7 +184,7 @@ TEST_F(ViewerScene, texture_maps_from_tga_bmp_and_png_files_show_and_t_turns_the
 
 // A 3DS file whose keyframer moves a box: its segment plays at 30 frames a second, the caption
 // names the file's frame and the picture changes; a still keyframer with instances places some
-// meshes more than once and is recorded once.
+// meshes more than once, each drawn from the buffer objects made once for its mesh.
 TEST_F(ViewerScene, a_3ds_keyframer_plays_its_segment_and_places_every_instance) {
     open(kReal + "3ds/CameraRollAnimWithChildObject.3ds");  // Box02 moves over frames 0..120
     ASSERT_TRUE(ViewerKeyframed());
@@ -179,6 +205,10 @@ TEST_F(ViewerScene, a_3ds_keyframer_plays_its_segment_and_places_every_instance)
     std::set<int32_t> meshes;
     for (const TKfPlacement& p : ViewScene.Placements) meshes.insert(p.Mesh);
     EXPECT_LT(meshes.size(), ViewScene.Placements.size());
-    RetainViewerScene();
-    EXPECT_TRUE(glIsList(static_cast<GLuint>(ViewScene.Model->FDisplayList)));
+    ASSERT_TRUE(ViewScene.Buffers);
+    for (const TKfPlacement& p : ViewScene.Placements) {
+        if (ViewScene.Model->FMesh[size_t(p.Mesh)]->FNumIndices > 0) {
+            EXPECT_FALSE(ViewScene.Buffers->Meshes[size_t(p.Mesh)].Runs.empty()) << p.Mesh;
+        }
+    }
 }

@@ -99,7 +99,7 @@ TEST_F(Platform, consecutive_mouse_moves_merge_into_the_latest) {
 
 // A host takes the toolkit's boxes in place of the screen: its handler gets UTF-8 text and answers;
 // without one, VITRAIL_MESSAGES=stderr prints each box as one line answered by its Escape button.
-TEST(Platform, message_boxes_go_to_the_host_handler_or_standard_error) {
+TEST(PlatformMessages, message_boxes_go_to_the_host_handler_or_standard_error) {
     PlatformTestAnswerMessageBoxes({});
     static std::string seen;
     SetMessageHandler([](const char* text, const char* caption, UINT type) -> int32_t {

@@ -227,6 +227,40 @@ TEST_F(Regions, union_is_canonical_whatever_the_order_of_rectangles) {
     EXPECT_EQ(text(rectsOf(joined)), "(0,0,5,3)");
 }
 
+// Only the bands of a union that meet the second region are swept again: whichever region is
+// the destination, the result must be the region of all the rectangles at once.
+TEST_F(Regions, union_of_random_regions_is_the_region_of_all_their_rectangles) {
+    uint32_t seed = 12345;
+    const auto next = [&seed](int32_t n) {
+        return static_cast<int32_t>((seed = seed * 1664525u + 1013904223u) >> 16) % n;
+    };
+    const auto randomRects = [&](int32_t count, int32_t top) {
+        std::vector<RECT> rects;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t x = next(10), y = top + next(6);
+            rects.push_back({x, y, x + 1 + next(4), y + 1 + next(3)});
+        }
+        return rects;
+    };
+    for (int round = 0; round < 300; ++round) {
+        const std::vector<RECT> ra = randomRects(1 + next(6), 0), rb = randomRects(1 + next(6), next(8));
+        std::vector<RECT> all = ra;
+        all.insert(all.end(), rb.begin(), rb.end());
+        const HRGN expected = regionFrom(all);
+        const HRGN a1 = regionFrom(ra), b1 = regionFrom(rb), a2 = regionFrom(ra), b2 = regionFrom(rb);
+        const HRGN other = CreateRectRgn(0, 0, 1, 1);
+        CombineRgn(a1, a1, b1, RGN_OR);     // into the first
+        CombineRgn(b2, a2, b2, RGN_OR);     // into the second
+        CombineRgn(other, a2, b1, RGN_OR);  // into a third
+        EXPECT_TRUE(EqualRgn(a1, expected)) << text(ra) << " + " << text(rb) << " = " << text(rectsOf(a1));
+        EXPECT_TRUE(EqualRgn(b2, expected)) << text(ra) << " + " << text(rb);
+        EXPECT_TRUE(EqualRgn(other, expected)) << text(ra) << " + " << text(rb);
+        CombineRgn(a1, a1, a1, RGN_OR);  // with itself
+        EXPECT_TRUE(EqualRgn(a1, expected));
+        for (HRGN r : {expected, a1, b1, a2, b2, other}) DeleteObject(r);
+    }
+}
+
 TEST_F(Regions, global_blocks_grow_keep_their_bytes_and_stay_put_while_locked) {
     const HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 8);
     ASSERT_NE(mem, 0u);

@@ -120,6 +120,27 @@ TEST_F(TgaDecode, uncompressed_32_bit_keeps_alpha_and_ignores_trailing_bytes) {
     EXPECT_EQ(d.pixels(), (Bytes{30, 20, 10, 40, 70, 60, 50, 80}));
 }
 
+// Stored pixels are converted several at a time where a whole step fits: every count of pixels
+// from 1 to 40, in raw files and in raw packets, must come out as converting one by one gives.
+TEST_F(TgaDecode, every_pixel_count_swaps_like_one_pixel_at_a_time) {
+    for (uint8_t bpp : {24, 32}) {
+        const size_t size = bpp / 8;
+        for (uint16_t width = 1; width <= 40; ++width) {
+            Bytes stored, expected;
+            for (size_t i = 0; i < width * size; ++i) stored.push_back(static_cast<uint8_t>(i * 37 + width));
+            for (size_t i = 0; i < width * size; i += size) {
+                expected = expected + Bytes{stored[i + 2], stored[i + 1], stored[i]};
+                if (size == 4) expected.push_back(stored[i + 3]);
+            }
+            EXPECT_EQ(decode(header(2, width, 1, bpp) + stored).pixels(), expected)
+                << int(bpp) << " " << width;
+            const uint8_t packet = static_cast<uint8_t>(width - 1);  // one raw packet of the whole row
+            EXPECT_EQ(decode(header(10, width, 1, bpp) + Bytes{packet} + stored).pixels(), expected)
+                << int(bpp) << " rle " << width;
+        }
+    }
+}
+
 TEST_F(TgaDecode, rle_packet_bytes_0_127_128_255_carry_1_128_1_128_pixels_across_rows) {
     Bytes body{0x00, 1, 2, 3, 0x7F};  // raw of 1, then raw of 128
     for (int i = 0; i < 128; ++i) body = body + Bytes{static_cast<uint8_t>(i), 100, 200};

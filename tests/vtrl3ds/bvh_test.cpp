@@ -9,6 +9,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -327,6 +328,51 @@ TEST(BvhNumbers, short_decimals_round_exactly_like_a_full_conversion) {
         ASSERT_TRUE(textToReal(text, ',', comma)) << text;
         ASSERT_EQ(std::bit_cast<uint32_t>(comma), std::bit_cast<uint32_t>(expected)) << text;
     }
+}
+
+// Longer plain decimals go through a double quotient, which rounds to the right single unless it
+// lies on a midpoint between two singles (then the full conversion decides): random ones up to
+// fifteen digits, and every integer, half and quarter around 2^24 and 2^25 where midpoints are.
+TEST(BvhNumbers, plain_decimals_up_to_fifteen_digits_round_like_a_full_conversion) {
+    const auto check = [](const std::string& text) {
+        float expected = 0, plain = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_TRUE(textToReal(text, '.', plain)) << text;
+        ASSERT_EQ(std::bit_cast<uint32_t>(plain), std::bit_cast<uint32_t>(expected)) << text;
+    };
+    uint64_t state = 99;
+    for (int n = 0; n < 100000; ++n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        std::string text = std::to_string((state >> 14) % 1000000000000000ull);
+        const size_t decimals = (state >> 4) % 16;
+        if (decimals > 0 && decimals < text.size())
+            text.insert(text.end() - static_cast<ptrdiff_t>(decimals), '.');
+        check((state & 1) ? "-" + text : text);
+    }
+    for (uint32_t v = (1u << 24) - 64; v < (1u << 24) + 64; ++v)
+        for (const std::string& text :
+             {std::to_string(v), std::to_string(2 * v + 1), std::to_string(v) + ".5",
+              std::to_string(v) + ".25", std::to_string(v) + ".75"})
+            check(text);
+    // What the plain form takes, and what it leaves to the full conversion (0).
+    float v = 0;
+    const struct {
+        const char* text;
+        size_t taken;
+    } forms[] = {{".5", 2},
+                 {"5.", 2},
+                 {"-0", 2},
+                 {"1.5x", 3},
+                 {"12 3", 2},
+                 {"+1", 0},
+                 {"-", 0},
+                 {".", 0},
+                 {"1e5", 0},
+                 {"2.5E1", 0},
+                 {"1234567890123456", 0}};
+    for (const auto& f : forms)
+        EXPECT_EQ(vtrl3ds_internal::plainDecimal(f.text, f.text + std::strlen(f.text), '.', v), f.taken)
+            << f.text;
 }
 
 // ---- hostile input

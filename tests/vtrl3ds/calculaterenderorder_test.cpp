@@ -51,4 +51,20 @@ TEST(CalculateRenderOrder, material_index_naming_no_material_counts_as_opaque) {
     EXPECT_EQ(model.FRenderOrder, (std::vector<int32_t>{0, 1}));
 }
 
+// Runs of one material are looked up once and passed over eight faces at a time: a see-through
+// face anywhere in a long run of opaque ones, or just after one, must still be found.
+TEST(CalculateRenderOrder, a_see_through_face_is_found_wherever_a_run_ends) {
+    for (size_t at : {0, 1, 7, 8, 9, 15, 16, 17, 30}) {
+        TGLAll3dsMesh model;
+        addMaterial(model, "opaque");
+        addMaterial(model, "glass", 0.5f);
+        std::vector<uint16_t> ids(31, 0);
+        ids[at] = 1;
+        addMesh(model, {}, {}, ids);
+        addMesh(model, {}, {}, std::vector<uint16_t>(31, 0));
+        model.CalculateRenderOrder();
+        EXPECT_EQ(model.FRenderOrder, (std::vector<int32_t>{1, 0})) << at;
+    }
+}
+
 }  // namespace

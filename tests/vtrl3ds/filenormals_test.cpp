@@ -4,8 +4,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "box_files.h"
 #include "build_model.h"
@@ -59,6 +62,47 @@ TEST(FileNormals, winding_and_face_normal_follow_the_files_own_normals_where_usa
     TGLAll3dsMesh model;
     loadText(model, triangleText("1\n0 .6 .8\n", "0 0 7"));
     EXPECT_EQ(model.FMesh[0]->FNormalIndices, (std::vector<uint16_t>{0, 7, 0}));
+}
+
+// A mesh whose corners all name a vertex and a normal of the file is taken four faces at a time;
+// one more face whose normals lie beyond the list (a point: it votes for no winding and changes
+// no normal) sends it face by face. Both must agree bit for bit, on usable normals, on zero, tiny,
+// huge and backward ones (which later faces then see replaced), and whichever winding wins.
+TEST(FileNormals, four_faces_at_a_time_and_face_by_face_agree_bit_for_bit) {
+    const char* usable[] = {"0 0 1", "0.6 0.8 0", "-0.3 0.2 0.9", "0 -1 0"};
+    const char* awkward[] = {"0 0 0", "1e-7 0 0", "3e38 3e38 0", "0 0 -1", "-0 0.5 0.5", "0 0 1"};
+    const struct {
+        const char* name;
+        const char* const* normals;
+        size_t count;
+    } rows[] = {{"usable normals", usable, 4}, {"awkward normals", awkward, 6}};
+    for (const auto& row : rows) {
+        uint32_t seed = 3;
+        const auto next = [&seed](uint32_t n) { return ((seed = seed * 1664525u + 1013904223u) >> 8) % n; };
+        std::string text = "Meshes: 1\n\"M\" 0 -1\n24\n";
+        for (int v = 0; v < 24; ++v)
+            text += "0 " + std::to_string(next(9)) + " " + std::to_string(next(7)) + " " +
+                    std::to_string(next(5)) + " 0 0 -1\n";
+        text += std::to_string(row.count) + "\n";
+        for (size_t n = 0; n < row.count; ++n) text += std::string(row.normals[n]) + "\n";
+        std::string faces;
+        for (int f = 0; f < 23; ++f) {
+            faces += "0";
+            for (int c = 0; c < 3; ++c) faces += " " + std::to_string(next(24));
+            for (int c = 0; c < 3; ++c) faces += " " + std::to_string(next(static_cast<uint32_t>(row.count)));
+            faces += " 1\n";
+        }
+        TGLAll3dsMesh laned, single;
+        loadText(laned, text + "23\n" + faces);
+        loadText(single, text + "24\n" + faces + "0 0 0 0 9 9 9 1\n");
+        const TGL3dsMesh &a = *laned.FMesh[0], &b = *single.FMesh[0];
+        SCOPED_TRACE(row.name);
+        EXPECT_TRUE(std::equal(a.FIndices.begin(), a.FIndices.end(), b.FIndices.begin()));
+        EXPECT_EQ(
+            std::memcmp(a.FaceNormal.data(), b.FaceNormal.data(), a.FaceNormal.size() * sizeof(T3dpoint)), 0);
+        ASSERT_EQ(a.FVNormal.size(), b.FVNormal.size());
+        EXPECT_EQ(std::memcmp(a.FVNormal.data(), b.FVNormal.data(), a.FVNormal.size() * sizeof(T3dpoint)), 0);
+    }
 }
 
 // Real files, read without their skeletons so that positions stay as the file has them: every face

@@ -7,12 +7,12 @@
 #include <filesystem>
 
 #include "build_model.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/normals.h"
 #include "vtrl3ds/vector.h"
-#include "writer3ds.h"
+#include "support/files3ds.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ TEST(SmoothingGroupNormals, weights_are_corner_angles) {
 // counter-clockwise seen from its normal, which points up.
 TEST(GltfExport, places_3ds_vertices_turned_to_y_up) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](Writer3ds& w) { triMesh(w, "tri", {{0, 0, 0}, {2, 0, 0}, {0, 3, 0}}, {{0, 1, 2}}); }));
+    loadBytes(model, file3ds([](ChunkWriter& w) { triMesh(w, "tri", {{0, 0, 0}, {2, 0, 0}, {0, 3, 0}}, {{0, 1, 2}}); }));
     model.FType = Mesh3DS;
     const TGltfScene s = BuildGltfScene(model, {});
     ASSERT_EQ(s.Meshes.size(), 1u);

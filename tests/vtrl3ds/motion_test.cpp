@@ -55,7 +55,7 @@ TEST(MotionTable, milkshape_skeleton_sampled_as_bvh_keeps_every_bone_in_place) {
     TGLSkeleton& skeleton = *model.FSkeleton[0];
     const TMotion table = MotionFromSkeleton(skeleton);
     EXPECT_EQ(table.FNumFrames, 30u);
-    EXPECT_NEAR(table.FFrameTime, 1 / skeleton.FFrameRate, 1e-9);
+    EXPECT_NEAR(table.FFrameTime, 1.0 / skeleton.FFrameRate, 1e-7);  // the rate is a single
     std::vector<const TGL3dsBone*> order;
     for (const std::string& name : table.FJoints) order.push_back(skeleton.GetBoneByName(name));
     expectPosedBones(table, skeleton, order);

@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 
@@ -130,6 +132,58 @@ TEST(Pose, two_bone_milkshape_keys_turn_along_the_shortest_arc_and_hold_after_th
     EXPECT_EQ(model.FSkeleton[0]->FFrameRate, 30.0f);
     // The bind pose itself is kept beside the animated matrix.
     EXPECT_FLOAT_EQ(model.FSkeleton[0]->GetBone(1)->FMatrix->m_matrix[14], 3 + 10);
+}
+
+// Skinning takes vertices four at a time once the arrays reach a 16-byte boundary, one at a time
+// before and after, and stores past the cache for large models: for every vertex count up to 17
+// and runs of bones that start and end anywhere, each posed position and normal must be the
+// single-vertex result bit for bit (column times coordinate, Y and Z summed before X, the
+// translation last).
+TEST(Pose, skinning_four_vertices_at_a_time_gives_the_single_vertex_results) {
+    const auto moved = [](const float* m, const T3dpoint& p, bool translate) {
+        float r[3];
+        for (int i = 0; i < 3; ++i) {
+            r[i] = m[i] * p.X + (m[4 + i] * p.Y + m[8 + i] * p.Z);
+            if (translate) r[i] += m[12 + i];
+        }
+        return T3dpoint{r[0], r[1], r[2]};
+    };
+    const int32_t runs[] = {1, 1, 1, 0, 0, -1, 1, 1, 1, 1, 0, 1, -1, 0, 0, 0, 1};
+    for (bool pastCache : {false, true})
+        for (size_t n = 1; n <= 17; ++n) {
+            TGLAll3dsMesh model;
+            auto* skeleton = new TGLSkeleton(&model);
+            for (int b = 0; b < 2; ++b) {
+                auto* bone = new TGL3dsBone(skeleton);
+                for (int e = 0; e < 16; ++e)
+                    bone->FAnimMatrix.m_matrix[e] = 0.1f * float(e + 1) * (b ? -1.3f : 0.7f);
+                skeleton->FBone.push_back(bone);
+            }
+            skeleton->FNumBones = 2;
+            auto* mesh = new TGL3dsMesh(&model);
+            mesh->FNumVertex = static_cast<int32_t>(n);
+            for (size_t v = 0; v < n; ++v) {
+                mesh->FVertex.push_back({float(v) * 1.5f, 2.0f - float(v), 0.25f * float(v * v)});
+                mesh->FSkinBoneNormal.push_back({0.3f, float(v) / 7.0f, -0.9f});
+                mesh->FBoneID.push_back(runs[v]);
+            }
+            mesh->FSkinVertex.assign(n, T3dpoint{9, 9, 9});
+            mesh->FSkinNormal.assign(n, T3dpoint{9, 9, 9});
+            vtrl3ds_internal::skinMesh(*mesh, *skeleton, pastCache);
+            for (size_t v = 0; v < n; ++v) {
+                const int32_t b = runs[v];
+                const T3dpoint p =
+                    b < 0 ? mesh->FVertex[v]
+                          : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FVertex[v], true);
+                const T3dpoint q =
+                    b < 0 ? mesh->FSkinBoneNormal[v]
+                          : moved(skeleton->FBone[b]->FAnimMatrix.m_matrix, mesh->FSkinBoneNormal[v], false);
+                EXPECT_EQ(std::memcmp(&mesh->FSkinVertex[v], &p, sizeof p), 0)
+                    << n << " " << v << " " << pastCache;
+                EXPECT_EQ(std::memcmp(&mesh->FSkinNormal[v], &q, sizeof q), 0)
+                    << n << " " << v << " " << pastCache;
+            }
+        }
 }
 
 TEST(Pose, bone_index_outside_the_skeleton_is_a_range_error) {

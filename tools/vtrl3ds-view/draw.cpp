@@ -124,8 +124,10 @@ void drawModel(TGLAll3dsMesh& model) {
     // back turns them counter-clockwise.
     glEnable(GL_CULL_FACE);
     glCullFace(model.FType == Mesh3DS ? GL_BACK : GL_FRONT);
-    if (ViewerKeyframed() && model.FDisplayList == 0)
+    if (ViewerKeyframed())
         DrawViewerPlacements(model);
+    else if (ViewScene.Buffers)
+        DrawViewerBuffers(model, *ViewScene.Buffers);
     else
         model.Render();
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -73,7 +73,6 @@ int runWindow(const TViewerOptions& o) {
         if (caption != shown) SetWindowTextA(HWindow, Utf8ToCp1252(caption).c_str());
         shown = caption;
         SwapBuffers(DCWindow);
-        RetainViewerScene();  // once, after the first frame
     } while (Active);
     DeleteOGLWindow();
     return 0;

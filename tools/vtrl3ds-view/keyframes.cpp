@@ -74,26 +74,18 @@ bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum) {
     return any;
 }
 
-void RetainViewerPlacements(TGLAll3dsMesh& Model) {
-    const GLuint list = glGenLists(1);
-    if (list == 0) return;
-    glNewList(list, GL_COMPILE);
-    DrawViewerPlacements(Model);
-    glEndList();
-    Model.FDisplayList = static_cast<int32_t>(list);  // deleted with the model
-}
-
 void DrawViewerPlacements(TGLAll3dsMesh& Model) {
+    TViewerMeshDrawing drawing(Model, ViewScene.Buffers.get());
     std::vector<bool> placed(Model.FMesh.size(), false);
     for (const TKfPlacement& p : ViewScene.Placements) {
         placed[size_t(p.Mesh)] = true;
         if (p.Hidden) continue;
         glPushMatrix();
         glMultMatrixf(p.Matrix.data());
-        Model.FMesh[size_t(p.Mesh)]->Render();
+        drawing.Mesh(size_t(p.Mesh));
         glPopMatrix();
     }
     const size_t meshes = std::min(Model.FMesh.size(), static_cast<size_t>(std::max(Model.FNumMeshes, 0)));
     for (size_t i = 0; i < meshes; ++i)
-        if (!placed[i] && Model.FMesh[i]) Model.FMesh[i]->Render();
+        if (!placed[i]) drawing.Mesh(i);
 }

@@ -107,19 +107,10 @@ void SetViewerFrame(float Frame) {
     PoseViewerKeyframer(ViewState.Frame);
 }
 
+// What never moves is drawn from buffer objects made once, before the first frame; skinned meshes
+// from their posed arrays.
 void PrepareViewerScene() {
     if (!ViewScene.Motion) ViewScene.Model->LoadTextures(LoadViewerTexture);
+    if (ViewScene.Triangles > 0) ViewScene.Buffers = BuildViewerBuffers(*ViewScene.Model);
     SetViewerFrame(ViewState.Frame);
-}
-
-// What never moves is drawn from data recorded once; skinned meshes from their posed arrays.
-void RetainViewerScene() {
-    // Meshes placed by keyframer nodes are recorded where the nodes place them, and only when
-    // they do not move.
-    TGLAll3dsMesh& model = *ViewScene.Model;
-    if (ViewScene.Triangles == 0 || model.FDisplayList != 0) return;
-    if (!ViewerKeyframed())
-        model.CompileDisplayList();
-    else if (ViewScene.NumFrames <= 1)
-        RetainViewerPlacements(model);
 }

@@ -31,20 +31,44 @@ extern const char* const ViewerVersion;  // the --version line
 // Fills Options from argv; false with the reason in Error when the command line is wrong.
 bool ParseViewerCommandLine(int argc, const char* const* argv, TViewerOptions& Options, std::string& Error);
 
+// One static mesh in GL buffer objects: its vertices, its triangles' indices, and the runs of
+// triangles drawn after one material change each (Material null: the state in force).
+struct TViewerMeshBuffers {
+    struct Run {
+        TGL3dsMaterial* Material;
+        size_t Offset;  // in bytes into the index buffer
+        int32_t Count;  // indices
+    };
+    uint32_t VertexBuffer = 0, IndexBuffer = 0;
+    uint32_t IndexType = 0;  // GL_UNSIGNED_SHORT or GL_UNSIGNED_INT
+    std::vector<Run> Runs;
+};
+
+// The static meshes of a scene in buffer objects, by their index in FMesh (nothing for a mesh the
+// library draws itself: a skinned one). Deletes its buffers.
+struct TViewerBuffers {
+    std::vector<TViewerMeshBuffers> Meshes;
+    TViewerBuffers() = default;
+    TViewerBuffers(const TViewerBuffers&) = delete;
+    TViewerBuffers& operator=(const TViewerBuffers&) = delete;
+    ~TViewerBuffers();
+};
+
 // The loaded scene.
 struct TViewerScene {
-    std::unique_ptr<TGLAll3dsMesh> Model;  // owns meshes, materials and skeletons
-    TGLSkeleton* Skeleton = nullptr;       // the skeleton posed and shown; null without one
-    bool Motion = false;                   // a BVH file: only its bones are drawn
-    int32_t Triangles = 0;                 // triangles of the meshes drawn
-    T3dpoint Minimum{}, Maximum{};         // box of what is drawn (every frame of a motion)
-    T3dpoint Centre{};                     // its centre
-    float Radius = 1;                      // half its diagonal (1 for an empty scene)
-    bool Extended = false;                 // the box is more than one point
-    int32_t NumFrames = 0;                 // frames of the animation; 0 or 1 when it does not move
-    float FrameRate = 30;                  // frames per second of playback
-    TKeyframer Keyframer;                  // a 3DS file's keyframer; empty for other files
-    std::vector<TKfPlacement> Placements;  // the meshes placed by its nodes at the frame shown
+    std::unique_ptr<TGLAll3dsMesh> Model;     // owns meshes, materials and skeletons
+    TGLSkeleton* Skeleton = nullptr;          // the skeleton posed and shown; null without one
+    bool Motion = false;                      // a BVH file: only its bones are drawn
+    int32_t Triangles = 0;                    // triangles of the meshes drawn
+    T3dpoint Minimum{}, Maximum{};            // box of what is drawn (every frame of a motion)
+    T3dpoint Centre{};                        // its centre
+    float Radius = 1;                         // half its diagonal (1 for an empty scene)
+    bool Extended = false;                    // the box is more than one point
+    int32_t NumFrames = 0;                    // frames of the animation; 0 or 1 when it does not move
+    float FrameRate = 30;                     // frames per second of playback
+    std::unique_ptr<TViewerBuffers> Buffers;  // the static meshes, once the GL context exists
+    TKeyframer Keyframer;                     // a 3DS file's keyframer; empty for other files
+    std::vector<TKfPlacement> Placements;     // the meshes placed by its nodes at the frame shown
 };
 
 // View and playback state, changed by the controls.
@@ -70,11 +94,29 @@ extern TViewerState ViewState;
 void LoadViewerScene(const std::string& File);
 // True when the scene holds something to draw (triangles, or bones).
 bool ViewerSceneHasGeometry();
-// Once the GL context exists: loads the texture maps and poses the first frame.
+// Once the GL context exists: loads the texture maps, puts the static meshes in buffer objects and
+// poses the first frame.
 void PrepareViewerScene();
-// Records the static meshes' drawing once (after the first frame is shown: recording a large model
-// takes longer than drawing it once immediately).
-void RetainViewerScene();
+// The static meshes of Model in buffer objects (buffers.cpp); null when the GL has none.
+std::unique_ptr<TViewerBuffers> BuildViewerBuffers(const TGLAll3dsMesh& Model);
+// Draws Model as TGLAll3dsMesh::Render would: static meshes from Buffers, skinned ones by the library.
+void DrawViewerBuffers(TGLAll3dsMesh& Model, const TViewerBuffers& Buffers);
+// While it lives, the GL state drawing from buffer objects needs (client arrays, flat shading),
+// put back after. Mesh draws one mesh of Model: from Buffers when they hold it, else by the
+// library (a skinned mesh, or no buffers at all).
+class TViewerMeshDrawing {
+  public:
+    TViewerMeshDrawing(TGLAll3dsMesh& Model, const TViewerBuffers* Buffers);
+    ~TViewerMeshDrawing();
+    TViewerMeshDrawing(const TViewerMeshDrawing&) = delete;
+    TViewerMeshDrawing& operator=(const TViewerMeshDrawing&) = delete;
+    void Mesh(size_t Index);
+
+  private:
+    TGLAll3dsMesh& FModel;
+    const TViewerBuffers* FBuffers;
+    int32_t FShading = 0;
+};
 // Poses the skeleton (and re-skins the model) at Frame, clamped to the animation's frames.
 void SetViewerFrame(float Frame);
 
@@ -97,8 +139,6 @@ void PoseViewerKeyframer(float Frame);
 bool ViewerPlacedBox(T3dpoint& Minimum, T3dpoint& Maximum);
 // Draws every placement (instances again, hidden nodes not), then the meshes no node places.
 void DrawViewerPlacements(TGLAll3dsMesh& Model);
-// Records DrawViewerPlacements into the model's display list (a scene whose nodes do not move).
-void RetainViewerPlacements(TGLAll3dsMesh& Model);
 
 // A GL texture from an image file (TGA, BMP, PNG, JPEG ...) with mipmaps; 0 on failure.
 uint32_t LoadViewerTexture(const std::string& Path);

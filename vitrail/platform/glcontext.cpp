@@ -61,7 +61,12 @@ int32_t ReleaseDC(HWND wnd, HDC dc) {
     if (it == state().dcs.end() || it->second.kind != DcKind::Window || it->second.window != wnd ||
         it->second.released || (wnd && !findWindow(wnd)))
         return 0;
-    it->second.released = true;
+    // The screen's DC is forgotten; a window's is kept (released), since its GL context may
+    // still draw through it.
+    if (!wnd)
+        state().dcs.erase(it);
+    else
+        it->second.released = true;
     return 1;
 }
 

@@ -18,9 +18,9 @@ struct Band {
     std::vector<Span> spans;
 };
 
-// Sorts spans and joins the ones that overlap or touch.
+// Sorts spans (when they are not in order already) and joins the ones that overlap or touch.
 std::vector<Span> mergeSpans(std::vector<Span> spans) {
-    std::sort(spans.begin(), spans.end());
+    if (!std::is_sorted(spans.begin(), spans.end())) std::sort(spans.begin(), spans.end());
     std::vector<Span> out;
     for (const Span& s : spans) {
         if (!out.empty() && s.first <= out.back().second)
@@ -79,7 +79,7 @@ std::vector<RECT> normalise(const std::vector<RECT>& rects) {
 }
 
 // The union of two canonical regions, one sweep down both band lists.
-std::vector<RECT> unite(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+std::vector<RECT> sweep(const std::vector<RECT>& a, const std::vector<RECT>& b) {
     const std::vector<Band> ba = bandsOf(a), bb = bandsOf(b);
     std::vector<Band> out;
     size_t i = 0, j = 0;
@@ -95,13 +95,55 @@ std::vector<RECT> unite(const std::vector<RECT>& a, const std::vector<RECT>& b) 
         if (nb) end = std::min(end, inB ? nb->bottom : nb->top);
         std::vector<Span> spans;
         if (inA) spans = na->spans;
-        if (inB) spans.insert(spans.end(), nb->spans.begin(), nb->spans.end());
+        if (inB) {
+            spans.insert(spans.end(), nb->spans.begin(), nb->spans.end());
+            std::inplace_merge(spans.begin(), spans.end() - static_cast<std::ptrdiff_t>(nb->spans.size()),
+                               spans.end());
+        }
         appendBand(out, Band{y, end, mergeSpans(std::move(spans))});
         if (inA && na->bottom == end) ++i;
         if (inB && nb->bottom == end) ++j;
         y = end;
     }
     return rectsOf(out);
+}
+
+// The rectangles of the band ending at `end` (exclusive) of a canonical list.
+size_t bandStart(const std::vector<RECT>& rects, size_t end) {
+    size_t start = end;
+    while (start > 0 && rects[start - 1].top == rects[end - 1].top) --start;
+    return start;
+}
+
+// a := a united with b, both canonical. The bands of a wholly above b's first band stay as they
+// are (regions gathered row by row are merged where they meet, so this is nearly all of a); only
+// the rest is swept with b, and its first band joined to the last kept one if they now match.
+void uniteInto(std::vector<RECT>& a, const std::vector<RECT>& b) {
+    if (b.empty()) return;
+    const int32_t top = b.front().top;
+    const auto kept = static_cast<size_t>(
+        std::partition_point(a.begin(), a.end(), [top](const RECT& r) { return r.bottom <= top; }) -
+        a.begin());
+    const std::vector<RECT> rest =
+        sweep(std::vector<RECT>(a.begin() + static_cast<std::ptrdiff_t>(kept), a.end()), b);
+    a.resize(kept);
+    size_t from = 0;
+    if (kept > 0 && !rest.empty()) {
+        const size_t lastStart = bandStart(a, kept), restEnd = [&] {
+            size_t e = 0;
+            while (e < rest.size() && rest[e].top == rest.front().top) ++e;
+            return e;
+        }();
+        const bool sameSpans =
+            kept - lastStart == restEnd &&
+            std::equal(a.begin() + static_cast<std::ptrdiff_t>(lastStart), a.end(), rest.begin(),
+                       [](const RECT& p, const RECT& q) { return p.left == q.left && p.right == q.right; });
+        if (sameSpans && a.back().bottom == rest.front().top) {
+            for (size_t k = lastStart; k < kept; ++k) a[k].bottom = rest.front().bottom;
+            from = restEnd;
+        }
+    }
+    a.insert(a.end(), rest.begin() + static_cast<std::ptrdiff_t>(from), rest.end());
 }
 
 int32_t complexity(const Region& r) {
@@ -181,7 +223,9 @@ int32_t CombineRgn(HRGN dst, HRGN a, HRGN b, int32_t mode) {
     }
     const Region* rb = findRegion(b);
     if (mode != RGN_OR || !rb) return RGN_ERROR;
-    out->rects = unite(ra->rects, rb->rects);
+    if (out == rb) std::swap(ra, rb);  // the union is the same either way round
+    if (out != ra) out->rects = ra->rects;
+    if (rb != out) uniteInto(out->rects, rb->rects);
     return complexity(*out);
 }
 

@@ -113,31 +113,89 @@ inline __m128 turn(const __m128 (&c)[4], __m128 v, bool translate) {
     return translate ? _mm_add_ps(r, c[3]) : r;
 }
 
-// Moves Count positions and normals by one bone's matrix. Every point but the last is loaded and
-// stored four floats wide: the fourth float read is the next point's X, and the one written is
-// written again with the next point.
-void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
-             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
-    const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
-    for (size_t i = 0; i + 1 < count; ++i) {
-        _mm_storeu_ps(&outP[i].X, turn(c, _mm_loadu_ps(&p[i].X), true));
-        _mm_storeu_ps(&outN[i].X, turn(c, _mm_loadu_ps(&n[i].X), false));
+// A bone's matrix for four points at a time: each used element broadcast to four lanes.
+struct Spread {
+    __m128 m[12];  // columns 0, 1, 2 and the translation, rows 0..2 each
+    explicit Spread(const float* e) {
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 3; ++r) m[3 * c + r] = _mm_set1_ps(e[4 * c + r]);
     }
-    if (count == 0) return;
-    alignas(16) float last[4];
-    const size_t i = count - 1;
-    _mm_store_ps(last, turn(c, _mm_setr_ps(p[i].X, p[i].Y, p[i].Z, 0), true));
-    outP[i] = {last[0], last[1], last[2]};
-    _mm_store_ps(last, turn(c, _mm_setr_ps(n[i].X, n[i].Y, n[i].Z, 0), false));
-    outN[i] = {last[0], last[1], last[2]};
+};
+
+// Row r of the matrix times the four points (x, y, z one register each), the same operations in
+// the same order as turn, so that every lane is what turn gives.
+inline __m128 row(const Spread& s, int r, __m128 x, __m128 y, __m128 z, bool translate) {
+    const __m128 v =
+        _mm_add_ps(_mm_mul_ps(s.m[r], x), _mm_add_ps(_mm_mul_ps(s.m[3 + r], y), _mm_mul_ps(s.m[6 + r], z)));
+    return translate ? _mm_add_ps(v, s.m[9 + r]) : v;
+}
+
+// Four points (48 bytes at in, 16-byte aligned) moved into out (aligned), stored past the cache
+// when Stream is set. The points are taken apart into one register per axis and put back after.
+template <bool Stream>
+inline void moveFour(const Spread& s, const float* in, float* out, bool translate) {
+    const __m128 a = _mm_load_ps(in), b = _mm_load_ps(in + 4), c = _mm_load_ps(in + 8);
+    const __m128 x = _mm_shuffle_ps(a, _mm_shuffle_ps(b, c, 0x5A), 0x8C);
+    const __m128 y = _mm_shuffle_ps(_mm_shuffle_ps(a, b, 0x05), _mm_shuffle_ps(b, c, 0xAF), 0x88);
+    const __m128 z = _mm_shuffle_ps(_mm_shuffle_ps(a, b, 0x5A), _mm_shuffle_ps(c, c, 0xF0), 0x88);
+    const __m128 px = row(s, 0, x, y, z, translate), py = row(s, 1, x, y, z, translate),
+                 pz = row(s, 2, x, y, z, translate);
+    const __m128 oa = _mm_shuffle_ps(_mm_shuffle_ps(px, py, 0x00), _mm_shuffle_ps(pz, px, 0x50), 0x88);
+    const __m128 ob = _mm_shuffle_ps(_mm_shuffle_ps(py, pz, 0x55), _mm_shuffle_ps(px, py, 0xAA), 0x88);
+    const __m128 oc = _mm_shuffle_ps(_mm_shuffle_ps(pz, px, 0xFA), _mm_shuffle_ps(py, pz, 0xFF), 0x88);
+    if constexpr (Stream) {
+        _mm_stream_ps(out, oa), _mm_stream_ps(out + 4, ob), _mm_stream_ps(out + 8, oc);
+    } else {
+        _mm_store_ps(out, oa), _mm_store_ps(out + 4, ob), _mm_store_ps(out + 8, oc);
+    }
+}
+
+// One point moved exactly (12 bytes read and written).
+inline void moveOne(const __m128 (&c)[4], const T3dpoint& in, T3dpoint& out, bool translate) {
+    alignas(16) float r[4];
+    _mm_store_ps(r, turn(c, _mm_setr_ps(in.X, in.Y, in.Z, 0), translate));
+    out = {r[0], r[1], r[2]};
+}
+
+// Moves Count positions and normals by one bone's matrix: one by one until the four arrays reach
+// a 16-byte boundary together (they all start on one), then four at a time, the rest one by one.
+template <bool Stream>
+void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t first, size_t count) {
+    const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+    const Spread s(m);
+    const size_t end = first + count;
+    size_t i = first;
+    for (; i < end && i % 4 != 0; ++i) moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+    for (; i + 4 <= end; i += 4) {
+        moveFour<Stream>(s, &p[i].X, &outP[i].X, true);
+        moveFour<Stream>(s, &n[i].X, &outN[i].X, false);
+    }
+    for (; i < end; ++i) moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+}
+
+// Moves the points of [first, first + count) of each array; large models are stored past the cache,
+// which a frame's worth of them would only flush.
+void moveRun(const float* m, const T3dpoint* p, const T3dpoint* n, T3dpoint* outP, T3dpoint* outN,
+             size_t first, size_t count, bool stream) {
+    const auto bits = [](const void* q) { return reinterpret_cast<uintptr_t>(q); };
+    if (((bits(p) | bits(n) | bits(outP) | bits(outN)) & 15) != 0) {
+        const __m128 c[4] = {_mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12)};
+        for (size_t i = first; i < first + count; ++i)
+            moveOne(c, p[i], outP[i], true), moveOne(c, n[i], outN[i], false);
+    } else if (stream) {
+        moveRun<true>(m, p, n, outP, outN, first, count);
+    } else {
+        moveRun<false>(m, p, n, outP, outN, first, count);
+    }
 }
 
 #else
 
-// Moves Count positions and normals by one bone's matrix, held in locals for the whole run.
+// Moves the points of [first, first + count) by one bone's matrix, held in locals for the run.
 void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __restrict n,
-             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
+             T3dpoint* __restrict outP, T3dpoint* __restrict outN, size_t first, size_t count, bool) {
+    for (size_t i = first; i < first + count; ++i) {
         const float x = p[i].X, y = p[i].Y, z = p[i].Z;
         outP[i] = {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
                    m[2] * x + m[6] * y + m[10] * z + m[14]};
@@ -154,7 +212,7 @@ void moveRun(const float* m, const T3dpoint* __restrict p, const T3dpoint* __res
 // Posed position and normal of every vertex: its bone's animated matrix applied to the bone-space
 // position and normal InitSkin left, or the loaded ones for a vertex no bone of the skeleton moves.
 // Vertices come in runs bound to one bone, which are moved together.
-void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
+void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton, bool pastCache) {
     const size_t bones = boneCount(skeleton);
     const size_t n = std::min(
         {mesh.FSkinVertex.size(), mesh.FSkinNormal.size(), mesh.FSkinBoneNormal.size(), vertexCount(mesh)});
@@ -166,13 +224,16 @@ void vtrl3ds_internal::skinMesh(TGL3dsMesh& mesh, const TGLSkeleton& skeleton) {
         const TGL3dsBone* bone =
             id >= 0 && static_cast<size_t>(id) < bones ? skeleton.FBone[static_cast<size_t>(id)] : nullptr;
         if (bone) {
-            moveRun(bone->FAnimMatrix.m_matrix, &mesh.FVertex[v], &mesh.FSkinBoneNormal[v],
-                    &mesh.FSkinVertex[v], &mesh.FSkinNormal[v], end - v);
+            moveRun(bone->FAnimMatrix.m_matrix, mesh.FVertex.data(), mesh.FSkinBoneNormal.data(),
+                    mesh.FSkinVertex.data(), mesh.FSkinNormal.data(), v, end - v, pastCache);
             continue;
         }
         std::copy(&mesh.FVertex[v], &mesh.FVertex[v] + (end - v), &mesh.FSkinVertex[v]);
         std::copy(&mesh.FSkinBoneNormal[v], &mesh.FSkinBoneNormal[v] + (end - v), &mesh.FSkinNormal[v]);
     }
+#if defined(__SSE2__)
+    if (pastCache) _mm_sfence();  // the stores past the cache are seen before anything that follows
+#endif
 }
 
 // MilkShape keys move a bone away from its rest pose: relative = rest x (key position, key
@@ -258,10 +319,18 @@ void TGLSkeleton::AdvanceAnimation(float Frame) {
         if (FBone[b]) FBone[b]->AdvanceAnimation(frame, FBVHMotion);
 }
 
+// Posed arrays of more than this many bytes in all (the size of a large last-level cache) are
+// written past the cache: they would evict each other before the frame is drawn.
+constexpr size_t pastCacheBytes = size_t{8} << 20;
+
 void TGLAll3dsMesh::AdvanceAnimation(float Frame) {
     TGLSkeleton* skeleton = CurrentSkeleton(*this);
     if (!skeleton) return;
     skeleton->AdvanceAnimation(Frame);
+    size_t posed = 0;
     for (size_t i = 0; i < meshCount(*this); ++i)
-        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty()) skinMesh(*FMesh[i], *skeleton);
+        if (FMesh[i]) posed += 2 * sizeof(T3dpoint) * FMesh[i]->FSkinVertex.size();
+    for (size_t i = 0; i < meshCount(*this); ++i)
+        if (FMesh[i] && !FMesh[i]->FSkinVertex.empty())
+            skinMesh(*FMesh[i], *skeleton, posed > pastCacheBytes);
 }

@@ -498,11 +498,18 @@ void BvhReader::motionLine() {
     while (p < end) {
         while (p < end && FIsSeparator[static_cast<unsigned char>(*p)]) ++p;
         if (p == end) break;
-        const char* start = p;
-        while (p < end && !FIsSeparator[static_cast<unsigned char>(*p)]) ++p;
         if (column == FColumns.size())
             fail<ERangeError>("more than the " + std::to_string(FColumns.size()) + " numbers of a frame");
-        const float v = real(std::string_view(start, static_cast<size_t>(p - start)));
+        // The plain form is converted as it is found; any other field is cut out and converted whole.
+        float v = 0;
+        const char* stop = p + vtrl3ds_internal::plainDecimal(p, end, FSeparator, v);
+        if (stop == p || (stop < end && !FIsSeparator[static_cast<unsigned char>(*stop)])) {
+            const char* start = p;
+            while (p < end && !FIsSeparator[static_cast<unsigned char>(*p)]) ++p;
+            v = real(std::string_view(start, static_cast<size_t>(p - start)));
+        } else {
+            p = stop;
+        }
         if (FTable) {
             FTable->FValues[f * FColumns.size() + column++] = v;
             continue;

@@ -453,11 +453,13 @@ void ChunkWalker::vertexList(const Chunk& c, TGL3dsMesh& m) {
     }
     need(c, int64_t{n} * 12, "vertex list");
     m.FNumVertex = n;
-    m.FVertex.resize(n);
-    read(c, m.FVertex.data(), int64_t{n} * 12, "vertex list");
-    fixWordOrder(m.FVertex.data(), size_t{n} * 3);
+    FScratch.resize(size_t{n} * 12);
+    read(c, FScratch.data(), int64_t{n} * 12, "vertex list");
     // The file's Y and Z are exchanged.
-    for (T3dpoint& v : m.FVertex) std::swap(v.Y, v.Z);
+    const uint8_t* p = FScratch.data();
+    vtrl3ds_internal::assignPoints(m.FVertex, n, [p](size_t i) {
+        return T3dpoint{f32At(p + 12 * i), f32At(p + 12 * i + 8), f32At(p + 12 * i + 4)};
+    });
     m.FBoneID.assign(n, -1);
     m.FMapping.assign(n, TGLMap{0, 0});
 }
@@ -468,15 +470,20 @@ void ChunkWalker::faceList(const Chunk& c, TGL3dsMesh& m) {
     FScratch.resize(size_t{n} * 8);
     read(c, FScratch.data(), int64_t{n} * 8, "face list");
     m.FIndices.resize(size_t{n} * 3);
-    m.FNormalIndices.resize(size_t{n} * 3);
     m.FNumIndices = 3 * n;
     // Each face: three vertex indices as stored (kept even when beyond the vertex list), then flags.
     const uint8_t* p = FScratch.data();
-    for (size_t k = 0; k < size_t{n} * 3; k += 3, p += 8) {
-        m.FIndices[k] = m.FNormalIndices[k] = u16At(p);
-        m.FIndices[k + 1] = m.FNormalIndices[k + 1] = u16At(p + 2);
-        m.FIndices[k + 2] = m.FNormalIndices[k + 2] = u16At(p + 4);
+    uint16_t* out = m.FIndices.data();
+    if constexpr (std::endian::native == std::endian::little) {
+        // A face's eight bytes at once: its flags land on the next face's first index, which the
+        // next face writes again; the last face's six bytes alone.
+        for (size_t k = 0; k + 1 < n; ++k) std::memcpy(out + 3 * k, p + 8 * k, 8);
+        if (n > 0) std::memcpy(out + 3 * (n - 1), p + 8 * (size_t{n} - 1), 6);
+    } else {
+        for (size_t k = 0; k < n; ++k)
+            for (size_t c3 = 0; c3 < 3; ++c3) out[3 * k + c3] = u16At(p + 8 * k + 2 * c3);
     }
+    m.FNormalIndices = m.FIndices;
 }
 
 void ChunkWalker::materialGroup(const Chunk& c, TGL3dsMesh& m) {
@@ -555,8 +562,6 @@ void TGLAll3dsMesh::Load3DSFromStream(TStream& Stream) {
     if (FMasterScale == 0.0f) FMasterScale = 1.0f;
     ChunkWalker(*this, Stream).run();
 
-    MoveToPivot();
-    CalculateScale();
     vtrl3ds_internal::finishLoad(*this, vtrl3ds_internal::NormalSource::Computed);
     for (size_t i = 0; i < FMesh.size() && i < static_cast<size_t>(FNumMeshes); ++i)
         FMesh[i]->FId = static_cast<int32_t>(i + 1);

@@ -69,8 +69,7 @@ class MsaReader {
     void vertices(TGL3dsMesh& m);
     void normals(TGL3dsMesh& m);
     void triangles(TGL3dsMesh& m, int32_t material);
-    uint16_t cornerIndex(const FieldList& f, size_t field, int32_t limit, const char* kind,
-                         const Item& item) const;
+    uint16_t cornerIndex(int32_t v, size_t field, int32_t limit, const char* kind, const Item& item) const;
     int32_t countLine(const char* kind, const TGL3dsMesh& m);
     void materials();
     void material(int32_t index, int32_t count);
@@ -161,8 +160,16 @@ void MsaReader::vertices(TGL3dsMesh& m) {
     for (int32_t j = 0; j < count; ++j) {
         const Item item{"vertex", j + 1, count, "mesh", &m.FName};
         FText.nextLine(item);
-        const FieldList f(FText, 7, item);
         const auto k = static_cast<size_t>(j);
+        float r[5];
+        int32_t bone = 0;
+        if (plainFields(FText, "-rrrrri", r, &bone)) {
+            m.FVertex[k] = {r[0], r[1], r[2]};
+            m.FMapping[k] = {r[3], 1.0f - r[4]};
+            m.FBoneID[k] = bone;
+            continue;
+        }
+        const FieldList f(FText, 7, item);
         m.FVertex[k] = {f.real(1), f.real(2), f.real(3)};
         m.FMapping[k] = {f.real(4), 1.0f - f.real(5)};
         m.FBoneID[k] = f.integer(6);
@@ -176,15 +183,19 @@ void MsaReader::normals(TGL3dsMesh& m) {
     for (int32_t j = 0; j < count; ++j) {
         const Item item{"normal", j + 1, count, "mesh", &m.FName};
         FText.nextLine(item);
+        float r[3];
+        if (plainFields(FText, "rrr", r, nullptr)) {
+            m.FVNormal[static_cast<size_t>(j)] = {r[0], r[1], r[2]};
+            continue;
+        }
         const FieldList f(FText, 3, item);
         m.FVNormal[static_cast<size_t>(j)] = {f.real(0), f.real(1), f.real(2)};
     }
 }
 
 // Corner indices must name a vertex (or normal) the mesh has, and fit 16 bits.
-uint16_t MsaReader::cornerIndex(const FieldList& f, size_t field, int32_t limit, const char* kind,
+uint16_t MsaReader::cornerIndex(int32_t v, size_t field, int32_t limit, const char* kind,
                                 const Item& item) const {
-    const int32_t v = f.integer(field);
     if (v >= 0 && v <= 0xFFFF && v < limit) return static_cast<uint16_t>(v);
     const std::string what =
         describe(item) + ": " + kind + " index " + std::to_string(v) + " in field " + std::to_string(field);
@@ -206,10 +217,14 @@ void MsaReader::triangles(TGL3dsMesh& m, int32_t material) {
     for (size_t t = 0; t < corners; t += 3) {
         const Item item{"triangle", static_cast<int64_t>(t / 3) + 1, count, "mesh", &m.FName};
         FText.nextLine(item);
-        const FieldList f(FText, 7, item);
+        int32_t plain[6];
+        const bool read = plainFields(FText, "-iiiiii", nullptr, plain);
+        const auto index = [&](size_t field) {
+            return read ? plain[field - 1] : FieldList(FText, 7, item).integer(field);
+        };
         for (size_t n = 0; n < 3; ++n) {
-            m.FIndices[t + n] = cornerIndex(f, 1 + n, m.FNumVertex, "vertex", item);
-            m.FNormalIndices[t + n] = cornerIndex(f, 4 + n, noLimit, "normal", item);
+            m.FIndices[t + n] = cornerIndex(index(1 + n), 1 + n, m.FNumVertex, "vertex", item);
+            m.FNormalIndices[t + n] = cornerIndex(index(4 + n), 4 + n, noLimit, "normal", item);
         }
     }
     // A mesh without material gets the index no material has, which drawing passes over.

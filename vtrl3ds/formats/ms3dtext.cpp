@@ -132,19 +132,13 @@ NumberStatus parseInt32(std::string_view s, int32_t& value) {
 }
 
 NumberStatus parseFloat(std::string_view s, char separator, float& value) {
-    // The usual field ("-12.5", "0.000000"): with a point as separator, a text that opens with a
-    // digit (after a minus) and that std::from_chars reads whole has the grammar above. Anything
-    // else takes the full path, which also tells an invalid text from an out-of-range one.
-    const size_t digitAt = !s.empty() && s[0] == '-' ? 1 : 0;
-    if (separator == '.' && digitAt < s.size() && isDigit(s[digitAt])) {
-        float f = 0;
-        const auto r = std::from_chars(s.data(), s.data() + s.size(), f);
-        if (r.ec == std::errc() && r.ptr == s.data() + s.size()) {
-            value = f;
-            return NumberStatus::ok;
-        }
-    }
+    // The usual field ("-12.5", "0.000000") is read whole in its plain form. Anything else takes
+    // the full path, which also tells an invalid text from an out-of-range one.
     float f = 0;
+    if (!s.empty() && plainDecimal(s.data(), s.data() + s.size(), separator, f) == s.size()) {
+        value = f;
+        return NumberStatus::ok;
+    }
     const NumberStatus status = convertReal(s, separator, f);
     // Files written with the point (as the format's own writers always do) load under a comma
     // locale too: the point is accepted wherever the locale's separator is.
@@ -344,6 +338,37 @@ FieldList::FieldList(const MsText& text, size_t needed, const Item& what) : FTex
     if (n < needed)
         text.fail<EIndexError>(describe(what) + " has " + std::to_string(n) + " field" + (n == 1 ? "" : "s") +
                                ", " + std::to_string(needed) + " expected");
+}
+
+bool plainFields(const MsText& text, const char* kinds, float* reals, int32_t* integers) {
+    const std::string_view line = text.line();
+    const char* p = line.data();
+    const char* const e = p + line.size();
+    // Commas end fields, so a comma separator never stands inside one: the point is read instead,
+    // as the full conversion falls back to it.
+    const char separator = text.separator() == ',' ? '.' : text.separator();
+    for (; *kinds; ++kinds) {
+        while (p < e && isBlank(*p)) ++p;
+        if (p == e) return false;
+        const char* start = p;
+        if (*kinds == 'r') {
+            p += plainDecimal(p, e, separator, *reals++);
+            if (p == start) return false;
+        } else if (*kinds == 'i') {
+            const bool negative = *p == '-';
+            p += negative ? 1 : 0;
+            int32_t v = 0;
+            const char* digits = p;
+            for (; p < e && p - digits < 9 && isDigit(*p); ++p) v = v * 10 + (*p - '0');
+            if (p == digits) return false;
+            *integers++ = negative ? -v : v;
+        } else {
+            while (p < e && !endsField[static_cast<unsigned char>(*p)] && *p != '"') ++p;
+        }
+        // A field must end at a blank or the line's end; a comma or a quote is FieldList's to read.
+        if (p < e && !isBlank(*p)) return false;
+    }
+    return true;
 }
 
 void FieldList::badField(size_t i, const char* kind, NumberStatus status) const {

@@ -127,6 +127,15 @@ class FieldList {
     std::array<std::string_view, maxFields> FField{};
 };
 
+// The first fields of the line under a text's cursor read straight from the line, for the lines
+// of plain numbers that make up nearly all of a file: kinds[i] is 'i' for an integer of at most
+// nine digits with an optional minus, 'r' for a real in plainDecimal's form, '-' for any field
+// without quotes or commas (passed over). Fields are separated by bytes 1..32; what follows them
+// is not looked at. The reals and integers go to `reals` and `integers` in order. False, with
+// nothing to use, when a field is not so or the line holds too few; FieldList then reads the
+// line, with its messages.
+bool plainFields(const MsText& text, const char* kinds, float* reals, int32_t* integers);
+
 // Text for messages: a value in single quotes, cut to a readable length.
 std::string quoted(std::string_view s);
 

@@ -81,8 +81,12 @@ async function malformed(page, base) {
     'a missing file names itself and the 404');
 }
 
+// Only the drawing is compared: the playback bar over it is hidden.
+const hideBar = page => page.addStyleTag({ content: '#playback { visibility: hidden; }' });
+
 async function silhouette(page, base, url, file) {
   await open(page, base, url);
+  await hideBar(page);
   const canvas = await page.$('#view');
   const box = await canvas.boundingBox();
   const name = path.basename(file).replace(/\.\w+$/, '');
@@ -98,7 +102,7 @@ async function silhouette(page, base, url, file) {
 // The picture at the first frame and at `frame`, which must differ.
 async function playback(page, base, url, frame) {
   await open(page, base, url);
-  await page.addStyleTag({ content: '#playback { visibility: hidden; }' });  // only the drawing is compared
+  await hideBar(page);
   const name = path.basename(url).replace(/\.\w+$/, '');
   const first = await page.locator('#view').screenshot();
   await page.$eval('#frame', (slider, f) => { slider.value = f; slider.dispatchEvent(new Event('input')); }, String(frame));

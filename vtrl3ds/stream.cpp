@@ -68,6 +68,13 @@ void TFileStream::Seek(int64_t Offset) {
     FPosition = target;
 }
 
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName) {
+    TFileStream stream(FileName);
+    std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
+    bytes.resize(static_cast<size_t>(stream.Read(bytes.data(), stream.Size())));
+    return bytes;
+}
+
 TMemoryStream::TMemoryStream(const void* Data, size_t Size)
     : FData(static_cast<const uint8_t*>(Data)), FSize(Data ? Size : 0) {}
 

@@ -43,6 +43,9 @@ class TFileStream : public TStream {
     int64_t FSize = 0;
 };
 
+// The whole of a regular file's bytes; raises EStreamError as TFileStream does.
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName);
+
 // Bytes in memory: either a view over bytes the caller keeps alive, or bytes of its own.
 class TMemoryStream : public TStream {
   public:

@@ -3,9 +3,9 @@
 // ignoring case, as maps named on Windows need. Nothing fails: a map that gives no texture is
 // reported once per model with one warning line on standard error (however many materials name
 // it, with one summary line when there is more than that to say) and its materials draw untextured.
-#include <filesystem>
-#include <iostream>
+#include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <string>
@@ -49,10 +49,15 @@ fs::path relativeFile(const fs::path& dir, const std::string& stored) {
     return isFile(p) ? p : fs::path();
 }
 
+// One line on standard error.
+void writeLine(const std::string& line) {
+    std::fwrite((line + '\n').data(), 1, line.size() + 1, stderr);
+}
+
 // Tells the user why a material of the model draws untextured.
 void warn(const TGL3dsMaterial& m, const std::string& model, const std::string& why) {
-    std::cerr << "vtrl3ds: texture map '" << m.FFileName << "' of model '" << model << "' " << why
-              << "; material '" << m.FName << "' is drawn untextured\n";
+    writeLine("vtrl3ds: texture map '" + m.FFileName + "' of model '" + model + "' " + why + "; material '" +
+              m.FName + "' is drawn untextured");
 }
 
 // The maps of one LoadTextures call that gave no texture, each warned about once: its name
@@ -75,9 +80,9 @@ struct FailedMaps {
     // The summary, when the warnings above it do not say everything.
     void summarise(const std::string& model) const {
         if (total <= 1) return;
-        std::cerr << "vtrl3ds: model '" << model << "': " << materials.size() << " texture map"
-                  << (materials.size() == 1 ? "" : "s") << " could not be loaded; " << total
-                  << " materials are drawn untextured\n";
+        writeLine("vtrl3ds: model '" + model + "': " + std::to_string(materials.size()) + " texture map" +
+                  (materials.size() == 1 ? "" : "s") + " could not be loaded; " + std::to_string(total) +
+                  " materials are drawn untextured");
     }
 };
 

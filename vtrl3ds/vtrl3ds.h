@@ -96,7 +96,7 @@
 //   VCross(a, b)  Normalize(v)  VectorSubtract(a, b)  CalcNormalVector(p1, p2, p3)
 //
 // ---- Streams, text and numbers (stream.h, text.h, locale.h) -------------------------------------
-//   TFileStream(name)  TMemoryStream(bytes)  Read  Position  Size  Seek
+//   TFileStream(name)  TMemoryStream(bytes)  Read  Position  Size  Seek  ReadFileBytes(name)
 //   Cp1252ToUtf8(text)  Utf8ToCp1252(text)  names as stored in files, and back
 //   DecimalSeparator()  SetDecimalSeparator(c)  LocaleDecimalSeparator(locale)
 //

@@ -4,11 +4,11 @@
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "convert.h"
+#include "vtrl3ds/errors.h"
+#include "vtrl3ds/stream.h"
 
 namespace {
 
@@ -21,9 +21,12 @@ void appendBytes(void* context, void* data, int size) {
 }  // namespace
 
 bool ReadTextureImage(const std::string& Path, TGltfImage& Image, std::string& Error) {
-    std::ifstream in(Path, std::ios::binary);
-    if (!in) return (Error = "cannot be opened"), false;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadFileBytes(Path);
+    } catch (const EStreamError&) {
+        return (Error = "cannot be opened"), false;
+    }
     Image.MimeType = GltfImageMimeType(bytes);
     if (!Image.MimeType.empty()) {
         Image.Bytes = std::move(bytes);

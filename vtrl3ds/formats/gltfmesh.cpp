@@ -3,18 +3,18 @@
 // materials with their texture images. Reports problems with texture maps through the options'
 // Warn; nothing here raises.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <map>
 
+#include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/normals.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/skeleton.h"
+#include "vtrl3ds/stream.h"
 #include "vtrl3ds/text.h"
 #include "vtrl3ds/types.h"
 #include "vtrl3ds/vector.h"
@@ -140,12 +140,12 @@ std::string GltfImageMimeType(const std::vector<uint8_t>& bytes) {
 namespace vtrl3ds_internal {
 
 bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    try {
+        image.Bytes = ReadFileBytes(path);
+    } catch (const EStreamError&) {
         error = "cannot be opened";
         return false;
     }
-    image.Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     image.MimeType = GltfImageMimeType(image.Bytes);
     if (image.MimeType.empty()) error = "is neither a PNG nor a JPEG file";
     return !image.MimeType.empty();
@@ -188,7 +188,7 @@ void SceneBuilder::warn(const std::string& line) const {
     if (options.Warn)
         options.Warn(line);
     else
-        std::cerr << line << '\n';
+        std::fwrite((line + '\n').data(), 1, line.size() + 1, stderr);
 }
 
 // The scene material for model material `id` (the neutral grey one for an id naming none), made

@@ -4,9 +4,9 @@
 // cannot be written raises EStreamError.
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <atomic>
 #include <unistd.h>
 
@@ -270,10 +270,10 @@ void writeWhole(const std::filesystem::path& path, const void* bytes, size_t siz
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
     {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (out) out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-        if (out) out.close();
-        if (!out) {
+        std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+        bool written = out && std::fwrite(bytes, 1, size, out) == size;
+        if (out && std::fclose(out) != 0) written = false;
+        if (!written) {
             const std::string reason = std::strerror(errno);
             std::error_code ignored;
             std::filesystem::remove(temp, ignored);

@@ -1,6 +1,6 @@
-// The page's "Download .glb": the model file loaded afresh and written as a .glb in memory the way
-// vtrl3ds-convert writes it, with the converter's own texture reader over the files given with the
-// model (they lie beside it in the module's in-memory files), and the warnings it would print.
+// The page's "Download .glb", a module of its own: the model file loaded and written as a .glb in
+// memory the way vtrl3ds-convert writes it, with the converter's own texture reader over the files
+// given with the model (the page puts them beside it in this module's files), and its warnings.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>

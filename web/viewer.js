@@ -9,9 +9,10 @@ const MODEL_NAME = /\.(3ds|txt|bin|bvh)$/i;
 const $ = id => document.getElementById(id);
 const scene = new Scene($('view'));
 const modulePromise = createViewerModule();
+const converterPromise = createConverterModule();  // fetched now, so that Download .glb works offline
 let folder = 0;
 const playback = { first: 0, end: 0, rate: 30, frame: 1, playing: false, last: 0 };
-let opened = null;  // the open file: { name, path } in the module's files
+let opened = null;  // the open file: { name, path } in the module's files, and all the files given
 
 // A failure as the page shows it: one sentence, the panel cleared.
 function fail(sentence) {
@@ -51,7 +52,7 @@ async function openFiles(files) {
     if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
     const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
     info.description.file = model.name;
-    opened = { name: model.name, path: `${dir}/${model.name}` };
+    opened = { name: model.name, path: `${dir}/${model.name}`, dir, files };
     await show(M, info, model.name);
   } catch (e) {  // the module itself failed (out of memory, say)
     fail(`${model.name} could not be shown: ${reason(String(e.message ?? e))}.`);
@@ -117,9 +118,13 @@ $('frame').addEventListener('input', () => { stop(); setFrame(Number($('frame').
 // A conversion that fails says why and leaves the drawing as it is.
 $('download').addEventListener('click', async () => {
   if (!opened) return;
-  const M = await modulePromise;
-  let size = -1, text;
+  let size = -1, text, M;
   try {
+    M = await converterPromise;
+    if (!M.FS.analyzePath(opened.dir).exists) {
+      M.FS.mkdirTree(opened.dir);
+      for (const f of opened.files) M.FS.writeFile(`${opened.dir}/${f.name}`, f.bytes);
+    }
     size = M.ccall('vw_glb', 'number', ['string'], [opened.path]);
     text = M.UTF8ToString(M._vw_glb_text()).trim();
   } catch (e) {  // the module itself failed (out of memory, say)

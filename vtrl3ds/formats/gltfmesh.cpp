@@ -98,19 +98,21 @@ std::vector<T3dpoint> cornerNormals(const TGLAll3dsMesh& model, const TGL3dsMesh
 // ---- Vertices --------------------------------------------------------------------------------
 
 // Output vertices keyed by (library vertex, normal): each library vertex keeps a short chain of
-// the normals it was given.
+// the normals it was given. A normal as computed (before the frame and unit length) that was seen
+// at the vertex before finds its entry without being turned again.
 class VertexSplitter {
   public:
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) {}
+    VertexSplitter(size_t vertices, const Frame& frame) : FFrame(frame), FHead(vertices, -1) { FEntries.reserve(vertices); }
 
-    // The output index of vertex v with normal n, and whether it is new.
-    uint32_t find(size_t v, const std::array<float, 3>& n, bool& added) {
+    // The output index of vertex v with computed normal `raw`, whether it is new, and its normal.
+    uint32_t find(size_t v, const T3dpoint& raw, bool& added, std::array<float, 3>& normal) {
+        added = false;
         for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
-            if (std::memcmp(FEntries[size_t(e)].normal.data(), n.data(), sizeof n) == 0) {
-                added = false;
-                return FEntries[size_t(e)].out;
-            }
-        FEntries.push_back({n, static_cast<uint32_t>(FEntries.size()), FHead[v]});
+            if (std::memcmp(&FEntries[size_t(e)].raw, &raw, sizeof raw) == 0) return FEntries[size_t(e)].out;
+        normal = unit(FFrame.normal(raw));
+        for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
+            if (std::memcmp(FEntries[size_t(e)].normal.data(), normal.data(), sizeof normal) == 0) return FEntries[size_t(e)].out;
+        FEntries.push_back({raw, normal, static_cast<uint32_t>(FEntries.size()), FHead[v]});
         FHead[v] = static_cast<int32_t>(FEntries.size() - 1);
         added = true;
         return FEntries.back().out;
@@ -118,10 +120,12 @@ class VertexSplitter {
 
   private:
     struct Entry {
+        T3dpoint raw;
         std::array<float, 3> normal;
         uint32_t out;
         int32_t next;
     };
+    const Frame& FFrame;
     std::vector<int32_t> FHead;
     std::vector<Entry> FEntries;
 };
@@ -229,7 +233,9 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
     const bool mapped = source.FMapping.size() >= vertices;
     TGltfMesh out;
     out.Name = Cp1252ToUtf8(source.FName);
-    VertexSplitter split(vertices);
+    VertexSplitter split(vertices, frame);
+    out.Positions.reserve(vertices), out.Normals.reserve(vertices);
+    if (mapped) out.TexCoords.reserve(vertices);
     std::map<int32_t, size_t> primitiveOf;
     bool textured = false;
     size_t lastId = SIZE_MAX - 1, primitive = 0;  // faces come in runs of one material
@@ -247,9 +253,9 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
         for (size_t c = 0; c < 3; ++c) {
             const size_t k = f + (frame.zUp ? c : flipped[c]);
             const uint16_t v = source.FIndices[k];
-            const std::array<float, 3> n = unit(frame.normal(k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}));
+            std::array<float, 3> n;
             bool added = false;
-            const uint32_t index = split.find(v, n, added);
+            const uint32_t index = split.find(v, k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}, added, n);
             out.Primitives[primitive].Indices.push_back(index);
             if (!added) continue;
             out.Positions.push_back(frame.position(bindPosition(source, skeleton, v)));

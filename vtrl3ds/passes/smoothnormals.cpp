@@ -21,6 +21,12 @@ double cornerAngle(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c) {
     return std::isfinite(angle) ? angle : 0;
 }
 
+// The smoothing groups of face f, 0 for a face without an entry.
+struct Groups {
+    const std::vector<uint32_t>& of;
+    uint32_t operator()(size_t f) const { return f < of.size() ? of[f] : 0u; }
+};
+
 // The faces around each vertex as one list: faces of vertex v are Faces[Start[v] .. Start[v + 1]).
 struct Around {
     std::vector<uint32_t> Start, Faces;
@@ -41,6 +47,37 @@ Around facesAround(const TGL3dsMesh& mesh, size_t corners, size_t vertices) {
     return a;
 }
 
+// Face normals of every valid triangle (the load's FaceNormal where the mesh holds one per face:
+// CalcNormalVector of the same corners), and the corner angles of those that have smoothing groups
+// (a flat face lends its angles to no sum).
+void faceNormalsAndAngles(const TGL3dsMesh& mesh, size_t corners, size_t vertices, const Groups& groups,
+                          std::vector<T3dpoint>& face, std::vector<double>& angle) {
+    const bool known = mesh.FaceNormal.size() == corners / 3;
+    for (size_t f = 0; f < corners; f += 3) {
+        if (!faceIsValid(mesh, f, vertices)) continue;
+        const T3dpoint& a = mesh.FVertex[mesh.FIndices[f]];
+        const T3dpoint& b = mesh.FVertex[mesh.FIndices[f + 1]];
+        const T3dpoint& c = mesh.FVertex[mesh.FIndices[f + 2]];
+        face[f / 3] = known ? mesh.FaceNormal[f / 3] : CalcNormalVector(a, b, c);
+        if (groups(f / 3) == 0) continue;
+        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a), angle[f + 2] = cornerAngle(c, a, b);
+    }
+}
+
+// The angle-weighted sum of the normals of the faces around v that share a bit of group g, normalised.
+T3dpoint smoothNormal(const TGL3dsMesh& mesh, const Around& around, const Groups& groups, const std::vector<T3dpoint>& face,
+                      const std::vector<double>& angle, uint16_t v, uint32_t g) {
+    double s[3] = {0, 0, 0};
+    for (uint32_t k = around.Start[v]; k < around.Start[v + 1]; ++k) {
+        const uint32_t other = around.Faces[k];
+        if ((groups(other) & g) == 0) continue;
+        const size_t o = size_t(other) * 3;
+        const double w = angle[o + (mesh.FIndices[o] == v ? 0 : mesh.FIndices[o + 1] == v ? 1 : 2)];
+        s[0] += w * face[other].X, s[1] += w * face[other].Y, s[2] += w * face[other].Z;
+    }
+    return Normalize(T3dpoint{float(s[0]), float(s[1]), float(s[2])});
+}
+
 }  // namespace
 
 std::vector<T3dpoint> SmoothingGroupNormals(const TGL3dsMesh& mesh) {
@@ -48,34 +85,26 @@ std::vector<T3dpoint> SmoothingGroupNormals(const TGL3dsMesh& mesh) {
     std::vector<T3dpoint> out(static_cast<size_t>(std::max(mesh.FNumIndices, 0)), T3dpoint{0, 0, 0});
     std::vector<T3dpoint> face(corners / 3, T3dpoint{0, 0, 0});
     std::vector<double> angle(corners, 0);
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const T3dpoint& a = mesh.FVertex[mesh.FIndices[f]];
-        const T3dpoint& b = mesh.FVertex[mesh.FIndices[f + 1]];
-        const T3dpoint& c = mesh.FVertex[mesh.FIndices[f + 2]];
-        face[f / 3] = CalcNormalVector(a, b, c);
-        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a), angle[f + 2] = cornerAngle(c, a, b);
-    }
-    const auto groups = [&](size_t f) { return f < mesh.FSmoothingGroup.size() ? mesh.FSmoothingGroup[f] : 0u; };
+    const Groups groups{mesh.FSmoothingGroup};
+    faceNormalsAndAngles(mesh, corners, vertices, groups, face, angle);
     const Around around = facesAround(mesh, corners, vertices);
+    // The corners of one vertex mostly have the same groups: the last sum made at each vertex is
+    // kept with its groups and taken again (group 0 marks none).
+    std::vector<uint32_t> lastGroups(vertices, 0);
+    std::vector<T3dpoint> lastNormal(vertices);
     for (size_t f = 0; f < corners; f += 3) {
         if (!faceIsValid(mesh, f, vertices)) continue;
         const uint32_t g = groups(f / 3);
         for (size_t c = 0; c < 3; ++c) {
+            const uint16_t v = mesh.FIndices[f + c];
             if (g == 0) {
                 out[f + c] = face[f / 3];
-                continue;
+            } else if (lastGroups[v] == g) {
+                out[f + c] = lastNormal[v];
+            } else {
+                out[f + c] = lastNormal[v] = smoothNormal(mesh, around, groups, face, angle, v, g);
+                lastGroups[v] = g;
             }
-            const uint16_t v = mesh.FIndices[f + c];
-            double s[3] = {0, 0, 0};
-            for (uint32_t k = around.Start[v]; k < around.Start[v + 1]; ++k) {
-                const uint32_t other = around.Faces[k];
-                if ((groups(other) & g) == 0) continue;
-                const size_t o = size_t(other) * 3;
-                const double w = angle[o + (mesh.FIndices[o] == v ? 0 : mesh.FIndices[o + 1] == v ? 1 : 2)];
-                s[0] += w * face[other].X, s[1] += w * face[other].Y, s[2] += w * face[other].Z;
-            }
-            out[f + c] = Normalize(T3dpoint{float(s[0]), float(s[1]), float(s[2])});
         }
     }
     return out;

@@ -247,6 +247,8 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
             const int32_t mat = material(id);
             auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
             if (fresh) out.Primitives.push_back({mat, {}});
+            // Most meshes hold one run: room for the rest of the corners in the first.
+            if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(corners - f);
             textured |= scene.Materials[size_t(mat)].Image >= 0;
             lastId = id, primitive = it->second;
         }

@@ -30,22 +30,20 @@ struct Layout {
     int32_t viewCount = 0, accessorCount = 0;
     bool embedImages = true;
 
-    // A new view over `bytes` bytes at the end of the buffer (4-byte aligned); where they go.
-    uint8_t* view(size_t bytes, uint32_t target, int32_t& id) {
+    // A new view of `bytes` bytes at the end of the buffer (4-byte aligned), filled from `data`
+    // (or with zeros, to be filled at the returned place, when `data` is null).
+    int32_t view(const void* data, size_t bytes, uint32_t target, uint8_t** place = nullptr) {
         while (bin.size() % 4) bin.push_back(0);
         views.beginObject().field("buffer", 0).field("byteOffset", bin.size()).field("byteLength", bytes);
         if (target) views.field("target", target);
         views.endObject();
-        bin.resize(bin.size() + bytes);
-        id = viewCount++;
-        return bin.data() + bin.size() - bytes;
-    }
-
-    int32_t view(const void* data, size_t bytes, uint32_t target) {
-        int32_t id = 0;
-        uint8_t* to = view(bytes, target, id);
-        if (bytes) std::memcpy(to, data, bytes);
-        return id;
+        const auto* p = static_cast<const uint8_t*>(data);
+        if (p)
+            bin.insert(bin.end(), p, p + bytes);
+        else
+            bin.resize(bin.size() + bytes);
+        if (place) *place = bin.data() + bin.size() - bytes;
+        return viewCount++;
     }
 
     // An accessor over view `v` of `count` elements of `type` (SCALAR, VEC2 ...).
@@ -75,8 +73,8 @@ struct Layout {
 // Indices as 16-bit values when every one fits below 65535 (the primitive-restart value), else 32-bit.
 int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t vertices) {
     if (vertices < 65535) {
-        int32_t v = 0;
-        uint8_t* out = l.view(indices.size() * 2, elementArrayBuffer, v);
+        uint8_t* out = nullptr;
+        const int32_t v = l.view(nullptr, indices.size() * 2, elementArrayBuffer, &out);
         for (size_t i = 0; i < indices.size(); ++i) {
             const auto small = static_cast<uint16_t>(indices[i]);
             std::memcpy(out + 2 * i, &small, 2);

@@ -1,14 +1,17 @@
 // The viewer's retained drawing: every static mesh of the scene in GL buffer objects (one vertex
-// and one index buffer per mesh), drawn with one glDrawElements per material run; a 3DS mesh
-// shaded by its smoothing groups, others flat; skinned meshes are drawn by the library from their
-// posed arrays. Without buffer objects in the GL the scene is drawn by the library's renderer.
-// Nothing reports failure.
+// and one index buffer per mesh, their contents made in parallel), drawn with one glDrawElements
+// per material run; a 3DS mesh shaded by its smoothing groups, others flat; skinned meshes are
+// drawn by the library from their posed arrays. Without buffer objects in the GL the scene is
+// drawn by the library's renderer. Nothing reports failure.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "viewer.h"
@@ -160,6 +163,23 @@ Built build(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
     return model.FType == Mesh3DS ? buildSmooth(m, model) : buildFlat(m, model);
 }
 
+// Every static mesh's triangles, made by as many threads as the machine has cores (meshes taken
+// in turn), before the first frame; the GL calls stay on the drawing thread.
+std::vector<std::optional<Built>> buildAll(const TGLAll3dsMesh& model) {
+    std::vector<std::optional<Built>> built(model.FMesh.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t i = next++; i < built.size(); i = next++)
+            if (const TGL3dsMesh* m = model.FMesh[i]; m && !drawnByLibrary(*m)) built[i] = build(*m, model);
+    };
+    const size_t helpers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), built.size()) - 1;
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < helpers && built.size() > 1; ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    return built;
+}
+
 template <typename T>
 void upload(GLenum target, GLuint name, const std::vector<T>& data) {
     calls().bind(target, name);
@@ -210,9 +230,9 @@ std::unique_ptr<TViewerBuffers> BuildViewerBuffers(const TGLAll3dsMesh& Model) {
     if (!calls().ok()) return nullptr;
     auto buffers = std::make_unique<TViewerBuffers>();
     buffers->Meshes.resize(Model.FMesh.size());
-    for (size_t i = 0; i < Model.FMesh.size(); ++i)
-        if (const TGL3dsMesh* m = Model.FMesh[i]; m && !drawnByLibrary(*m))
-            uploadMesh(buffers->Meshes[i], build(*m, Model));
+    const std::vector<std::optional<Built>> built = buildAll(Model);
+    for (size_t i = 0; i < built.size(); ++i)
+        if (built[i]) uploadMesh(buffers->Meshes[i], *built[i]);
     calls().bind(GL_ARRAY_BUFFER, 0);
     calls().bind(GL_ELEMENT_ARRAY_BUFFER, 0);
     return buffers;

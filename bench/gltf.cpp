@@ -76,7 +76,8 @@ void BM_Floor_LoadAndWriteSameBytes(benchmark::State& state) {
 double childCpuSeconds() {
     rusage use{};
     getrusage(RUSAGE_CHILDREN, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + 1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
 }
 
 // The peer runs as a process of its own: besides the clock, its CPU time is the counter
@@ -90,14 +91,40 @@ void BM_Convert_AssimpExport(benchmark::State& state) {
             state.SkipWithError("assimp export failed (is assimp-utils installed?)");
             break;
         }
-    state.counters["child_cpu_ms"] = 1e3 * (childCpuSeconds() - before) / double(std::max<int64_t>(state.iterations(), 1));
+    state.counters["child_cpu_ms"] =
+        1e3 * (childCpuSeconds() - before) / double(std::max<int64_t>(state.iterations(), 1));
 }
 
-BENCHMARK(BM_Convert_Ours)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Floor_LoadAndWriteSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Part_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Part_SceneToGlb)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Convert_AssimpExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Convert_Ours)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Floor_LoadAndWriteSameBytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_BuildScene)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_SceneToGlb)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Convert_AssimpExport)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -99,7 +99,8 @@ bool WritePPM(const char* path, const std::vector<uint8_t>& rgba, int32_t width,
 
 std::vector<uint8_t> BufferBytes(GLuint buffer) {
     const auto bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(wglGetProcAddress("glBindBuffer"));
-    const auto size = reinterpret_cast<PFNGLGETBUFFERPARAMETERIVPROC>(wglGetProcAddress("glGetBufferParameteriv"));
+    const auto size =
+        reinterpret_cast<PFNGLGETBUFFERPARAMETERIVPROC>(wglGetProcAddress("glGetBufferParameteriv"));
     const auto read = reinterpret_cast<PFNGLGETBUFFERSUBDATAPROC>(wglGetProcAddress("glGetBufferSubData"));
     GLint bytes = 0;
     bind(GL_ARRAY_BUFFER, buffer);

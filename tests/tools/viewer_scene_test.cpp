@@ -140,7 +140,8 @@ TEST_F(ViewerScene, buffer_drawing_matches_the_librarys_drawing_pixel_for_pixel)
          {"3ds/test1.3ds", "3ds/cube_lib3ds.3ds", "3ds/cubes_with_alpha.3ds", "3ds/indochine.3ds"}) {
         SCOPED_TRACE(file);
         open(kReal + file, [](TGLAll3dsMesh& model) {
-            for (TGL3dsMesh* m : model.FMesh) std::fill(m->FSmoothingGroup.begin(), m->FSmoothingGroup.end(), 0u);
+            for (TGL3dsMesh* m : model.FMesh)
+                std::fill(m->FSmoothingGroup.begin(), m->FSmoothingGroup.end(), 0u);
         });
         ASSERT_TRUE(ViewScene.Buffers);
         DrawViewerFrame();
@@ -178,7 +179,8 @@ std::vector<std::array<T3dpoint, 2>> bufferCorners(const TViewerMeshBuffers& m, 
 TEST_F(ViewerScene, a_3ds_mesh_is_drawn_with_its_smoothing_group_normals) {
     open(kReal + "3ds/test1.3ds", [](TGLAll3dsMesh& model) {
         for (TGL3dsMesh* m : model.FMesh)
-            for (size_t f = 0; f < m->FSmoothingGroup.size(); ++f) m->FSmoothingGroup[f] = f % 3 == 0 ? 0 : 1u << (f % 2);
+            for (size_t f = 0; f < m->FSmoothingGroup.size(); ++f)
+                m->FSmoothingGroup[f] = f % 3 == 0 ? 0 : 1u << (f % 2);
     });
     ASSERT_TRUE(ViewScene.Buffers);
     size_t checked = 0;

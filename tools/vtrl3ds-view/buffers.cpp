@@ -145,10 +145,12 @@ Built buildSmooth(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
         for (size_t k = 0; k < 3; ++k) {
             const T3dpoint& n = normals[f + k];
             int32_t e = head[c[k]];
-            while (e >= 0 && std::memcmp(&b.vertices[size_t(e)].normal, &n, sizeof n) != 0) e = next[size_t(e)];
+            while (e >= 0 && std::memcmp(&b.vertices[size_t(e)].normal, &n, sizeof n) != 0)
+                e = next[size_t(e)];
             if (e < 0) {
                 e = static_cast<int32_t>(b.vertices.size());
-                b.vertices.push_back({m.FVertex[c[k]], n, c[k] < m.FMapping.size() ? m.FMapping[c[k]] : TGLMap{0, 0}});
+                b.vertices.push_back(
+                    {m.FVertex[c[k]], n, c[k] < m.FMapping.size() ? m.FMapping[c[k]] : TGLMap{0, 0}});
                 next.push_back(head[c[k]]);
                 head[c[k]] = e;
             }
@@ -172,7 +174,8 @@ std::vector<std::optional<Built>> buildAll(const TGLAll3dsMesh& model) {
         for (size_t i = next++; i < built.size(); i = next++)
             if (const TGL3dsMesh* m = model.FMesh[i]; m && !drawnByLibrary(*m)) built[i] = build(*m, model);
     };
-    const size_t helpers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), built.size()) - 1;
+    const size_t helpers =
+        std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), built.size()) - 1;
     std::vector<std::thread> threads;
     for (size_t t = 0; t < helpers && built.size() > 1; ++t) threads.emplace_back(work);
     work();

@@ -47,9 +47,12 @@ struct Layout {
     }
 
     // An accessor over view `v` of `count` elements of `type` (SCALAR, VEC2 ...).
-    int32_t accessor(int32_t v, size_t count, uint32_t component, const char* type, const float* min = nullptr,
-                     const float* max = nullptr, int dims = 0) {
-        accessors.beginObject().field("bufferView", v).field("componentType", component).field("count", count);
+    int32_t accessor(int32_t v, size_t count, uint32_t component, const char* type,
+                     const float* min = nullptr, const float* max = nullptr, int dims = 0) {
+        accessors.beginObject()
+            .field("bufferView", v)
+            .field("componentType", component)
+            .field("count", count);
         accessors.field("type", type);
         if (min) {
             accessors.key("min").beginArray();
@@ -66,7 +69,8 @@ struct Layout {
     template <typename T>
     int32_t accessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
                      uint32_t target, const float* min = nullptr, const float* max = nullptr, int dims = 0) {
-        return accessor(view(data.data(), data.size() * sizeof(T), target), count, component, type, min, max, dims);
+        return accessor(view(data.data(), data.size() * sizeof(T), target), count, component, type, min, max,
+                        dims);
     }
 };
 
@@ -94,7 +98,8 @@ int32_t tupleView(Layout& l, const std::vector<std::array<float, N>>& v) {
 void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints) {
     float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     for (const auto& p : mesh.Positions)
-        for (int i = 0; i < 3; ++i) lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+        for (int i = 0; i < 3; ++i)
+            lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
     const size_t n = mesh.Positions.size();
     const int32_t position = l.accessor(tupleView(l, mesh.Positions), n, f32, "VEC3", lo, hi, 3);
     const int32_t normal = l.accessor(tupleView(l, mesh.Normals), n, f32, "VEC3");
@@ -117,10 +122,18 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
     meshes.beginObject().field("name", mesh.Name).key("primitives").beginArray();
     for (const TGltfPrimitive& p : mesh.Primitives) {
         const int32_t indices = indexAccessor(l, p.Indices, n);
-        meshes.beginObject().key("attributes").beginObject().field("POSITION", position).field("NORMAL", normal);
+        meshes.beginObject()
+            .key("attributes")
+            .beginObject()
+            .field("POSITION", position)
+            .field("NORMAL", normal);
         if (uv >= 0) meshes.field("TEXCOORD_0", uv);
         if (joint >= 0) meshes.field("JOINTS_0", joint).field("WEIGHTS_0", weight);
-        meshes.endObject().field("indices", indices).field("material", p.Material).field("mode", 4).endObject();
+        meshes.endObject()
+            .field("indices", indices)
+            .field("material", p.Material)
+            .field("mode", 4)
+            .endObject();
     }
     meshes.endArray().endObject();
 }
@@ -169,18 +182,32 @@ void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
         if (c.Times.empty()) continue;
         // Channels keyed at the same times share one input accessor.
         if (!shared || *shared != c.Times) {
-            input = l.accessor(c.Times, c.Times.size(), f32, "SCALAR", 0, &c.Times.front(), &c.Times.back(), 1);
+            input =
+                l.accessor(c.Times, c.Times.size(), f32, "SCALAR", 0, &c.Times.front(), &c.Times.back(), 1);
             shared = &c.Times;
         }
         const bool rotation = c.Path == TGltfChannel::TPath::Rotation;
         const int32_t output = l.accessor(c.Values, c.Times.size(), f32, rotation ? "VEC4" : "VEC3", 0);
-        samplers.beginObject().field("input", input).field("output", output).field("interpolation", "LINEAR").endObject();
+        samplers.beginObject()
+            .field("input", input)
+            .field("output", output)
+            .field("interpolation", "LINEAR")
+            .endObject();
         channels.beginObject().field("sampler", count++).key("target").beginObject();
-        channels.field("node", c.Node).field("path", rotation ? "rotation" : "translation").endObject().endObject();
+        channels.field("node", c.Node)
+            .field("path", rotation ? "rotation" : "translation")
+            .endObject()
+            .endObject();
     }
     samplers.endArray();
     channels.endArray();
-    j.beginObject().field("name", a.Name).key("samplers").raw(samplers.text()).key("channels").raw(channels.text()).endObject();
+    j.beginObject()
+        .field("name", a.Name)
+        .key("samplers")
+        .raw(samplers.text())
+        .key("channels")
+        .raw(channels.text())
+        .endObject();
 }
 
 // At least the bytes the buffer of `s` takes, so that it is laid out without moving.
@@ -221,7 +248,8 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
     for (const TGltfMesh& m : s.Meshes) writeMesh(l, meshes, m, joints);
     meshes.endArray();
     materials.beginArray();
-    for (const TGltfMaterial& m : s.Materials) writeMaterial(materials, m, m.Image >= 0 && size_t(m.Image) < s.Images.size());
+    for (const TGltfMaterial& m : s.Materials)
+        writeMaterial(materials, m, m.Image >= 0 && size_t(m.Image) < s.Images.size());
     materials.endArray();
     nodes.beginArray();
     for (const TGltfNode& n : s.Nodes) writeNode(nodes, n);
@@ -231,7 +259,11 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
         std::vector<float> ibm;
         for (const auto& m : k.InverseBindMatrices) ibm.insert(ibm.end(), m.begin(), m.end());
         const int32_t a = l.accessor(ibm, k.InverseBindMatrices.size(), f32, "MAT4", 0);
-        skins.beginObject().field("inverseBindMatrices", a).field("skeleton", k.Skeleton).key("joints").beginArray();
+        skins.beginObject()
+            .field("inverseBindMatrices", a)
+            .field("skeleton", k.Skeleton)
+            .key("joints")
+            .beginArray();
         for (int32_t j : k.Joints) skins.value(j);
         skins.endArray().endObject();
     }
@@ -254,7 +286,12 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
     l.accessors.endArray();
 
     JsonWriter j;
-    j.beginObject().key("asset").beginObject().field("version", "2.0").field("generator", "VTRL_3DS").endObject();
+    j.beginObject()
+        .key("asset")
+        .beginObject()
+        .field("version", "2.0")
+        .field("generator", "VTRL_3DS")
+        .endObject();
     if (!s.Roots.empty()) {
         j.field("scene", 0).key("scenes").beginArray().beginObject().key("nodes").beginArray();
         for (int32_t r : s.Roots) j.value(r);
@@ -268,7 +305,8 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
         j.key("samplers").beginArray().beginObject().field("magFilter", 9729).field("minFilter", 9987);
         j.field("wrapS", 10497).field("wrapT", 10497).endObject().endArray();
         j.key("textures").beginArray();
-        for (size_t i = 0; i < s.Images.size(); ++i) j.beginObject().field("sampler", 0).field("source", i).endObject();
+        for (size_t i = 0; i < s.Images.size(); ++i)
+            j.beginObject().field("sampler", 0).field("source", i).endObject();
         j.endArray();
     }
     if (!s.Skins.empty()) j.key("skins").raw(skins.text());
@@ -375,7 +413,8 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
             written.push_back(dir / binName);
         }
         for (size_t i = 0; i < scene.Images.size(); ++i) {
-            writeWhole(dir / scene.ImageNames[i], {{scene.Images[i].Bytes.data(), scene.Images[i].Bytes.size()}});
+            writeWhole(dir / scene.ImageNames[i],
+                       {{scene.Images[i].Bytes.data(), scene.Images[i].Bytes.size()}});
             written.push_back(dir / scene.ImageNames[i]);
         }
         writeWhole(path, {{json.data(), json.size()}});

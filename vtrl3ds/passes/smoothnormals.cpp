@@ -16,8 +16,10 @@ namespace {
 double cornerAngle(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c) {
     const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
     const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
-    const double cx = u[1] * v[2] - u[2] * v[1], cy = u[2] * v[0] - u[0] * v[2], cz = u[0] * v[1] - u[1] * v[0];
-    const double angle = std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
+    const double cx = u[1] * v[2] - u[2] * v[1], cy = u[2] * v[0] - u[0] * v[2],
+                 cz = u[0] * v[1] - u[1] * v[0];
+    const double angle =
+        std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
     return std::isfinite(angle) ? angle : 0;
 }
 
@@ -43,7 +45,8 @@ Around facesAround(const TGL3dsMesh& mesh, size_t corners, size_t vertices) {
     std::vector<uint32_t> fill(a.Start.begin(), a.Start.end() - 1);
     for (size_t f = 0; f < corners; f += 3)
         if (faceIsValid(mesh, f, vertices))
-            for (size_t c = 0; c < 3; ++c) a.Faces[fill[mesh.FIndices[f + c]]++] = static_cast<uint32_t>(f / 3);
+            for (size_t c = 0; c < 3; ++c)
+                a.Faces[fill[mesh.FIndices[f + c]]++] = static_cast<uint32_t>(f / 3);
     return a;
 }
 
@@ -60,13 +63,15 @@ void faceNormalsAndAngles(const TGL3dsMesh& mesh, size_t corners, size_t vertice
         const T3dpoint& c = mesh.FVertex[mesh.FIndices[f + 2]];
         face[f / 3] = known ? mesh.FaceNormal[f / 3] : CalcNormalVector(a, b, c);
         if (groups(f / 3) == 0) continue;
-        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a), angle[f + 2] = cornerAngle(c, a, b);
+        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a),
+        angle[f + 2] = cornerAngle(c, a, b);
     }
 }
 
 // The angle-weighted sum of the normals of the faces around v that share a bit of group g, normalised.
-T3dpoint smoothNormal(const TGL3dsMesh& mesh, const Around& around, const Groups& groups, const std::vector<T3dpoint>& face,
-                      const std::vector<double>& angle, uint16_t v, uint32_t g) {
+T3dpoint smoothNormal(const TGL3dsMesh& mesh, const Around& around, const Groups& groups,
+                      const std::vector<T3dpoint>& face, const std::vector<double>& angle, uint16_t v,
+                      uint32_t g) {
     double s[3] = {0, 0, 0};
     for (uint32_t k = around.Start[v]; k < around.Start[v + 1]; ++k) {
         const uint32_t other = around.Faces[k];

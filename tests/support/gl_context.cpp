@@ -3,7 +3,9 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +19,7 @@ namespace {
 // dispatch names, the EGL display list) then lose the globals that referenced them and the leak
 // check would count them, with stacks it can no longer name. Kept loaded, they stay reachable.
 void keepGLDriverLoaded() {
+#ifndef _WIN32
     static const bool once = [] {
         for (const char* lib : {"libEGL.so.1", "libEGL_mesa.so.0", "libglapi.so.0",
                                 "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
@@ -24,6 +27,7 @@ void keepGLDriverLoaded() {
         return true;
     }();
     (void)once;
+#endif
 }
 
 }  // namespace

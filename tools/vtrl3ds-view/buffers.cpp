@@ -174,10 +174,9 @@ std::vector<std::optional<Built>> buildAll(const TGLAll3dsMesh& model) {
         for (size_t i = next++; i < built.size(); i = next++)
             if (const TGL3dsMesh* m = model.FMesh[i]; m && !drawnByLibrary(*m)) built[i] = build(*m, model);
     };
-    const size_t helpers =
-        std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), built.size()) - 1;
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < helpers && built.size() > 1; ++t) threads.emplace_back(work);
+    const size_t cores = std::max(std::thread::hardware_concurrency(), 1u);
+    std::vector<std::thread> threads;  // this thread works too
+    for (size_t t = 1; t < std::min(cores, built.size()); ++t) threads.emplace_back(work);
     work();
     for (std::thread& t : threads) t.join();
     return built;

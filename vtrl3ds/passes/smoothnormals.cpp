@@ -1,7 +1,7 @@
 // Smoothing-group normals (normals.h): face normals and corner angles, the angle-weighted sums of
 // the vertices whose faces all have the same groups made face by face, those of the others per
-// corner from the faces around them that share a group bit. Reports
-// nothing; triangles naming missing vertices take part in nothing.
+// corner from the faces around them that share a group bit. Reports nothing; triangles naming
+// missing vertices take part in nothing.
 #include <cmath>
 #include <cstdint>
 

@@ -4,7 +4,7 @@ import numpy as np
 import pytest
 
 import vtrl3ds
-from conftest import assimp_positions, height, real_files
+from conftest import assimp_positions, height, real_files, same_motion
 
 REAL = real_files("bvh", "*.bvh")
 ORDERS = ["XYZ", "XZY", "YXZ", "YZX", "ZXY", "ZYX"]
@@ -46,14 +46,6 @@ Frame Time: 0.04
 1 2 3 90 0 0 0 0 0 0 0 0 90 0
 0.5 2.5 -1 10 20 30 40 50 60 70 80 -20 -35 45
 """
-
-
-def same_motion(a, b):
-    assert a.joints == b.joints and a.channels == b.channels and a.end_sites == b.end_sites
-    np.testing.assert_array_equal(a.parents, b.parents)
-    np.testing.assert_allclose(a.offsets, b.offsets, atol=1e-5)
-    assert a.frame_time == pytest.approx(b.frame_time, rel=1e-6)
-    np.testing.assert_allclose(a.motion, b.motion, rtol=1e-5, atol=1e-5)
 
 
 @pytest.mark.parametrize("path", REAL, ids=lambda p: p.name)

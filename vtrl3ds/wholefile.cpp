@@ -16,7 +16,8 @@ namespace vtrl3ds_internal {
 namespace {
 
 [[noreturn]] void failed(const char* routine, const std::string& fileName, const char* what, int error) {
-    throw EFileError(std::string(routine) + ": '" + fileName + "': " + what + ": " + std::strerror(error), error);
+    throw EFileError(std::string(routine) + ": '" + fileName + "': " + what + ": " + std::strerror(error),
+                     error);
 }
 
 // A name no other writer in this or another process picks at the same time.

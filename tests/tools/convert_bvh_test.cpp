@@ -28,9 +28,12 @@ class ConvertBvh : public ::testing::Test {
     TempDir dir;
 
     ToolRun run(const std::string& args) {
-        return RunTool(dir, "cd '" + dir.path.string() + "' && '" + ToolPath("vtrl3ds-convert") + "' " + args);
+        return RunTool(dir,
+                       "cd '" + dir.path.string() + "' && '" + ToolPath("vtrl3ds-convert") + "' " + args);
     }
-    void write(const std::string& name, const std::string& text) { dir.write(name, {text.begin(), text.end()}); }
+    void write(const std::string& name, const std::string& text) {
+        dir.write(name, {text.begin(), text.end()});
+    }
     // The joint's world position at a frame.
     static T3dpoint at(const TMotion& m, size_t frame, size_t joint) {
         const std::vector<float> p = WorldPositions(m);
@@ -45,8 +48,8 @@ TEST_F(ConvertBvh, cut_resampled_and_reordered_motion_keeps_its_poses) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     const TMotion in = LoadMotion(dir.file("walk.bvh")), out = LoadMotion(dir.file("out.bvh"));
-    ASSERT_EQ(out.FNumFrames, 3u);  // frames 1 and 2 of the input, and one between them
-    EXPECT_DOUBLE_EQ(out.FFrameTime, 0.05);
+    ASSERT_EQ(out.FNumFrames, 3u);            // frames 1 and 2 of the input, and one between them
+    EXPECT_NEAR(out.FFrameTime, 0.05, 1e-8);  // written as the float it is read as
     EXPECT_EQ(out.FChannels[1], (std::vector<std::string>{"Zrotation", "Xrotation", "Yrotation"}));
     for (const auto& [o, i] : {std::pair<size_t, size_t>{0, 1}, {2, 2}})
         for (size_t j = 0; j < 2; ++j) {
@@ -86,7 +89,8 @@ TEST_F(ConvertBvh, refusals_leave_no_file) {
         {"walk.bvh -o out.gltf --fps 30", 2, usage.c_str()},
         {"walk.bvh -o folder/ --frames 0:2", 2, usage.c_str()},
         {"walk.bvh walk.bvh -o out.bvh", 2, "vtrl3ds-convert: a .bvh output takes one input"},
-        {"walk.bvh -o out.bvh --scale 2", 2, "vtrl3ds-convert: --scale, --no-textures and --gltf need a glTF"},
+        {"walk.bvh -o out.bvh --scale 2", 2,
+         "vtrl3ds-convert: --scale, --no-textures and --gltf need a glTF"},
         {"walk.bvh -o out.bvh --order XXY", 2, "vtrl3ds-convert: --order needs"},
         {"walk.bvh -o out.bvh --order XYZW", 2, "vtrl3ds-convert: --order needs"},
         {"walk.bvh -o out.bvh --frames 3:1", 2, "vtrl3ds-convert: --frames needs"},
@@ -94,16 +98,20 @@ TEST_F(ConvertBvh, refusals_leave_no_file) {
         {"walk.bvh -o out.bvh --frames -1:3", 2, "vtrl3ds-convert: --frames needs"},
         {"walk.bvh -o out.bvh --fps 0", 2, "vtrl3ds-convert: --fps needs"},
         {"walk.bvh -o out.bvh --fps", 2, "vtrl3ds-convert: --fps needs"},
-        {"box.3ds -o out.bvh", 1, "vtrl3ds-convert: box.3ds: LoadMotionOrSkeleton: 'box.3ds' has no skeleton"},
+        {"box.3ds -o out.bvh", 1,
+         "vtrl3ds-convert: box.3ds: LoadMotionOrSkeleton: 'box.3ds' has no skeleton"},
         {"broken.bvh -o out.bvh", 1, "vtrl3ds-convert: broken.bvh: "},
         {"walk.bvh -o out.bvh --frames 2:9", 1, "vtrl3ds-convert: walk.bvh: CutFrames: "},
-        {"walk.bvh -o missing/out.bvh", 1, "vtrl3ds-convert: walk.bvh: SaveMotion: 'missing/out.bvh': cannot create"},
+        {"walk.bvh -o missing/out.bvh", 1,
+         "vtrl3ds-convert: walk.bvh: SaveMotion: 'missing/out.bvh': cannot create"},
     };
     for (const RefusedRow& row : rows) {
         const ToolRun r = run(row.args);
         EXPECT_EQ(r.status, row.status) << row.args;
         EXPECT_EQ(r.err.rfind(row.err, 0), 0u) << row.args << ": " << r.err;
-        if (row.status == 1) EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << row.args << ": " << r.err;
+        if (row.status == 1) {
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << row.args << ": " << r.err;
+        }
         size_t files = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path)) ++files;
         EXPECT_EQ(files, 5u) << row.args;  // the three inputs and the run's out and err

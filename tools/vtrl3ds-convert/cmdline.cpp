@@ -93,7 +93,8 @@ bool settleOutput(TConvertOptions& o, std::string& error) {
     if (o.Inputs.size() > 1 && hasExtension(o.Output, ".bvh") && !std::filesystem::is_directory(o.Output, ec))
         return (error = "a .bvh output takes one input"), false;
     if (!o.ToFolder && !o.ToBvh && !hasExtension(o.Output, ".glb") && !hasExtension(o.Output, ".gltf"))
-        return (error = "the output " + o.Output + " is neither a .glb, .gltf or .bvh file nor a folder"), false;
+        return (error = "the output " + o.Output + " is neither a .glb, .gltf or .bvh file nor a folder"),
+               false;
     const bool motionOptions = o.CutFrames || o.Fps > 0 || !o.Order.empty();
     if (motionOptions && !o.ToBvh) return (error = "--order, --fps and --frames need a .bvh output"), false;
     if (o.ToBvh && (o.Scale != 1 || !o.Textures || o.Text))

@@ -21,11 +21,11 @@ struct TConvertOptions {
     bool Textures = true;
     bool Help = false, Version = false;
     // What a .bvh output does to the motion, in this order: frames cut, resampled, orders rewritten.
-    bool CutFrames = false;             // --frames A:B given: frames A .. B - 1 (0-based)
-    size_t FirstFrame = 0;              // A; 0 when left out
-    std::optional<size_t> LastFrame;    // B; the end when left out
-    double Fps = 0;     // --fps; 0: the input's rate
-    std::string Order;  // --order; empty: each joint's own
+    bool CutFrames = false;           // --frames A:B given: frames A .. B - 1 (0-based)
+    size_t FirstFrame = 0;            // A; 0 when left out
+    std::optional<size_t> LastFrame;  // B; the end when left out
+    double Fps = 0;                   // --fps; 0: the input's rate
+    std::string Order;                // --order; empty: each joint's own
 };
 
 extern const char* const ConvertUsage;

@@ -42,7 +42,7 @@ void convert(const std::filesystem::path& source, const std::filesystem::path& t
 
 void bindConvert(py::module_& m) {
     m.def("convert", &convert, py::arg("src"), py::arg("dst"),
-          R"(Writes the model or motion in src to dst, chosen by dst's extension (ignoring case).
+          R"(Writes the model or motion in src to dst, in the format dst's extension names (any case).
 
 .glb: one binary glTF 2.0 file; .gltf: glTF with its .bin and images beside it (any other
 extension: .glb); .bvh: the motion of src, a BVH file as read or a MilkShape model's skeleton

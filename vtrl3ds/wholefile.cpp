@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "vtrl3ds/errors.h"
 
@@ -36,8 +38,13 @@ void writeWholeFile(const std::string& FileName, const std::string& Bytes, const
     int error = errno;
     const bool closed = std::fclose(file) == 0;
     if (written && !closed) error = errno;
-    if (written && closed && std::rename(temp.c_str(), FileName.c_str()) == 0) return;
-    if (written && closed) error = errno;
+    if (written && closed) {
+        // std::filesystem::rename replaces an existing file on Windows too (std::rename does not).
+        std::error_code renamed;
+        std::filesystem::rename(temp, FileName, renamed);
+        if (!renamed) return;
+        error = renamed.default_error_condition().value();
+    }
     std::remove(temp.c_str());
     failed(Routine, FileName, "cannot write", error);
 }

@@ -10,7 +10,7 @@ DEV_ARGS   := -DVTRL_WARNINGS_AS_ERRORS=ON
 VERSION    := $(shell sed -n 's/^project.showroom VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB        := $(BUILD)/showroom_$(VERSION)_$(shell dpkg --print-architecture).deb
 
-.PHONY: all deps build run test unit e2e asan release package install-test windows package-windows windows-test bench bench-table fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
+.PHONY: all deps build run test unit e2e web web-serve asan release package install-test windows package-windows windows-test bench bench-table bench-web fuzz fuzz-build fuzz-deep fuzz-merge soak format clean
 
 all: build
 
@@ -24,6 +24,16 @@ $(BUILD)/CMakeCache.txt: Makefile | deps
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The web page (build/web): the model library's core in WebAssembly with three.js; static files.
+web: deps
+	scripts/build-web.sh $(BUILD) $(JOBS)
+
+# The page on http://127.0.0.1:$(WEB_PORT)/ (any static file server does; this one is Python's).
+WEB_PORT ?= 8021
+web-serve: web
+	@echo "Serving $(BUILD)/web on http://127.0.0.1:$(WEB_PORT)/"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(BUILD)/web
 
 # The demo runs in the folder where the generator wrote its data files.
 run: build
@@ -43,7 +53,7 @@ asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
 
-test: build
+test: build web
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 	$(MAKE) install-test
 	$(MAKE) asan
@@ -98,6 +108,10 @@ bench: build
 # is no display). Ratios are taken within the run; the load average before and after is printed.
 bench-table: build
 	@scripts/bench-table.py $(BUILD)
+
+# The web page's module against the native loader on the anchor 3DS model, and its size.
+bench-web: build web
+	node --no-experimental-fetch bench/web_load.mjs $(BUILD)
 
 # libFuzzer builds of the loaders' fuzz targets (clang). Each target runs FUZZ_SECONDS (or
 # FUZZ_SECONDS_<name>, e.g. FUZZ_SECONDS_3ds=600) and at most FUZZ_RUNS inputs, FUZZ_JOBS targets

@@ -8,11 +8,12 @@
 #endif
 #include <locale.h>
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#include "vtrl3ds/private/compat.h"
 
 namespace {
 
@@ -64,10 +65,10 @@ size_t separatorAt(std::string_view Text, char Separator) {
 // (or the subnormal) a wider conversion would; one above the largest single is refused.
 bool convert(const char* first, const char* last, float& Value) {
     float v = 0;
-    std::from_chars_result r = std::from_chars(first, last, v);
+    std::from_chars_result r = vtrl3ds_internal::realFromChars(first, last, v);
     if (r.ec == std::errc::result_out_of_range) {
         double d = 0;
-        r = std::from_chars(first, last, d);
+        r = vtrl3ds_internal::realFromChars(first, last, d);
         v = static_cast<float>(d);
     }
     if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return false;
@@ -142,7 +143,7 @@ size_t plainDecimal(const char* first, const char* last, char Separator, float& 
         // the correctly rounded single unless the quotient lies on (or next to) the midpoint
         // between two singles, which shows in the 29 bits a single drops.
         const double q = static_cast<double>(mantissa) / doubles[decimals];
-        const uint64_t dropped = std::bit_cast<uint64_t>(q) & 0x1FFFFFFFu;
+        const uint64_t dropped = bitCast<uint64_t>(q) & 0x1FFFFFFFu;
         if (dropped - 0x0FFFFFFFu <= 2) return 0;
         v = static_cast<float>(q);
     }

@@ -5,7 +5,6 @@
 // EStreamError. What was built before stays owned by the model. A wrong signature loads nothing.
 // The triangles and normals read are then brought to the library's convention (filenormals.cpp).
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -14,6 +13,7 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/stream.h"
 
 namespace {
@@ -38,7 +38,7 @@ int32_t i32At(const uint8_t* p) {
     return static_cast<int32_t>(u32At(p));
 }
 float f32At(const uint8_t* p) {
-    return std::bit_cast<float>(u32At(p));
+    return vtrl3ds_internal::bitCast<float>(u32At(p));
 }
 
 // One call of LoadBinFromStream after the signature: the records and the bounded reads they use.

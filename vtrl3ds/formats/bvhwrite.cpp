@@ -9,6 +9,7 @@
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/motion.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/wholefile.h"
 
 using namespace vtrl3ds_internal;
@@ -17,13 +18,13 @@ namespace {
 
 void number(std::string& s, double v) {
     char buf[40];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto r = vtrl3ds_internal::realToChars(buf, buf + sizeof buf, v);
     s.append(buf, r.ptr);
 }
 
 void number(std::string& s, float v) {
     char buf[40];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto r = vtrl3ds_internal::realToChars(buf, buf + sizeof buf, v);
     s.append(buf, r.ptr);
 }
 

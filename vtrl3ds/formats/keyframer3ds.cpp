@@ -4,7 +4,6 @@
 // in the keyframer's warnings: cut chunks, key counts beyond their chunk, keys out of order or on
 // one frame, values that are not finite, parents that name no node or loop.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/keyframer.h"
@@ -47,7 +47,7 @@ struct Cursor {
     bool f32(float& f) {
         uint32_t v;
         if (!u32(v)) return false;
-        f = std::bit_cast<float>(v);
+        f = vtrl3ds_internal::bitCast<float>(v);
         return true;
     }
     bool point(T3dpoint& v) { return f32(v.X) && f32(v.Y) && f32(v.Z); }

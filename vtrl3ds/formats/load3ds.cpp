@@ -4,7 +4,6 @@
 // ERangeError before anything is allocated, data cut off by the end of the stream raises
 // EStreamError; what was built before stays owned by the model. A chunk length below 6 or fewer
 // than 6 bytes left end the walk quietly, like a skipped chunk that reaches past the end.
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -14,6 +13,7 @@
 #include "vtrl3ds/private/chunks.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/loading.h"
 #include "vtrl3ds/stream.h"
 
@@ -51,7 +51,7 @@ uint32_t u32At(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 float f32At(const uint8_t* p) {
-    return std::bit_cast<float>(u32At(p));
+    return vtrl3ds_internal::bitCast<float>(u32At(p));
 }
 
 // Little-endian 32-bit words read straight into memory, put in host order.

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "vtrl3ds/locale.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/stream.h"
 
 namespace vtrl3ds_internal {
@@ -89,10 +90,10 @@ template <class T>
 std::from_chars_result convertShape(std::string_view s, const RealShape& shape, T& value) {
     const size_t from = shape.begin + (shape.plus ? 1 : 0);
     if (shape.separatorAt == std::string_view::npos || s[shape.separatorAt] == '.')
-        return std::from_chars(s.data() + from, s.data() + shape.end, value);
+        return realFromChars(s.data() + from, s.data() + shape.end, value);
     std::string text(s.substr(from, shape.end - from));
     text[shape.separatorAt - from] = '.';
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto r = realFromChars(text.data(), text.data() + text.size(), value);
     return {s.data() + from + static_cast<size_t>(r.ptr - text.data()), r.ec};
 }
 
@@ -198,7 +199,7 @@ void MsText::refill() {
     const size_t kept = FSize - shift;
     if (kept + pieceSize > FCapacity) {
         const size_t capacity = std::max(2 * FCapacity, kept + pieceSize);
-        auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+        auto bigger = uninitialisedArray<char>(capacity);
         if (kept) std::memcpy(bigger.get(), FBuffer.get() + shift, kept);
         FBuffer = std::move(bigger);
         FCapacity = capacity;

@@ -126,7 +126,7 @@ bool fourFaceNormals(TGL3dsMesh& m, size_t f, size_t faces, size_t vertices) {
 // two corners are exchanged unless most of its own normals say it already runs clockwise (a file
 // written from a model this library loaded does). Without usable normals the counter-clockwise
 // convention is assumed.
-void orient(TGL3dsMesh& m, size_t corners, size_t vertices, bool laned) {
+void orient(TGL3dsMesh& m, size_t corners, size_t vertices, [[maybe_unused]] bool laned) {
     int64_t balance = 0;
     size_t f = 0;
 #if defined(VTRL3DS_LANES)
@@ -156,7 +156,7 @@ T3dpoint faceNormal(const TGL3dsMesh& m, size_t f, const T3dpoint& computed) {
 
 // Face normals for every whole triangle (zero for one naming a missing vertex), and an unusable
 // normal of the file replaced by the computed normal of a face that uses it.
-void normals(TGL3dsMesh& m, size_t corners, size_t vertices, bool laned) {
+void normals(TGL3dsMesh& m, size_t corners, size_t vertices, [[maybe_unused]] bool laned) {
     m.FaceNormal.assign(static_cast<size_t>(std::max(m.FNumIndices, 0) / 3), T3dpoint{0, 0, 0});
     for (size_t f = 0; f < corners; f += 3) {
 #if defined(VTRL3DS_LANES)

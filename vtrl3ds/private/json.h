@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "vtrl3ds/private/compat.h"
+
 namespace vtrl3ds_internal {
 
 class JsonWriter {
@@ -47,7 +49,7 @@ class JsonWriter {
         char buf[32];
         if constexpr (std::is_floating_point_v<T>) {
             if (!std::isfinite(v)) v = 0;
-            const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<float>(v));
+            const auto r = realToChars(buf, buf + sizeof buf, static_cast<float>(v));
             return raw(std::string_view(buf, size_t(r.ptr - buf)));
         } else {
             const auto r = std::to_chars(buf, buf + sizeof buf, v);

@@ -17,6 +17,8 @@ namespace py = pybind11;
 void bindMotion(py::module_& m);
 // Model, Mesh, Material, load_model (model.cpp).
 void bindModel(py::module_& m);
+// convert (convert.cpp).
+void bindConvert(py::module_& m);
 
 // An array over Data (Shape, C order) that keeps Owner alive instead of copying.
 template <typename T>

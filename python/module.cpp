@@ -38,6 +38,9 @@ Motions (BVH):
 Models (3DS, MilkShape 3D ASCII, the library's binary format, BVH):
     load_model(path) -> Model        meshes as numpy arrays, materials, skeleton, pose(frame)
 
+Converting:
+    convert(src, dst)                any model or motion to glTF (.glb, .gltf), a motion to .bvh
+
 Errors: a file that cannot be opened or written raises OSError; a file or an argument the
 library refuses raises ValueError. The message is the library's own.
 
@@ -51,4 +54,5 @@ Example:
     pybind11::register_exception_translator(translate);
     vtrl3ds_python::bindMotion(m);
     vtrl3ds_python::bindModel(m);
+    vtrl3ds_python::bindConvert(m);
 }

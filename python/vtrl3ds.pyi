@@ -90,3 +90,6 @@ def save_bvh(motion: Motion, path: _Path) -> None:
 
 def load_model(path: _Path) -> Model:
     """Reads any model the library reads (.3ds, .txt, .bin, .bvh)."""
+
+def convert(src: _Path, dst: _Path) -> None:
+    """Writes src as glTF (.glb, .gltf) or, for a .bvh dst, its motion (BVH or MilkShape skeleton) as BVH."""

@@ -1,5 +1,5 @@
 // The host helpers of host.h: file kinds by name, loading a model or a motion, the current
-// skeleton and a model's counts. Only LoadModelOrMotion reports failure (EModelError kinds).
+// skeleton and a model's counts. Only the two loading routines report failure (EModelError kinds).
 #include "vtrl3ds/host.h"
 
 #include <algorithm>
@@ -37,6 +37,16 @@ void LoadModelOrMotion(TGLAll3dsMesh& Model, const std::string& FileName) {
     const TGLSkeleton* skeleton = CurrentSkeleton(Model);
     if (Model.FMesh.empty() && Model.FMaterial.empty() && (!skeleton || boneCount(*skeleton) == 0))
         throw EFileTypeError("nothing in it that the model library recognises");
+}
+
+TMotion LoadMotionOrSkeleton(const std::string& FileName) {
+    if (IsMotionFile(FileName)) return LoadMotion(FileName);
+    TGLAll3dsMesh model;
+    LoadModelOrMotion(model, FileName);
+    TGLSkeleton* skeleton = CurrentSkeleton(model);
+    if (!skeleton || boneCount(*skeleton) == 0)
+        throw EFileTypeError("LoadMotionOrSkeleton: '" + FileName + "' has no skeleton to give a motion");
+    return MotionFromSkeleton(*skeleton);
 }
 
 TGLSkeleton* CurrentSkeleton(const TGLAll3dsMesh& Model) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/motion.h"
 #include "vtrl3ds/skeleton.h"
 
 // The name ends in ".3ds", ".txt" or ".bin" (ignoring case): a model LoadFromFile reads.
@@ -20,6 +21,11 @@ bool IsMotionFile(const std::string& FileName);
 // file of which the loader kept nothing at all (no mesh, material or bone), and the loaders' own
 // errors unchanged.
 void LoadModelOrMotion(TGLAll3dsMesh& Model, const std::string& FileName);
+
+// The motion FileName holds, as a table: a BVH file read as it is (LoadMotion), or the current
+// skeleton of a model file sampled once a frame (MotionFromSkeleton). Raises the loaders' errors,
+// and EFileTypeError naming the file when its model has no skeleton with bones.
+TMotion LoadMotionOrSkeleton(const std::string& FileName);
 
 // FSkeleton[FCurrentGLSkeleton], the skeleton posed and skinned with; null when that index names
 // none.

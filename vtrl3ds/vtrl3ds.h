@@ -24,6 +24,7 @@
 //   IsModelFile(name)                       .3ds, .txt or .bin, ignoring case
 //   IsMotionFile(name)                      .bvh, ignoring case
 //   LoadModelOrMotion(model, name)          any model or motion; EFileTypeError when none is read
+//   LoadMotionOrSkeleton(name)              a BVH motion, or a model's skeleton, as a TMotion
 //   CurrentSkeleton(model)                  the skeleton posed and skinned with, or null
 //   CountModel(model)                       meshes, materials, vertices, faces, bones, frames
 //

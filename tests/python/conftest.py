@@ -38,6 +38,15 @@ def assimp_positions(path):
     return nodes
 
 
+def same_motion(a, b):
+    """Two motions hold the same joints, channels and numbers (within what text round trips keep)."""
+    assert a.joints == b.joints and a.channels == b.channels and a.end_sites == b.end_sites
+    np.testing.assert_array_equal(a.parents, b.parents)
+    np.testing.assert_allclose(a.offsets, b.offsets, atol=1e-5)
+    assert a.frame_time == pytest.approx(b.frame_time, rel=1e-6)
+    np.testing.assert_allclose(a.motion, b.motion, rtol=1e-5, atol=1e-5)
+
+
 def height(positions):
     """The figure's extent at its first frame: the tolerance scale of position checks."""
     return float(np.ptp(positions[0], axis=0).max())

@@ -4,7 +4,7 @@ import numpy as np
 import pytest
 
 import vtrl3ds
-from conftest import assimp_positions, height, real_files
+from conftest import DATA, assimp_positions, height, real_files, same_motion
 
 REAL = real_files("bvh", "*.bvh")
 ORDERS = ["XYZ", "XZY", "YXZ", "YZX", "ZXY", "ZYX"]
@@ -48,14 +48,6 @@ Frame Time: 0.04
 """
 
 
-def same_motion(a, b):
-    assert a.joints == b.joints and a.channels == b.channels and a.end_sites == b.end_sites
-    np.testing.assert_array_equal(a.parents, b.parents)
-    np.testing.assert_allclose(a.offsets, b.offsets, atol=1e-5)
-    assert a.frame_time == pytest.approx(b.frame_time, rel=1e-6)
-    np.testing.assert_allclose(a.motion, b.motion, rtol=1e-5, atol=1e-5)
-
-
 @pytest.mark.parametrize("path", REAL, ids=lambda p: p.name)
 def test_world_positions_agree_with_assimp(path):
     motion = vtrl3ds.load_motion(path)
@@ -65,6 +57,15 @@ def test_world_positions_agree_with_assimp(path):
     tolerance = 1e-4 * height(ours)
     for j, name in enumerate(motion.joints):
         np.testing.assert_allclose(ours[:, j], theirs[name], atol=tolerance, err_msg=name)
+
+
+def test_long_motions_give_every_frame_as_a_short_one_does():
+    # Eight walks in a row are long enough for a second thread; each copy places as the walk alone.
+    walk = vtrl3ds.load_motion(DATA / "real/bvh/cmu_12_01_walk.bvh")
+    eight = vtrl3ds.Motion.from_arrays(walk.joints, walk.parents, walk.offsets, walk.channels, walk.frame_time,
+                                       np.tile(walk.motion, (8, 1)), walk.end_sites)
+    alone = walk.world_positions()
+    np.testing.assert_array_equal(eight.world_positions().reshape(8, *alone.shape), np.stack([alone] * 8))
 
 
 def test_channel_counts_differ_and_rotation_orders_mix(bvh_file):

@@ -2,6 +2,7 @@
 #include "support/gl_test.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #ifndef _WIN32
 #include <dlfcn.h>
 #endif
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "vitrail/platform/platform_test.h"
+#include "vitrail/window.h"
 
 namespace {
 
@@ -97,6 +99,20 @@ bool WritePPM(const char* path, const std::vector<uint8_t>& rgba, int32_t width,
     std::fprintf(f, "P6\n%d %d\n255\n", width, height);
     for (size_t i = 0; i + 3 < rgba.size(); i += 4) std::fwrite(&rgba[i], 1, 3, f);
     return std::fclose(f) == 0;
+}
+
+std::vector<uint8_t> BufferBytes(GLuint buffer) {
+    const auto bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(wglGetProcAddress("glBindBuffer"));
+    const auto size =
+        reinterpret_cast<PFNGLGETBUFFERPARAMETERIVPROC>(wglGetProcAddress("glGetBufferParameteriv"));
+    const auto read = reinterpret_cast<PFNGLGETBUFFERSUBDATAPROC>(wglGetProcAddress("glGetBufferSubData"));
+    GLint bytes = 0;
+    bind(GL_ARRAY_BUFFER, buffer);
+    size(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<uint8_t> out(static_cast<size_t>(std::max(bytes, 0)));
+    read(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(out.size()), out.data());
+    bind(GL_ARRAY_BUFFER, 0);
+    return out;
 }
 
 std::vector<FedPrimitive> FeedbackOf(const std::function<void()>& draw) {

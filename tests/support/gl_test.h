@@ -31,6 +31,10 @@ inline GLint GLInteger(GLenum what) {
     return value;
 }
 
+// The bytes buffer object `buffer` holds, read back through the array-buffer binding (none bound
+// afterwards).
+std::vector<uint8_t> BufferBytes(GLuint buffer);
+
 // One vertex the GL fed back: window position and depth, colour, texture coordinate.
 struct FedVertex {
     float x, y, z;

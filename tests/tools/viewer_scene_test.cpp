@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "support/gl_test.h"
 #include "viewer.h"
 #include "vitrail/input.h"
 #include "vitrail/window.h"
+#include "vtrl3ds/normals.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -29,8 +32,10 @@ class ViewerScene : public GLTest<160, 120> {
         std::fill(std::begin(SetKey), std::end(SetKey), 0);
     }
     void TearDown() override { ViewScene = TViewerScene{}; }
-    void open(const std::string& file) {
+    // Loads the file, lets `change` alter the model before its buffers are made, and prepares it.
+    void open(const std::string& file, const std::function<void(TGLAll3dsMesh&)>& change = {}) {
         LoadViewerScene(file);
+        if (change) change(*ViewScene.Model);
         ViewState = TViewerState{};
         ResetViewerCamera(30, 20);
         PrepareViewerScene();
@@ -128,12 +133,16 @@ TEST_F(ViewerScene, a_static_model_is_drawn_from_buffer_objects_made_before_the_
 }
 
 // Flat shading from each triangle's last corner (a vertex of its own) must give the picture the
-// library's own drawing with face normals gives.
+// library's own drawing with face normals gives. The library draws every face flat, so the files'
+// smoothing groups are cleared: each face then has its face normal in the buffers too.
 TEST_F(ViewerScene, buffer_drawing_matches_the_librarys_drawing_pixel_for_pixel) {
     for (const char* file :
          {"3ds/test1.3ds", "3ds/cube_lib3ds.3ds", "3ds/cubes_with_alpha.3ds", "3ds/indochine.3ds"}) {
         SCOPED_TRACE(file);
-        open(kReal + file);
+        open(kReal + file, [](TGLAll3dsMesh& model) {
+            for (TGL3dsMesh* m : model.FMesh)
+                std::fill(m->FSmoothingGroup.begin(), m->FSmoothingGroup.end(), 0u);
+        });
         ASSERT_TRUE(ViewScene.Buffers);
         DrawViewerFrame();
         const std::vector<uint8_t> buffered = ReadPixelsTopDown(160, 120);
@@ -146,6 +155,56 @@ TEST_F(ViewerScene, buffer_drawing_matches_the_librarys_drawing_pixel_for_pixel)
         EXPECT_EQ(differing, 0u);
         EXPECT_GT(model, 500u) << "the model covers part of the picture";
     }
+}
+
+// What a mesh's buffers hold, read back from GL: per corner, its position and normal, and the
+// number of vertices.
+std::vector<std::array<T3dpoint, 2>> bufferCorners(const TViewerMeshBuffers& m, size_t& vertexCount) {
+    const std::vector<uint8_t> vertices = BufferBytes(m.VertexBuffer), indices = BufferBytes(m.IndexBuffer);
+    vertexCount = vertices.size() / 32;  // position, normal and mapping: 8 floats
+    const size_t width = m.IndexType == GL_UNSIGNED_SHORT ? 2 : 4;
+    std::vector<std::array<T3dpoint, 2>> out;
+    for (size_t k = 0; k + width <= indices.size(); k += width) {
+        uint32_t i = 0;
+        std::memcpy(&i, &indices[k], width);
+        std::array<T3dpoint, 2> corner{};
+        if (i < vertexCount) std::memcpy(corner.data(), &vertices[size_t(i) * 32], sizeof corner);
+        out.push_back(corner);
+    }
+    return out;
+}
+
+// Every corner of a 3DS mesh is drawn with the normal its smoothing groups give (the glTF export's
+// SmoothingGroupNormals), flat faces (group 0) among smooth ones, each vertex once per normal.
+TEST_F(ViewerScene, a_3ds_mesh_is_drawn_with_its_smoothing_group_normals) {
+    open(kReal + "3ds/test1.3ds", [](TGLAll3dsMesh& model) {
+        for (TGL3dsMesh* m : model.FMesh)
+            for (size_t f = 0; f < m->FSmoothingGroup.size(); ++f)
+                m->FSmoothingGroup[f] = f % 3 == 0 ? 0 : 1u << (f % 2);
+    });
+    ASSERT_TRUE(ViewScene.Buffers);
+    size_t checked = 0;
+    for (size_t i = 0; i < ViewScene.Model->FMesh.size(); ++i) {
+        const TGL3dsMesh& mesh = *ViewScene.Model->FMesh[i];
+        const TViewerMeshBuffers& drawn = ViewScene.Buffers->Meshes[i];
+        if (drawn.Runs.empty()) continue;
+        EXPECT_TRUE(drawn.Smooth);
+        const std::vector<T3dpoint> expected = SmoothingGroupNormals(mesh);
+        size_t vertexCount = 0;
+        const auto corners = bufferCorners(drawn, vertexCount);
+        ASSERT_EQ(corners.size(), size_t(mesh.FNumIndices));
+        std::set<std::array<uint32_t, 4>> pairs;  // vertex and the normal's bits
+        for (size_t k = 0; k < corners.size(); ++k, ++checked) {
+            const T3dpoint &p = mesh.FVertex[mesh.FIndices[k]], &n = expected[k];
+            EXPECT_EQ(std::memcmp(&corners[k][0], &p, sizeof p), 0) << "corner " << k;
+            EXPECT_EQ(std::memcmp(&corners[k][1], &n, sizeof n), 0) << "corner " << k;
+            std::array<uint32_t, 4> pair{mesh.FIndices[k]};
+            std::memcpy(&pair[1], &n, sizeof n);
+            pairs.insert(pair);
+        }
+        EXPECT_EQ(vertexCount, pairs.size()) << "one vertex per distinct (vertex, normal)";
+    }
+    EXPECT_GT(checked, 30u);
 }
 
 // cube_lib3ds.3ds names "cube.tga" for its textured material; the same name with the .bmp and

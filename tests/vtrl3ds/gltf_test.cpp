@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "build_model.h"
@@ -56,7 +57,8 @@ TEST(SmoothingGroupNormals, shared_bits_smooth_and_group_zero_stays_flat) {
         ASSERT_EQ(n.size(), 6u);
         const T3dpoint faceA = CalcNormalVector(model.FMesh[0]->FVertex[0], model.FMesh[0]->FVertex[1],
                                                 model.FMesh[0]->FVertex[2]);
-        const bool same = std::abs(n[0].X - n[4].X) + std::abs(n[0].Y - n[4].Y) + std::abs(n[0].Z - n[4].Z) < 1e-6f;
+        const bool same =
+            std::abs(n[0].X - n[4].X) + std::abs(n[0].Y - n[4].Y) + std::abs(n[0].Z - n[4].Z) < 1e-6f;
         EXPECT_EQ(same, r.smooth) << r.a << " " << r.b;
         if (!r.smooth) EXPECT_POINT(n[0], faceA.X, faceA.Y, faceA.Z);
         EXPECT_POINT(n[2], faceA.X, faceA.Y, faceA.Z);  // a corner no other face touches
@@ -75,11 +77,29 @@ TEST(SmoothingGroupNormals, weights_are_corner_angles) {
     EXPECT_NEAR(n[0].X, 0.0f, 1e-6f);
 }
 
+// A vertex whose faces all have the same groups is summed face by face, one whose faces differ
+// (3 beside 1) from the faces around it: where the same faces count, the two agree bit for bit,
+// a face naming the vertex twice (weighed twice by its first corner there) included.
+TEST(SmoothingGroupNormals, same_and_different_groups_sum_alike) {
+    TGLAll3dsMesh model;
+    TGL3dsMesh* m =
+        addMesh(model, {{0, 0, 0}, {1, 0.2f, 0}, {0, 1, 0.3f}, {0.1f, 0, 1}}, {0, 1, 2, 0, 3, 1, 0, 0, 2});
+    m->FSmoothingGroup = {1, 1, 1};
+    const std::vector<T3dpoint> same = SmoothingGroupNormals(*m);
+    m->FSmoothingGroup = {3, 1, 1};
+    const std::vector<T3dpoint> different = SmoothingGroupNormals(*m);
+    ASSERT_EQ(same.size(), 9u);
+    EXPECT_EQ(std::memcmp(same.data(), different.data(), 9 * sizeof(T3dpoint)), 0);
+    EXPECT_EQ(std::memcmp(&same[0], &same[3], sizeof(T3dpoint)), 0) << "vertex 0 has one normal";
+}
+
 // A 3DS triangle stored (0,0,0), (2,0,0), (0,3,0) with Z up comes out at (x, z, -y),
 // counter-clockwise seen from its normal, which points up.
 TEST(GltfExport, places_3ds_vertices_turned_to_y_up) {
     TGLAll3dsMesh model;
-    loadBytes(model, file3ds([](ChunkWriter& w) { triMesh(w, "tri", {{0, 0, 0}, {2, 0, 0}, {0, 3, 0}}, {{0, 1, 2}}); }));
+    loadBytes(model, file3ds([](ChunkWriter& w) {
+                  triMesh(w, "tri", {{0, 0, 0}, {2, 0, 0}, {0, 3, 0}}, {{0, 1, 2}});
+              }));
     model.FType = Mesh3DS;
     const TGltfScene s = BuildGltfScene(model, {});
     ASSERT_EQ(s.Meshes.size(), 1u);
@@ -110,14 +130,19 @@ TEST(GltfExport, adds_the_pivot_back) {
 // the neutral grey default; colours, opacity, shininess and two-sidedness carry over.
 TEST(GltfExport, materials_by_primitive) {
     TGLAll3dsMesh model;
-    TGL3dsMaterial* red = addMaterial(model, "r\xe9" "d", 0.5f);
+    TGL3dsMaterial* red = addMaterial(model,
+                                      "r\xe9"
+                                      "d",
+                                      0.5f);
     red->FDifR = 1, red->FShininess = 0.25f, red->FTwoSided = true;
     addMesh(model, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2, 0, 2, 1, 1, 0, 2}, {0, 7, 0});
     const TGltfScene s = BuildGltfScene(model, {});
     ASSERT_EQ(s.Meshes[0].Primitives.size(), 2u);
     EXPECT_EQ(s.Meshes[0].Primitives[0].Indices.size(), 6u);
     ASSERT_EQ(s.Materials.size(), 2u);
-    EXPECT_EQ(s.Materials[0].Name, "r\xc3\xa9" "d");
+    EXPECT_EQ(s.Materials[0].Name,
+              "r\xc3\xa9"
+              "d");
     EXPECT_EQ(s.Materials[0].BaseColor, (std::array<float, 4>{1, 0, 0, 0.5f}));
     EXPECT_FLOAT_EQ(s.Materials[0].Roughness, 0.75f);
     EXPECT_TRUE(s.Materials[0].DoubleSided);

@@ -1,6 +1,6 @@
 // vtrl3ds-convert: loads each input through the model library and writes it as glTF 2.0, several
-// at a time, with a progress line on a terminal. Every failed input gets one line on standard
-// error naming the file and the reason; the exit status says whether all were converted.
+// at a time, with a progress line on a terminal, or one input's motion as BVH. Every failed input
+// gets one line on standard error naming the file and the reason; the exit status says which.
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,13 +39,19 @@ std::string outputFor(const TConvertOptions& o, const std::string& input) {
 // Converts one input; false after printing why it failed.
 bool convert(const TConvertOptions& o, const std::string& input) {
     try {
+        if (o.ToBvh) {
+            WriteBvhOutput(o, input);
+            return true;
+        }
         TGLAll3dsMesh model;
         LoadModelOrMotion(model, input);
         TGltfOptions options;
         options.Scale = o.Scale;
         options.Textures = o.Textures;
         options.ReadImage = ReadTextureImage;
-        options.Warn = [](const std::string& line) { printLine("vtrl3ds-convert: warning: " + oneLine(line)); };
+        options.Warn = [](const std::string& line) {
+            printLine("vtrl3ds-convert: warning: " + oneLine(line));
+        };
         WriteGltf(model, outputFor(o, input), options);
         return true;
     } catch (const std::exception& e) {

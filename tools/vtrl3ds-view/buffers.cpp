@@ -1,16 +1,22 @@
 // The viewer's retained drawing: every static mesh of the scene in GL buffer objects (one vertex
-// and one index buffer per mesh), drawn with one glDrawElements per material run; skinned meshes
-// are drawn by the library from their posed arrays. Without buffer objects in the GL the scene is
+// and one index buffer per mesh, their contents made in parallel), drawn with one glDrawElements
+// per material run; a 3DS mesh shaded by its smoothing groups, others flat; skinned meshes are
+// drawn by the library from their posed arrays. Without buffer objects in the GL the scene is
 // drawn by the library's renderer. Nothing reports failure.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
+#include <cstring>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "viewer.h"
 #include "vitrail/window.h"
+#include "vtrl3ds/normals.h"
 #include "vtrl3ds/vector.h"
 
 namespace {
@@ -53,6 +59,7 @@ struct Built {
     std::vector<Vertex> vertices;
     std::vector<uint32_t> indices;
     std::vector<Run> runs;
+    bool smooth = false;  // normals per vertex, drawn with smooth shading
 };
 
 // A posed mesh (or one with a display list of its own) is drawn by the library.
@@ -80,12 +87,32 @@ void addTriangle(Built& b, std::vector<char>& last, const uint16_t* c, const T3d
     b.indices.insert(b.indices.end(), {c[0], c[1], static_cast<uint32_t>(b.vertices.size() - 1)});
 }
 
-// The mesh's drawable triangles in its order; a material is applied where the library's renderer
-// applies it (a face whose material index differs from the face before it).
-Built build(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
+// Opens a run where the library's renderer applies a material: at a face whose material index
+// differs from the face before it (and one run in force before any such face).
+void startRun(Built& b, const TGL3dsMesh& m, const TGLAll3dsMesh& model, size_t face, int32_t& matID) {
+    if (face < m.FMatID.size() && m.FMatID[face] != matID) {
+        matID = m.FMatID[face];
+        TGL3dsMaterial* material = static_cast<size_t>(matID) < model.FMaterial.size()
+                                       ? model.FMaterial[static_cast<size_t>(matID)]
+                                       : nullptr;
+        b.runs.push_back({material, b.indices.size(), 0});
+    } else if (b.runs.empty()) {
+        b.runs.push_back({nullptr, 0, 0});
+    }
+}
+
+size_t drawnVertices(const TGL3dsMesh& m) {
+    return std::min(static_cast<size_t>(std::max(m.FNumVertex, 0)), m.FVertex.size());
+}
+
+size_t drawnCorners(const TGL3dsMesh& m) {
+    return std::min(static_cast<size_t>(std::max(m.FNumIndices, 0)), m.FIndices.size());
+}
+
+// The mesh's drawable triangles in its order, each flat with its face normal.
+Built buildFlat(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
     Built b;
-    const size_t vertices = std::min(static_cast<size_t>(std::max(m.FNumVertex, 0)), m.FVertex.size());
-    const size_t indices = std::min(static_cast<size_t>(std::max(m.FNumIndices, 0)), m.FIndices.size());
+    const size_t vertices = drawnVertices(m), indices = drawnCorners(m);
     b.vertices.resize(vertices);
     for (size_t v = 0; v < vertices; ++v)
         b.vertices[v] = {m.FVertex[v], {0, 0, 0}, v < m.FMapping.size() ? m.FMapping[v] : TGLMap{0, 0}};
@@ -94,19 +121,65 @@ Built build(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
     for (size_t f = 0; f + 3 <= indices; f += 3) {
         const uint16_t* c = &m.FIndices[f];
         if (c[0] >= vertices || c[1] >= vertices || c[2] >= vertices) continue;
-        if (f / 3 < m.FMatID.size() && m.FMatID[f / 3] != matID) {
-            matID = m.FMatID[f / 3];
-            TGL3dsMaterial* material = static_cast<size_t>(matID) < model.FMaterial.size()
-                                           ? model.FMaterial[static_cast<size_t>(matID)]
-                                           : nullptr;
-            b.runs.push_back({material, b.indices.size(), 0});
-        } else if (b.runs.empty()) {
-            b.runs.push_back({nullptr, 0, 0});
-        }
+        startRun(b, m, model, f / 3, matID);
         addTriangle(b, last, c, faceNormal(m, f));
         b.runs.back().count = b.indices.size() - b.runs.back().first;
     }
     return b;
+}
+
+// A 3DS mesh's drawable triangles with the normals its smoothing groups give (SmoothingGroupNormals,
+// as the glTF export writes them): a vertex is drawn once per distinct normal of its corners.
+Built buildSmooth(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
+    Built b;
+    b.smooth = true;
+    const size_t vertices = drawnVertices(m), indices = drawnCorners(m);
+    const std::vector<T3dpoint> normals = SmoothingGroupNormals(m);
+    std::vector<int32_t> head(vertices, -1), next;  // per vertex, its drawn copies as a chain
+    b.vertices.reserve(vertices), next.reserve(vertices), b.indices.reserve(indices);
+    int32_t matID = -1;
+    for (size_t f = 0; f + 3 <= indices && f + 3 <= normals.size(); f += 3) {
+        const uint16_t* c = &m.FIndices[f];
+        if (c[0] >= vertices || c[1] >= vertices || c[2] >= vertices) continue;
+        startRun(b, m, model, f / 3, matID);
+        for (size_t k = 0; k < 3; ++k) {
+            const T3dpoint& n = normals[f + k];
+            int32_t e = head[c[k]];
+            while (e >= 0 && std::memcmp(&b.vertices[size_t(e)].normal, &n, sizeof n) != 0)
+                e = next[size_t(e)];
+            if (e < 0) {
+                e = static_cast<int32_t>(b.vertices.size());
+                b.vertices.push_back(
+                    {m.FVertex[c[k]], n, c[k] < m.FMapping.size() ? m.FMapping[c[k]] : TGLMap{0, 0}});
+                next.push_back(head[c[k]]);
+                head[c[k]] = e;
+            }
+            b.indices.push_back(static_cast<uint32_t>(e));
+        }
+        b.runs.back().count = b.indices.size() - b.runs.back().first;
+    }
+    return b;
+}
+
+Built build(const TGL3dsMesh& m, const TGLAll3dsMesh& model) {
+    return model.FType == Mesh3DS ? buildSmooth(m, model) : buildFlat(m, model);
+}
+
+// Every static mesh's triangles, made by as many threads as the machine has cores (meshes taken
+// in turn), before the first frame; the GL calls stay on the drawing thread.
+std::vector<std::optional<Built>> buildAll(const TGLAll3dsMesh& model) {
+    std::vector<std::optional<Built>> built(model.FMesh.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t i = next++; i < built.size(); i = next++)
+            if (const TGL3dsMesh* m = model.FMesh[i]; m && !drawnByLibrary(*m)) built[i] = build(*m, model);
+    };
+    const size_t cores = std::max(std::thread::hardware_concurrency(), 1u);
+    std::vector<std::thread> threads;  // this thread works too
+    for (size_t t = 1; t < std::min(cores, built.size()); ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    return built;
 }
 
 template <typename T>
@@ -128,6 +201,7 @@ void uploadMesh(TViewerMeshBuffers& out, const Built& b) {
     else
         upload(GL_ELEMENT_ARRAY_BUFFER, out.IndexBuffer, b.indices);
     const size_t size = out.IndexType == GL_UNSIGNED_SHORT ? 2 : 4;
+    out.Smooth = b.smooth;
     for (const Run& r : b.runs)
         if (r.count > 0) out.Runs.push_back({r.material, r.first * size, static_cast<int32_t>(r.count)});
 }
@@ -158,9 +232,9 @@ std::unique_ptr<TViewerBuffers> BuildViewerBuffers(const TGLAll3dsMesh& Model) {
     if (!calls().ok()) return nullptr;
     auto buffers = std::make_unique<TViewerBuffers>();
     buffers->Meshes.resize(Model.FMesh.size());
-    for (size_t i = 0; i < Model.FMesh.size(); ++i)
-        if (const TGL3dsMesh* m = Model.FMesh[i]; m && !drawnByLibrary(*m))
-            uploadMesh(buffers->Meshes[i], build(*m, Model));
+    const std::vector<std::optional<Built>> built = buildAll(Model);
+    for (size_t i = 0; i < built.size(); ++i)
+        if (built[i]) uploadMesh(buffers->Meshes[i], *built[i]);
     calls().bind(GL_ARRAY_BUFFER, 0);
     calls().bind(GL_ELEMENT_ARRAY_BUFFER, 0);
     return buffers;
@@ -186,6 +260,7 @@ TViewerMeshDrawing::~TViewerMeshDrawing() {
 
 // Flat shading takes each triangle's colour from its last corner; the lights being directional and
 // the viewer at infinity, that is the colour all three corners would have had with the face normal.
+// A mesh with smoothing-group normals is shaded smoothly, its flat faces having copies of their own.
 void TViewerMeshDrawing::Mesh(size_t Index) {
     if (Index >= FModel.FMesh.size() || !FModel.FMesh[Index]) return;
     TGL3dsMesh& mesh = *FModel.FMesh[Index];
@@ -199,7 +274,7 @@ void TViewerMeshDrawing::Mesh(size_t Index) {
         mesh.Render();
         return;
     }
-    glShadeModel(GL_FLAT);
+    glShadeModel(FBuffers->Meshes[Index].Smooth ? GL_SMOOTH : GL_FLAT);
     drawMesh(FBuffers->Meshes[Index]);
 }
 

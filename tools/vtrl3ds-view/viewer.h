@@ -41,6 +41,7 @@ struct TViewerMeshBuffers {
     };
     uint32_t VertexBuffer = 0, IndexBuffer = 0;
     uint32_t IndexType = 0;  // GL_UNSIGNED_SHORT or GL_UNSIGNED_INT
+    bool Smooth = false;     // normals per vertex (smoothing groups): smooth shading
     std::vector<Run> Runs;
 };
 

@@ -1,11 +1,8 @@
 // The BVH writer: a motion table as BVH text (MotionToText) and as a file (SaveMotion). Joints are
 // written depth first from each root, their columns in the same order; numbers in their shortest
 // form that reads back to the same float. A table BVH cannot hold raises from TMotion::Check; a
-// file that cannot be written raises EFileError.
-#include <cerrno>
+// file that cannot be written raises EFileError and leaves no partial file.
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 #include <string>
 #include <vector>
@@ -13,6 +10,9 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/motion.h"
 #include "vtrl3ds/private/compat.h"
+#include "vtrl3ds/private/wholefile.h"
+
+using namespace vtrl3ds_internal;
 
 namespace {
 
@@ -140,14 +140,5 @@ std::string MotionToText(const TMotion& Motion) {
 }
 
 void SaveMotion(const TMotion& Motion, const std::string& FileName) {
-    const std::string text = MotionToText(Motion);
-    std::FILE* file = std::fopen(FileName.c_str(), "wb");
-    if (!file)
-        throw EFileError("SaveMotion: '" + FileName + "': cannot create: " + std::strerror(errno), errno);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int err = errno;
-    if (std::fclose(file) != 0 || !written)
-        throw EFileError(
-            "SaveMotion: '" + FileName + "': cannot write: " + std::strerror(written ? errno : err),
-            written ? errno : err);
+    writeWholeFile(FileName, MotionToText(Motion), "SaveMotion");
 }

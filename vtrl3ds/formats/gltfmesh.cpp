@@ -49,7 +49,9 @@ struct Frame {
         const float x = p.X + pivot.X, y = p.Y + pivot.Y, z = p.Z + pivot.Z;
         return {finite(x * scale), finite(y * scale), finite((zUp ? -z : z) * scale)};
     }
-    std::array<float, 3> normal(const T3dpoint& n) const { return {finite(n.X), finite(n.Y), finite(zUp ? -n.Z : n.Z)}; }
+    std::array<float, 3> normal(const T3dpoint& n) const {
+        return {finite(n.X), finite(n.Y), finite(zUp ? -n.Z : n.Z)};
+    }
 };
 
 Frame frameOf(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, float scale) {
@@ -81,7 +83,8 @@ T3dpoint bindPosition(const TGL3dsMesh& mesh, const TGLSkeleton* skeleton, size_
 T3dpoint fileCornerNormal(const TGL3dsMesh& mesh, size_t k) {
     if (k < mesh.FNormalIndices.size() && mesh.FNormalIndices[k] < mesh.FVNormal.size()) {
         const T3dpoint& n = mesh.FVNormal[mesh.FNormalIndices[k]];
-        if (std::isfinite(n.X) && std::isfinite(n.Y) && std::isfinite(n.Z) && n.X * n.X + n.Y * n.Y + n.Z * n.Z > 1e-12f)
+        if (std::isfinite(n.X) && std::isfinite(n.Y) && std::isfinite(n.Z) &&
+            n.X * n.X + n.Y * n.Y + n.Z * n.Z > 1e-12f)
             return n;
     }
     return drawnFaceNormal(mesh, k - k % 3);
@@ -98,19 +101,24 @@ std::vector<T3dpoint> cornerNormals(const TGLAll3dsMesh& model, const TGL3dsMesh
 // ---- Vertices --------------------------------------------------------------------------------
 
 // Output vertices keyed by (library vertex, normal): each library vertex keeps a short chain of
-// the normals it was given.
+// the normals it was given. A normal as computed (before the frame and unit length) that was seen
+// at the vertex before finds its entry without being turned again.
 class VertexSplitter {
   public:
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) {}
+    VertexSplitter(size_t vertices, const Frame& frame) : FFrame(frame), FHead(vertices, -1) {
+        FEntries.reserve(vertices);
+    }
 
-    // The output index of vertex v with normal n, and whether it is new.
-    uint32_t find(size_t v, const std::array<float, 3>& n, bool& added) {
+    // The output index of vertex v with computed normal `raw`, whether it is new, and its normal.
+    uint32_t find(size_t v, const T3dpoint& raw, bool& added, std::array<float, 3>& normal) {
+        added = false;
         for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
-            if (std::memcmp(FEntries[size_t(e)].normal.data(), n.data(), sizeof n) == 0) {
-                added = false;
+            if (std::memcmp(&FEntries[size_t(e)].raw, &raw, sizeof raw) == 0) return FEntries[size_t(e)].out;
+        normal = unit(FFrame.normal(raw));
+        for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
+            if (std::memcmp(FEntries[size_t(e)].normal.data(), normal.data(), sizeof normal) == 0)
                 return FEntries[size_t(e)].out;
-            }
-        FEntries.push_back({n, static_cast<uint32_t>(FEntries.size()), FHead[v]});
+        FEntries.push_back({raw, normal, static_cast<uint32_t>(FEntries.size()), FHead[v]});
         FHead[v] = static_cast<int32_t>(FEntries.size() - 1);
         added = true;
         return FEntries.back().out;
@@ -118,10 +126,12 @@ class VertexSplitter {
 
   private:
     struct Entry {
+        T3dpoint raw;
         std::array<float, 3> normal;
         uint32_t out;
         int32_t next;
     };
+    const Frame& FFrame;
     std::vector<int32_t> FHead;
     std::vector<Entry> FEntries;
 };
@@ -163,8 +173,8 @@ int32_t SceneBuilder::image(const TGL3dsMaterial& material) {
     std::string error = "not found";
     const auto& read = options.ReadImage ? options.ReadImage : defaultImageReader;
     if (path.empty() || !read(path, img, error)) {
-        warn("texture map \"" + Cp1252ToUtf8(material.FFileName) + "\" of " + Cp1252ToUtf8(model.FName) + " " +
-             error + "; the material stays untextured");
+        warn("texture map \"" + Cp1252ToUtf8(material.FFileName) + "\" of " + Cp1252ToUtf8(model.FName) +
+             " " + error + "; the material stays untextured");
         return slot;
     }
     std::filesystem::path name = std::filesystem::path(path).filename();
@@ -177,7 +187,9 @@ int32_t SceneBuilder::image(const TGL3dsMaterial& material) {
 
 std::string SceneBuilder::uniqueImageName(const std::string& name) {
     std::string candidate = name;
-    for (int i = 2; std::find(scene.ImageNames.begin(), scene.ImageNames.end(), candidate) != scene.ImageNames.end(); ++i) {
+    for (int i = 2;
+         std::find(scene.ImageNames.begin(), scene.ImageNames.end(), candidate) != scene.ImageNames.end();
+         ++i) {
         const std::filesystem::path p(name);
         candidate = p.stem().string() + "_" + std::to_string(i) + p.extension().string();
     }
@@ -204,8 +216,10 @@ int32_t SceneBuilder::material(size_t id) {
         out.BaseColor = defaultGrey;
     } else {
         out.Name = Cp1252ToUtf8(m->FName);
-        out.BaseColor = {finite(m->FDifR), finite(m->FDifG), finite(m->FDifB), std::fmin(std::fmax(finite(m->FTransparency), 0.0f), 1.0f)};
-        for (int c = 0; c < 3; ++c) out.BaseColor[size_t(c)] = std::fmin(std::fmax(out.BaseColor[size_t(c)], 0.0f), 1.0f);
+        out.BaseColor = {finite(m->FDifR), finite(m->FDifG), finite(m->FDifB),
+                         std::fmin(std::fmax(finite(m->FTransparency), 0.0f), 1.0f)};
+        for (int c = 0; c < 3; ++c)
+            out.BaseColor[size_t(c)] = std::fmin(std::fmax(out.BaseColor[size_t(c)], 0.0f), 1.0f);
         out.Roughness = 1 - std::fmin(std::fmax(finite(m->FShininess), 0.0f), 1.0f);
         out.DoubleSided = m->FTwoSided;
         if (m->FHasTextureMap && options.Textures && !m->FFileName.empty()) out.Image = image(*m);
@@ -229,7 +243,9 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
     const bool mapped = source.FMapping.size() >= vertices;
     TGltfMesh out;
     out.Name = Cp1252ToUtf8(source.FName);
-    VertexSplitter split(vertices);
+    VertexSplitter split(vertices, frame);
+    out.Positions.reserve(vertices), out.Normals.reserve(vertices);
+    if (mapped) out.TexCoords.reserve(vertices);
     std::map<int32_t, size_t> primitiveOf;
     bool textured = false;
     size_t lastId = SIZE_MAX - 1, primitive = 0;  // faces come in runs of one material
@@ -241,20 +257,24 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
             const int32_t mat = material(id);
             auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
             if (fresh) out.Primitives.push_back({mat, {}});
+            // Most meshes hold one run: room for the rest of the corners in the first.
+            if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(corners - f);
             textured |= scene.Materials[size_t(mat)].Image >= 0;
             lastId = id, primitive = it->second;
         }
         for (size_t c = 0; c < 3; ++c) {
             const size_t k = f + (frame.zUp ? c : flipped[c]);
             const uint16_t v = source.FIndices[k];
-            const std::array<float, 3> n = unit(frame.normal(k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}));
+            std::array<float, 3> n;
             bool added = false;
-            const uint32_t index = split.find(v, n, added);
+            const uint32_t index =
+                split.find(v, k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}, added, n);
             out.Primitives[primitive].Indices.push_back(index);
             if (!added) continue;
             out.Positions.push_back(frame.position(bindPosition(source, skeleton, v)));
             out.Normals.push_back(n);
-            if (mapped) out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
+            if (mapped)
+                out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
             if (skinned) out.Joints.push_back(jointOfVertex(source, v));
         }
     }

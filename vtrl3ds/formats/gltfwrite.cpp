@@ -2,13 +2,15 @@
 // typed accessors with the bounds readers need) and a JSON document, written as one .glb or as a
 // .gltf with its .bin and images beside it. Files appear complete or not at all; a file that
 // cannot be written raises EStreamError.
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <atomic>
-#include <unistd.h>
+#include <initializer_list>
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
@@ -28,22 +30,29 @@ struct Layout {
     int32_t viewCount = 0, accessorCount = 0;
     bool embedImages = true;
 
-    int32_t view(const void* data, size_t bytes, uint32_t target) {
+    // A new view of `bytes` bytes at the end of the buffer (4-byte aligned), filled from `data`
+    // (or with zeros, to be filled at the returned place, when `data` is null).
+    int32_t view(const void* data, size_t bytes, uint32_t target, uint8_t** place = nullptr) {
         while (bin.size() % 4) bin.push_back(0);
         views.beginObject().field("buffer", 0).field("byteOffset", bin.size()).field("byteLength", bytes);
         if (target) views.field("target", target);
         views.endObject();
         const auto* p = static_cast<const uint8_t*>(data);
-        bin.insert(bin.end(), p, p + bytes);
+        if (p)
+            bin.insert(bin.end(), p, p + bytes);
+        else
+            bin.resize(bin.size() + bytes);
+        if (place) *place = bin.data() + bin.size() - bytes;
         return viewCount++;
     }
 
-    // An accessor over a new view of `count` elements of `type` (SCALAR, VEC2 ...).
-    template <typename T>
-    int32_t accessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
-                     uint32_t target, const float* min = nullptr, const float* max = nullptr, int dims = 0) {
-        const int32_t v = view(data.data(), data.size() * sizeof(T), target);
-        accessors.beginObject().field("bufferView", v).field("componentType", component).field("count", count);
+    // An accessor over view `v` of `count` elements of `type` (SCALAR, VEC2 ...).
+    int32_t accessor(int32_t v, size_t count, uint32_t component, const char* type,
+                     const float* min = nullptr, const float* max = nullptr, int dims = 0) {
+        accessors.beginObject()
+            .field("bufferView", v)
+            .field("componentType", component)
+            .field("count", count);
         accessors.field("type", type);
         if (min) {
             accessors.key("min").beginArray();
@@ -55,33 +64,46 @@ struct Layout {
         accessors.endObject();
         return accessorCount++;
     }
-};
 
-template <size_t N>
-std::vector<float> flat(const std::vector<std::array<float, N>>& v) {
-    std::vector<float> out;
-    out.reserve(v.size() * N);
-    for (const auto& a : v) out.insert(out.end(), a.begin(), a.end());
-    return out;
-}
+    // An accessor over a new view holding `data` as stored.
+    template <typename T>
+    int32_t accessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
+                     uint32_t target, const float* min = nullptr, const float* max = nullptr, int dims = 0) {
+        return accessor(view(data.data(), data.size() * sizeof(T), target), count, component, type, min, max,
+                        dims);
+    }
+};
 
 // Indices as 16-bit values when every one fits below 65535 (the primitive-restart value), else 32-bit.
 int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t vertices) {
     if (vertices < 65535) {
-        const std::vector<uint16_t> small(indices.begin(), indices.end());
-        return l.accessor(small, indices.size(), u16, "SCALAR", elementArrayBuffer);
+        uint8_t* out = nullptr;
+        const int32_t v = l.view(nullptr, indices.size() * 2, elementArrayBuffer, &out);
+        for (size_t i = 0; i < indices.size(); ++i) {
+            const auto small = static_cast<uint16_t>(indices[i]);
+            std::memcpy(out + 2 * i, &small, 2);
+        }
+        return l.accessor(v, indices.size(), u16, "SCALAR");
     }
     return l.accessor(indices, indices.size(), u32, "SCALAR", elementArrayBuffer);
+}
+
+// A view holding an array of fixed-size float tuples as they lie in memory.
+template <size_t N>
+int32_t tupleView(Layout& l, const std::vector<std::array<float, N>>& v) {
+    static_assert(sizeof(std::array<float, N>) == N * sizeof(float));
+    return l.view(v.data(), v.size() * sizeof v[0], arrayBuffer);
 }
 
 void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints) {
     float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     for (const auto& p : mesh.Positions)
-        for (int i = 0; i < 3; ++i) lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+        for (int i = 0; i < 3; ++i)
+            lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
     const size_t n = mesh.Positions.size();
-    const int32_t position = l.accessor(flat(mesh.Positions), n, f32, "VEC3", arrayBuffer, lo, hi, 3);
-    const int32_t normal = l.accessor(flat(mesh.Normals), n, f32, "VEC3", arrayBuffer);
-    const int32_t uv = mesh.TexCoords.empty() ? -1 : l.accessor(flat(mesh.TexCoords), n, f32, "VEC2", arrayBuffer);
+    const int32_t position = l.accessor(tupleView(l, mesh.Positions), n, f32, "VEC3", lo, hi, 3);
+    const int32_t normal = l.accessor(tupleView(l, mesh.Normals), n, f32, "VEC3");
+    const int32_t uv = mesh.TexCoords.empty() ? -1 : l.accessor(tupleView(l, mesh.TexCoords), n, f32, "VEC2");
     int32_t joint = -1, weight = -1;
     if (!mesh.Joints.empty()) {
         std::vector<float> weights(n * 4, 0);
@@ -100,10 +122,18 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
     meshes.beginObject().field("name", mesh.Name).key("primitives").beginArray();
     for (const TGltfPrimitive& p : mesh.Primitives) {
         const int32_t indices = indexAccessor(l, p.Indices, n);
-        meshes.beginObject().key("attributes").beginObject().field("POSITION", position).field("NORMAL", normal);
+        meshes.beginObject()
+            .key("attributes")
+            .beginObject()
+            .field("POSITION", position)
+            .field("NORMAL", normal);
         if (uv >= 0) meshes.field("TEXCOORD_0", uv);
         if (joint >= 0) meshes.field("JOINTS_0", joint).field("WEIGHTS_0", weight);
-        meshes.endObject().field("indices", indices).field("material", p.Material).field("mode", 4).endObject();
+        meshes.endObject()
+            .field("indices", indices)
+            .field("material", p.Material)
+            .field("mode", 4)
+            .endObject();
     }
     meshes.endArray().endObject();
 }
@@ -152,18 +182,47 @@ void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
         if (c.Times.empty()) continue;
         // Channels keyed at the same times share one input accessor.
         if (!shared || *shared != c.Times) {
-            input = l.accessor(c.Times, c.Times.size(), f32, "SCALAR", 0, &c.Times.front(), &c.Times.back(), 1);
+            input =
+                l.accessor(c.Times, c.Times.size(), f32, "SCALAR", 0, &c.Times.front(), &c.Times.back(), 1);
             shared = &c.Times;
         }
         const bool rotation = c.Path == TGltfChannel::TPath::Rotation;
         const int32_t output = l.accessor(c.Values, c.Times.size(), f32, rotation ? "VEC4" : "VEC3", 0);
-        samplers.beginObject().field("input", input).field("output", output).field("interpolation", "LINEAR").endObject();
+        samplers.beginObject()
+            .field("input", input)
+            .field("output", output)
+            .field("interpolation", "LINEAR")
+            .endObject();
         channels.beginObject().field("sampler", count++).key("target").beginObject();
-        channels.field("node", c.Node).field("path", rotation ? "rotation" : "translation").endObject().endObject();
+        channels.field("node", c.Node)
+            .field("path", rotation ? "rotation" : "translation")
+            .endObject()
+            .endObject();
     }
     samplers.endArray();
     channels.endArray();
-    j.beginObject().field("name", a.Name).key("samplers").raw(samplers.text()).key("channels").raw(channels.text()).endObject();
+    j.beginObject()
+        .field("name", a.Name)
+        .key("samplers")
+        .raw(samplers.text())
+        .key("channels")
+        .raw(channels.text())
+        .endObject();
+}
+
+// At least the bytes the buffer of `s` takes, so that it is laid out without moving.
+size_t binBound(const TGltfScene& s, bool embedImages) {
+    size_t bytes = 0, views = 0;
+    for (const TGltfMesh& m : s.Meshes) {
+        bytes += m.Positions.size() * 24 + m.TexCoords.size() * 8 + m.Joints.size() * 24, views += 5;
+        for (const TGltfPrimitive& p : m.Primitives) bytes += p.Indices.size() * 4, ++views;
+    }
+    for (const TGltfSkin& k : s.Skins) bytes += k.InverseBindMatrices.size() * 64, ++views;
+    for (const TGltfAnimation& a : s.Animations)
+        for (const TGltfChannel& c : a.Channels) bytes += (c.Times.size() + c.Values.size()) * 4, views += 2;
+    if (embedImages)
+        for (const TGltfImage& i : s.Images) bytes += i.Bytes.size(), ++views;
+    return bytes + views * 4;
 }
 
 // A URI naming a file beside the document: every byte but the unreserved ones percent-encoded.
@@ -182,13 +241,15 @@ std::string fileUri(const std::string& name) {
 // buffer's file, empty for the .glb's own binary chunk.
 std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) {
     JsonWriter meshes, materials, nodes, skins, animations, images;
+    l.bin.reserve(binBound(s, l.embedImages));
     meshes.beginArray();
     size_t joints = 0;
     for (const TGltfSkin& skin : s.Skins) joints = std::max(joints, skin.Joints.size());
     for (const TGltfMesh& m : s.Meshes) writeMesh(l, meshes, m, joints);
     meshes.endArray();
     materials.beginArray();
-    for (const TGltfMaterial& m : s.Materials) writeMaterial(materials, m, m.Image >= 0 && size_t(m.Image) < s.Images.size());
+    for (const TGltfMaterial& m : s.Materials)
+        writeMaterial(materials, m, m.Image >= 0 && size_t(m.Image) < s.Images.size());
     materials.endArray();
     nodes.beginArray();
     for (const TGltfNode& n : s.Nodes) writeNode(nodes, n);
@@ -198,7 +259,11 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
         std::vector<float> ibm;
         for (const auto& m : k.InverseBindMatrices) ibm.insert(ibm.end(), m.begin(), m.end());
         const int32_t a = l.accessor(ibm, k.InverseBindMatrices.size(), f32, "MAT4", 0);
-        skins.beginObject().field("inverseBindMatrices", a).field("skeleton", k.Skeleton).key("joints").beginArray();
+        skins.beginObject()
+            .field("inverseBindMatrices", a)
+            .field("skeleton", k.Skeleton)
+            .key("joints")
+            .beginArray();
         for (int32_t j : k.Joints) skins.value(j);
         skins.endArray().endObject();
     }
@@ -221,7 +286,12 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
     l.accessors.endArray();
 
     JsonWriter j;
-    j.beginObject().key("asset").beginObject().field("version", "2.0").field("generator", "VTRL_3DS").endObject();
+    j.beginObject()
+        .key("asset")
+        .beginObject()
+        .field("version", "2.0")
+        .field("generator", "VTRL_3DS")
+        .endObject();
     if (!s.Roots.empty()) {
         j.field("scene", 0).key("scenes").beginArray().beginObject().key("nodes").beginArray();
         for (int32_t r : s.Roots) j.value(r);
@@ -235,7 +305,8 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
         j.key("samplers").beginArray().beginObject().field("magFilter", 9729).field("minFilter", 9987);
         j.field("wrapS", 10497).field("wrapT", 10497).endObject().endArray();
         j.key("textures").beginArray();
-        for (size_t i = 0; i < s.Images.size(); ++i) j.beginObject().field("sampler", 0).field("source", i).endObject();
+        for (size_t i = 0; i < s.Images.size(); ++i)
+            j.beginObject().field("sampler", 0).field("source", i).endObject();
         j.endArray();
     }
     if (!s.Skins.empty()) j.key("skins").raw(skins.text());
@@ -262,16 +333,52 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
+// A .glb file in two pieces: the header, the JSON chunk and the binary chunk's header; then the
+// binary chunk's bytes, left where the layout put them.
+struct Glb {
+    std::vector<uint8_t> head, bin;
+};
+
+Glb glbOf(const TGltfScene& scene) {
+    Layout l = startLayout(true);
+    std::string json = document(scene, l, "");
+    while (json.size() % 4) json += ' ';
+    while (l.bin.size() % 4) l.bin.push_back(0);
+    Glb out;
+    const size_t total = 12 + 8 + json.size() + (l.bin.empty() ? 0 : 8 + l.bin.size());
+    out.head.reserve(28 + json.size());
+    put32(out.head, 0x46546C67);
+    put32(out.head, 2);
+    put32(out.head, static_cast<uint32_t>(total));
+    put32(out.head, static_cast<uint32_t>(json.size()));
+    put32(out.head, 0x4E4F534A);
+    out.head.insert(out.head.end(), json.begin(), json.end());
+    if (!l.bin.empty()) {
+        put32(out.head, static_cast<uint32_t>(l.bin.size()));
+        put32(out.head, 0x004E4942);
+    }
+    out.bin = std::move(l.bin);
+    return out;
+}
+
 // ---- Files -----------------------------------------------------------------------------------
 
-// Writes Bytes to Path through a temporary file beside it, renamed when complete.
-void writeWhole(const std::filesystem::path& path, const void* bytes, size_t size) {
+// Bytes to write, one piece after the other.
+struct Piece {
+    const void* bytes;
+    size_t size;
+};
+
+// Writes the pieces to Path through a temporary file beside it, renamed when complete.
+void writeWhole(const std::filesystem::path& path, std::initializer_list<Piece> pieces) {
     static std::atomic<uint32_t> serial{0};
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
     {
         std::FILE* out = std::fopen(temp.string().c_str(), "wb");
-        bool written = out && std::fwrite(bytes, 1, size, out) == size;
+        bool written = out != nullptr;
+        for (const Piece& p : pieces)
+            if (written) written = std::fwrite(p.bytes, 1, p.size, out) == p.size;
         if (out && std::fclose(out) != 0) written = false;
         if (!written) {
             const std::string reason = std::strerror(errno);
@@ -303,14 +410,15 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
     std::vector<std::filesystem::path> written;
     try {
         if (!l.bin.empty()) {
-            writeWhole(dir / binName, l.bin.data(), l.bin.size());
+            writeWhole(dir / binName, {{l.bin.data(), l.bin.size()}});
             written.push_back(dir / binName);
         }
         for (size_t i = 0; i < scene.Images.size(); ++i) {
-            writeWhole(dir / scene.ImageNames[i], scene.Images[i].Bytes.data(), scene.Images[i].Bytes.size());
+            writeWhole(dir / scene.ImageNames[i],
+                       {{scene.Images[i].Bytes.data(), scene.Images[i].Bytes.size()}});
             written.push_back(dir / scene.ImageNames[i]);
         }
-        writeWhole(path, json.data(), json.size());
+        writeWhole(path, {{json.data(), json.size()}});
     } catch (...) {
         std::error_code ignored;
         for (const auto& p : written) std::filesystem::remove(p, ignored);
@@ -321,32 +429,16 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
 }  // namespace
 
 std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
-    Layout l = startLayout(true);
-    std::string json = document(Scene, l, "");
-    while (json.size() % 4) json += ' ';
-    while (l.bin.size() % 4) l.bin.push_back(0);
-    std::vector<uint8_t> out;
-    const size_t total = 12 + 8 + json.size() + (l.bin.empty() ? 0 : 8 + l.bin.size());
-    out.reserve(total);
-    put32(out, 0x46546C67);
-    put32(out, 2);
-    put32(out, static_cast<uint32_t>(total));
-    put32(out, static_cast<uint32_t>(json.size()));
-    put32(out, 0x4E4F534A);
-    out.insert(out.end(), json.begin(), json.end());
-    if (!l.bin.empty()) {
-        put32(out, static_cast<uint32_t>(l.bin.size()));
-        put32(out, 0x004E4942);
-        out.insert(out.end(), l.bin.begin(), l.bin.end());
-    }
-    return out;
+    Glb glb = glbOf(Scene);
+    glb.head.insert(glb.head.end(), glb.bin.begin(), glb.bin.end());
+    return std::move(glb.head);
 }
 
 void WriteGltfScene(const TGltfScene& Scene, const std::string& Path) {
     const std::filesystem::path path(Path);
     if (isGltfText(path)) return writeText(Scene, path);
-    const std::vector<uint8_t> glb = GltfSceneToGlb(Scene);
-    writeWhole(path, glb.data(), glb.size());
+    const Glb glb = glbOf(Scene);
+    writeWhole(path, {{glb.head.data(), glb.head.size()}, {glb.bin.data(), glb.bin.size()}});
 }
 
 void WriteGltf(const TGLAll3dsMesh& Model, const std::string& Path, const TGltfOptions& Options) {

@@ -2,7 +2,7 @@
 // module's in-memory files; the model file among them is opened, described in the side panel,
 // drawn and played. Every failure is one sentence in the page naming the file and the reason,
 // and <body data-state> tells "ready" or "error" once the page has settled. "Download .glb" hands
-// back the module's glTF conversion of the open file.
+// back the converter module's glTF conversion of the open file.
 import { Scene, textureFromBytes } from './scene.js';
 
 const MODEL_NAME = /\.(3ds|txt|bin|bvh)$/i;

@@ -76,6 +76,7 @@
 //   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched
 //   ReadKeyframerOf(model)                  the keyframer of the 3DS file a model came from, or empty
 //   EvaluateKeyframer(kf, frame)            every node's matrix and hiding at a fractional frame
+//   EvaluateKfNode(node, frame)             one node's own translation, rotation, scale and hiding
 //   PlaceMeshes(kf, model, frame)           each mesh placed by each node naming it (instances again)
 //   PoseVertices(mesh, matrix, out)         a mesh's vertices moved by a placement
 //   KfNodeTypeName(node)                    "object", "dummy", "camera", "light", ...

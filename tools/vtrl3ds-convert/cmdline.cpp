@@ -1,5 +1,5 @@
-// The converter's command line: inputs, -o OUT, -j N, --scale S, --no-textures, --gltf, --help and
-// --version. A wrong command line is reported as one reason; nothing is converted.
+// The converter's command line: inputs, -o OUT, -j N, --scale S, --fps N, --no-textures, --gltf,
+// --help and --version. A wrong command line is reported as one reason; nothing is converted.
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -14,6 +14,7 @@ const char* const ConvertUsage =
     "                 or a folder that receives one file per input\n"
     "  -j N           conversions at a time (default: one per core)\n"
     "  --scale S      multiply every position by S (default 1)\n"
+    "  --fps N        frames per second of 3DS keyframer animation (default 30; the files store none)\n"
     "  --no-textures  write materials without texture images\n"
     "  --gltf         in a folder, write .gltf files instead of .glb\n"
     "  --help         this text\n"
@@ -78,6 +79,9 @@ bool ParseConvertCommandLine(int argc, const char* const* argv, TConvertOptions&
         } else if (a == "--scale") {
             if (!optionValue(argc, argv, i, v) || !parseNumber(v, o.Scale))
                 return (error = "--scale needs a positive number"), false;
+        } else if (a == "--fps") {
+            if (!optionValue(argc, argv, i, v) || !parseNumber(v, o.FramesPerSecond))
+                return (error = "--fps needs a positive number"), false;
         } else if (a.size() > 1 && a[0] == '-') {
             return (error = "unknown option " + a), false;
         } else {

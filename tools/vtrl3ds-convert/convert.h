@@ -14,6 +14,7 @@ struct TConvertOptions {
     bool Text = false;      // in a folder: .gltf files instead of .glb
     int Jobs = 0;           // conversions at a time; 0: one per core
     float Scale = 1;
+    float FramesPerSecond = 30;  // of 3DS keyframer animation
     bool Textures = true;
     bool Help = false, Version = false;
 };

@@ -43,6 +43,7 @@ bool convert(const TConvertOptions& o, const std::string& input) {
         LoadModelOrMotion(model, input);
         TGltfOptions options;
         options.Scale = o.Scale;
+        options.FramesPerSecond = o.FramesPerSecond;
         options.Textures = o.Textures;
         options.ReadImage = ReadTextureImage;
         options.Warn = [](const std::string& line) { printLine("vtrl3ds-convert: warning: " + oneLine(line)); };

@@ -310,6 +310,10 @@ void accumulateRotations(TKfTrack& rotation) {
     }
 }
 
+TKfMatrix kfCompose(const TKfLocalPose& pose) {
+    return trs(pose.Translation, pose.Rotation, pose.Scale);
+}
+
 TKfMatrix kfMultiply(const TKfMatrix& a, const TKfMatrix& b) {
     TKfMatrix r{};
     for (int c = 0; c < 4; ++c)
@@ -339,7 +343,7 @@ std::vector<TKfNodePose> EvaluateKeyframer(const TKeyframer& Keyframer, float Fr
         const TKfNode& n = Keyframer.Nodes[size_t(i)];
         TKfNodePose& pose = poses[size_t(i)];
         const TKfLocalPose local = EvaluateKfNode(n, Frame, Ease);
-        pose.World = trs(local.Translation, local.Rotation, local.Scale);
+        pose.World = vtrl3ds_internal::kfCompose(local);
         pose.Hidden = local.Hidden;
         if (n.Parent >= 0)
             pose.World = vtrl3ds_internal::kfMultiply(poses[size_t(n.Parent)].World, pose.World);

@@ -1,6 +1,7 @@
 // The 3DS keyframer's node tree and its meshes: parents linked by id with loops cut (linkNodes),
 // each mesh's own frame (meshToLocal), the placements of a loaded model's meshes by their nodes
-// (PlaceMeshes) and the posed vertices (PoseVertices). Reports nothing but the warnings linkNodes adds to the keyframer.
+// (PlaceMeshes) and the posed vertices (PoseVertices). Reports nothing but the warnings linkNodes
+// adds to the keyframer.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -129,7 +130,6 @@ void linkNodes(TKeyframer& kf) {
         kf.Warnings.push_back("ReadKeyframer: parents naming no node, these nodes made roots: " + missing);
     orderByDepth(kf);
 }
-
 
 std::map<std::string, int32_t> meshesByName(const TGLAll3dsMesh& model) {
     std::map<std::string, int32_t> byName;

@@ -36,7 +36,8 @@ std::string nodeName(const TKfNode& n) {
 // The tracks of a node that change: its position, and for an object its rotation and scale.
 std::array<bool, 3> movingTracks(const TKfNode& n) {
     const bool object = n.Type == TKfNodeType::Object;
-    return {n.Position.Keys.size() > 1, object && n.Rotation.Keys.size() > 1, object && n.Scale.Keys.size() > 1};
+    return {n.Position.Keys.size() > 1, object && n.Rotation.Keys.size() > 1,
+            object && n.Scale.Keys.size() > 1};
 }
 
 // The node's TRS at `frame`, every number finite.
@@ -73,10 +74,12 @@ std::vector<float> sampleTimes(int64_t frames, float fps) {
 
 // One node's changing tracks at every sampled frame; rotations kept on the hemisphere of the key
 // before, so that every reader turns the short way.
-void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first, const std::vector<float>& times) {
+void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first,
+                const std::vector<float>& times) {
     const std::array<bool, 3> moving = movingTracks(n);
     using Path = TGltfChannel::TPath;
-    TGltfChannel t{node, Path::Translation, times, {}}, r{node, Path::Rotation, times, {}}, s{node, Path::Scale, times, {}};
+    TGltfChannel t{node, Path::Translation, times, {}}, r{node, Path::Rotation, times, {}},
+        s{node, Path::Scale, times, {}};
     std::array<float, 4> last{0, 0, 0, 1};
     for (size_t f = 0; f < times.size(); ++f) {
         TGltfNode at;
@@ -100,11 +103,12 @@ void addAnimation(SceneBuilder& b, const TKeyframer& kf, const std::vector<int32
         for (bool moving : movingTracks(n)) channels += moving;
     const int64_t span = int64_t{kf.SegmentEnd} - kf.SegmentStart + 1;
     if (channels == 0 || span < 2) return;
-    const std::vector<float> times = sampleTimes(std::min(span, std::max<int64_t>(2, maxSamples / channels)),
-                                                 b.options.FramesPerSecond);
+    const std::vector<float> times =
+        sampleTimes(std::min(span, std::max<int64_t>(2, maxSamples / channels)), b.options.FramesPerSecond);
     TGltfAnimation a;
     a.Name = "keyframer";
-    for (size_t i = 0; i < kf.Nodes.size(); ++i) sampleNode(a, kf.Nodes[i], nodeOf[i], kf.SegmentStart, times);
+    for (size_t i = 0; i < kf.Nodes.size(); ++i)
+        sampleNode(a, kf.Nodes[i], nodeOf[i], kf.SegmentStart, times);
     b.scene.Animations.push_back(std::move(a));
 }
 
@@ -120,7 +124,8 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
     const float s = masterScaleOf(b.model) * b.options.Scale;
     const float scale = std::isfinite(s) && s != 0 ? s : 1;
     // About X by -90 degrees: (x, y, z) to (x, z, -y).
-    scene.Nodes.push_back({"keyframer", -1, -1, {0, 0, 0}, {-halfTurn, 0, 0, halfTurn}, {}, {scale, scale, scale}});
+    scene.Nodes.push_back(
+        {"keyframer", -1, -1, {0, 0, 0}, {-halfTurn, 0, 0, halfTurn}, {}, {scale, scale, scale}});
     scene.Roots.push_back(root);
     std::vector<int32_t> nodeOf(kf.Nodes.size());
     for (size_t i = 0; i < kf.Nodes.size(); ++i) {
@@ -134,7 +139,8 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
     std::vector<int32_t> made(meshCount(b.model), -2);
     for (int32_t i : kf.Order) {
         const TKfNode& n = kf.Nodes[size_t(i)];
-        scene.Nodes[size_t(n.Parent < 0 ? root : nodeOf[size_t(n.Parent)])].Children.push_back(nodeOf[size_t(i)]);
+        scene.Nodes[size_t(n.Parent < 0 ? root : nodeOf[size_t(n.Parent)])].Children.push_back(
+            nodeOf[size_t(i)]);
         const auto mesh = meshByName.find(n.Name);
         if (n.Type != TKfNodeType::Object || mesh == meshByName.end()) continue;
         placed[size_t(mesh->second)] = true;
@@ -142,7 +148,13 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
         if (m < 0) continue;
         scene.Nodes[size_t(nodeOf[size_t(i)])].Children.push_back(static_cast<int32_t>(scene.Nodes.size()));
         const std::array<float, 3> pivot = triple(n.Pivot);
-        scene.Nodes.push_back({scene.Meshes[size_t(m)].Name, m, -1, {-pivot[0], -pivot[1], -pivot[2]}, {0, 0, 0, 1}, {}, {1, 1, 1}});
+        scene.Nodes.push_back({scene.Meshes[size_t(m)].Name,
+                               m,
+                               -1,
+                               {-pivot[0], -pivot[1], -pivot[2]},
+                               {0, 0, 0, 1},
+                               {},
+                               {1, 1, 1}});
     }
     addAnimation(b, kf, nodeOf);
     return placed;

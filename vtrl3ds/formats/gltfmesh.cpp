@@ -44,11 +44,11 @@ std::array<float, 3> unit(std::array<float, 3> n) {
 // inverse transpose. Corners keep their order where the map mirrors (the library's winding is
 // clockwise), and are turned round where it does not.
 struct Frame {
-    bool zUp = false;  // keep the corners' order
+    bool zUp = false;         // keep the corners' order
     T3dpoint pivot{0, 0, 0};  // already times the master scale
     float scale = 1;
     bool affine = false;
-    double local[12]{};  // column-major 3x4
+    double local[12]{};   // column-major 3x4
     double normals[9]{};  // column-major 3x3
 
     std::array<float, 3> position(const T3dpoint& p) const {

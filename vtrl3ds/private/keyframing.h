@@ -22,6 +22,9 @@ void accumulateRotations(TKfTrack& Rotation);
 // a x b (b applied first), column-major.
 TKfMatrix kfMultiply(const TKfMatrix& a, const TKfMatrix& b);
 
+// Translation x rotation x scale of a node's own pose, column-major.
+TKfMatrix kfCompose(const TKfLocalPose& pose);
+
 // The model's meshes by name, the first of each name winning: the meshes object nodes place.
 std::map<std::string, int32_t> meshesByName(const TGLAll3dsMesh& model);
 

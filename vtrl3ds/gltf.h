@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 
 // The bytes of one texture image as the file will hold them.
@@ -109,6 +110,8 @@ struct TGltfScene {
 // A 3DS model's keyframer (read again from FName) becomes a node tree placing its meshes, at the
 // segment's first frame, with its animation sampled at every frame of the segment.
 TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Options);
+// The same with a 3DS keyframer given (read from elsewhere, or empty for none).
+TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer, const TGltfOptions& Options);
 
 // Writes Scene to Path: one binary .glb file, or a .gltf with its .bin and images beside it
 // (chosen by the extension, ignoring case; anything else is a .glb). Every file is written under a

@@ -16,7 +16,7 @@ using namespace vtrl3ds_internal;
 
 namespace {
 
-constexpr int64_t maxSamples = 1 << 22;  // keys over all channels; a longer segment is cut short
+constexpr int64_t maxSamples = 1 << 20;  // keys over all channels; a longer segment is cut short
 constexpr float halfTurn = 0.70710678f;  // sin and cos of 45 degrees
 
 float finite(float v) {
@@ -74,12 +74,11 @@ std::vector<float> sampleTimes(int64_t frames, float fps) {
 
 // One node's changing tracks at every sampled frame; rotations kept on the hemisphere of the key
 // before, so that every reader turns the short way.
-void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first,
-                const std::vector<float>& times) {
+void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first, const std::vector<float>& times) {
     const std::array<bool, 3> moving = movingTracks(n);
+    if (!moving[0] && !moving[1] && !moving[2]) return;
     using Path = TGltfChannel::TPath;
-    TGltfChannel t{node, Path::Translation, times, {}}, r{node, Path::Rotation, times, {}},
-        s{node, Path::Scale, times, {}};
+    TGltfChannel t{node, Path::Translation, {}, {}}, r{node, Path::Rotation, {}, {}}, s{node, Path::Scale, {}, {}};
     std::array<float, 4> last{0, 0, 0, 1};
     for (size_t f = 0; f < times.size(); ++f) {
         TGltfNode at;
@@ -88,12 +87,15 @@ void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first
         if (q[0] * last[0] + q[1] * last[1] + q[2] * last[2] + q[3] * last[3] < 0)
             for (float& c : q) c = -c;
         last = q;
-        t.Values.insert(t.Values.end(), at.Translation.begin(), at.Translation.end());
-        r.Values.insert(r.Values.end(), q.begin(), q.end());
-        s.Values.insert(s.Values.end(), at.Scale.begin(), at.Scale.end());
+        if (moving[0]) t.Values.insert(t.Values.end(), at.Translation.begin(), at.Translation.end());
+        if (moving[1]) r.Values.insert(r.Values.end(), q.begin(), q.end());
+        if (moving[2]) s.Values.insert(s.Values.end(), at.Scale.begin(), at.Scale.end());
     }
     for (TGltfChannel* c : {&t, &r, &s})
-        if (moving[size_t(c->Path)]) a.Channels.push_back(std::move(*c));
+        if (moving[size_t(c->Path)]) {
+            c->Times = times;
+            a.Channels.push_back(std::move(*c));
+        }
 }
 
 // The animation of every changing track over the segment, when the segment has two frames or more.

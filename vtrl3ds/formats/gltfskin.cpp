@@ -217,6 +217,10 @@ void addAnimation(SceneBuilder& b, const TGLSkeleton& skeleton, const SkeletonNo
 }  // namespace
 
 TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Options) {
+    return BuildGltfScene(Model, ReadKeyframerOf(Model), Options);
+}
+
+TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer, const TGltfOptions& Options) {
     SceneBuilder b{Model, Options};
     const TGLSkeleton* skeleton = CurrentSkeleton(Model);
     if (skeleton && boneCount(*skeleton) == 0) skeleton = nullptr;
@@ -224,7 +228,7 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Option
     SkeletonNodes s;
     int32_t skin = -1;
     if (skeleton) s = addSkeleton(b, *skeleton);
-    const std::vector<bool> placed = addKeyframer(b, ReadKeyframerOf(Model));
+    const std::vector<bool> placed = addKeyframer(b, Keyframer);
     for (size_t i = 0; i < meshCount(Model); ++i) {
         const TGL3dsMesh* mesh = Model.FMesh[i];
         if (!mesh || (i < placed.size() && placed[i])) continue;

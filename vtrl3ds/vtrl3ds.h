@@ -41,6 +41,7 @@
 // ---- Writing glTF 2.0 (gltf.h, normals.h) ------------------------------------------------------
 //   WriteGltf(model, path, options)         a loaded model or motion as .glb or .gltf (+ .bin, images)
 //   BuildGltfScene(model, options)          the scene description: meshes, materials, nodes, skins, animation
+//   BuildGltfScene(model, kf, options)      the same with a 3DS keyframer's node tree and animation given
 //   WriteGltfScene(scene, path)             its files, each written whole or not at all
 //   GltfSceneToGlb(scene)                   the .glb bytes in memory
 //   GltfImageMimeType(bytes)                "image/png", "image/jpeg" or ""

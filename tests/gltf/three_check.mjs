@@ -87,48 +87,41 @@ function checkMotion(gltf, ref, fail) {
   }
 }
 
-function checkSkin(gltf, ref, fail) {
-  const h = Math.max(ref.box[1][1] - ref.box[0][1], 1e-6);
+// The vertices `collect` gathers from three.js at each pose's time against the library's
+// (pose[key]), within 1e-4 of `size`, as point sets (three.js's vertices are split by normals).
+function checkVertices(gltf, ref, key, size, collect, fail) {
   for (const pose of ref.poses) {
     poseAt(gltf, pose.time);
-    const ours = [];
-    gltf.scene.traverse((o) => {
-      if (!o.isSkinnedMesh) return;
-      o.skeleton.update();
-      const position = o.geometry.attributes.position, v = new THREE.Vector3();
-      for (let i = 0; i < position.count; i++) {
-        v.fromBufferAttribute(position, i);
-        o.applyBoneTransform(i, v);
-        v.applyMatrix4(o.matrixWorld);
-        ours.push([v.x, v.y, v.z]);
-      }
+    const ours = [], v = new THREE.Vector3();
+    collect((o, i, bone) => {
+      v.fromBufferAttribute(o.geometry.attributes.position, i);
+      if (bone) o.applyBoneTransform(i, v);
+      v.applyMatrix4(o.matrixWorld);
+      ours.push([v.x, v.y, v.z]);
     });
-    const d = Math.max(farthestNearest(ours, pose.skinned, 1e-3 * h + 1e-9), farthestNearest(pose.skinned, ours, 1e-3 * h + 1e-9));
-    if (!(d <= 1e-4 * h)) fail(`skinned vertices at frame ${pose.frame} are up to ${d} away from the library's (height ${h})`);
+    const cell = 1e-3 * size + 1e-9;
+    const d = Math.max(farthestNearest(ours, pose[key], cell), farthestNearest(pose[key], ours, cell));
+    if (!(d <= 1e-4 * size)) fail(`${key} vertices at frame ${pose.frame} are up to ${d} away from the library's (size ${size})`);
   }
 }
 
-// Every mesh under the keyframer's root (node 0) at each pose's time, against the library's
-// placed vertices; the scene's size is the diagonal of the first pose's box.
+// Every vertex of a mesh object under `root` (skinned ones bent by their bones).
+const meshVertices = (root, skinned) => (add) => root.traverse((o) => {
+  if (!o.isMesh || (skinned && !o.isSkinnedMesh)) return;
+  if (skinned) o.skeleton.update();
+  for (let i = 0; i < o.geometry.attributes.position.count; i++) add(o, i, skinned);
+});
+
+function checkSkin(gltf, ref, fail) {
+  const h = Math.max(ref.box[1][1] - ref.box[0][1], 1e-6);
+  checkVertices(gltf, ref, 'skinned', h, meshVertices(gltf.scene, true), fail);
+}
+
+// Every mesh under the keyframer's root (node 0); the size is the diagonal of the first pose's box.
 function checkKeyframer(gltf, ref, fail) {
-  const root = nodesByIndex(gltf)[0];
   const box = new THREE.Box3().setFromPoints(ref.poses[0].placed.map((p) => new THREE.Vector3(...p)));
   const size = Math.max(box.getSize(new THREE.Vector3()).length(), 1e-6);
-  for (const pose of ref.poses) {
-    poseAt(gltf, pose.time);
-    const ours = [];
-    root.traverse((o) => {
-      if (!o.isMesh) return;
-      const position = o.geometry.attributes.position, v = new THREE.Vector3();
-      for (let i = 0; i < position.count; i++) {
-        v.fromBufferAttribute(position, i).applyMatrix4(o.matrixWorld);
-        ours.push([v.x, v.y, v.z]);
-      }
-    });
-    const cell = 1e-3 * size;
-    const d = Math.max(farthestNearest(ours, pose.placed, cell), farthestNearest(pose.placed, ours, cell));
-    if (!(d <= 1e-4 * size)) fail(`placed vertices at frame ${pose.frame} are up to ${d} away from the library's (size ${size})`);
-  }
+  checkVertices(gltf, ref, 'placed', size, meshVertices(nodesByIndex(gltf)[0], false), fail);
 }
 
 const [program, ...pairs] = process.argv.slice(2);

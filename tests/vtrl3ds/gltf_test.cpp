@@ -4,7 +4,6 @@
 // (validator, three.js, a browser) judge the real files in tests/gltf.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -140,33 +139,20 @@ TEST(GltfExport, keyframer_meshes_land_where_the_library_poses_them) {
     }
 }
 
-// Segments that cannot be played as they claim: one of two billion frames keeps a bounded number
-// of keys, one that ends before it starts or holds one frame has no animation; every number stays
-// finite and every time increasing.
+// A segment of two billion frames keeps a bounded number of keys (the fuzz target checks that
+// they stay finite and increasing); one that ends before it starts has none.
 TEST(GltfExport, keyframer_segments_beyond_reason_stay_bounded) {
-    const struct {
-        const char* name;
-        int32_t start, end;
-        size_t keys;  // 0: no animation
-    } rows[] = {{"two_billion_frames", 0, 0x7FFFFFFF, (size_t{1} << 20) / 3},  // three channels
-                {"backwards", 100, 0, 0},
-                {"one_frame", 7, 7, 0}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TGLAll3dsMesh model;
-        const std::vector<uint8_t> bytes = keyframedScene({"Box"}, everyTrack(0));
-        loadBytes(model, bytes);
-        TMemoryStream stream(bytes.data(), bytes.size());
-        TKeyframer kf = ReadKeyframerFromStream(stream);
-        kf.SegmentStart = row.start, kf.SegmentEnd = row.end;
-        const TGltfScene s = BuildGltfScene(model, kf, {});
-        ASSERT_EQ(s.Animations.size(), row.keys ? 1u : 0u);
-        if (!row.keys) continue;
-        for (const TGltfChannel& c : s.Animations[0].Channels) {
-            EXPECT_EQ(c.Times.size(), row.keys);
-            EXPECT_TRUE(std::is_sorted(c.Times.begin(), c.Times.end(), std::less_equal<float>()));
-            EXPECT_TRUE(std::all_of(c.Values.begin(), c.Values.end(), [](float v) { return std::isfinite(v); }));
-        }
+    TGLAll3dsMesh model;
+    const std::vector<uint8_t> bytes = keyframedScene({"Box"}, everyTrack(0));
+    loadBytes(model, bytes);
+    TMemoryStream stream(bytes.data(), bytes.size());
+    TKeyframer kf = ReadKeyframerFromStream(stream);
+    for (const auto& [end, keys] : {std::pair{0x7FFFFFFF, ((1u << 20) / 3) * 3}, std::pair{-5, 0u}}) {
+        kf.SegmentEnd = end;
+        size_t total = 0;
+        for (const TGltfAnimation& a : BuildGltfScene(model, kf, {}).Animations)
+            for (const TGltfChannel& c : a.Channels) total += c.Times.size();
+        EXPECT_EQ(total, keys) << end;
     }
 }
 

@@ -26,18 +26,14 @@ nlohmann::json poseAt(TGLAll3dsMesh& model, TGLSkeleton& skeleton, float frame) 
     return {{"frame", frame}, {"time", (frame - 1) / skeleton.FFrameRate}, {"bones", bones}, {"skinned", skinned}};
 }
 
-// Every vertex of a triangle the keyframer places at `frame`, Z negated as the export turns it.
+// Every corner of a triangle the keyframer places at `frame`, Z negated as the export turns it.
 nlohmann::json placedAt(const TGLAll3dsMesh& model, const TKeyframer& kf, int32_t frame) {
     nlohmann::json placed = nlohmann::json::array();
     std::vector<T3dpoint> v;
     for (const TKfPlacement& p : PlaceMeshes(kf, model, float(frame))) {
-        const TGL3dsMesh& mesh = *model.FMesh[size_t(p.Mesh)];
-        PoseVertices(mesh, p.Matrix, v);
-        std::vector<bool> used(v.size(), false);  // vertices of no triangle are not exported
-        for (size_t k = 0; k < mesh.FIndices.size() && k < size_t(std::max(mesh.FNumIndices, 0)); ++k)
-            if (mesh.FIndices[k] < v.size()) used[mesh.FIndices[k]] = true;
-        for (size_t i = 0; i < v.size(); ++i)
-            if (used[i]) placed.push_back({v[i].X, v[i].Y, -v[i].Z});
+        PoseVertices(*model.FMesh[size_t(p.Mesh)], p.Matrix, v);
+        for (uint16_t i : model.FMesh[size_t(p.Mesh)]->FIndices)
+            if (i < v.size()) placed.push_back({v[i].X, v[i].Y, -v[i].Z});
     }
     return {{"frame", frame}, {"time", (frame - kf.SegmentStart) / 30.0}, {"placed", placed}};
 }

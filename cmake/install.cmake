@@ -5,9 +5,10 @@ include(CMakePackageConfigHelpers)
 
 set(VTRL_SHOWROOM_EXEDIR ${CMAKE_INSTALL_LIBEXECDIR}/showroom)
 
-# Headers the toolkit keeps to itself: internal helpers and the platform layer's test seam. The
-# model library keeps its private headers in vtrl3ds/private/, so every vtrl3ds/*.h is public.
-set(VITRAIL_PRIVATE_HEADERS platform/internal.h platform/platform_test.h platform/text.h)
+# Headers the toolkit keeps to itself: internal helpers, the platform layer's backend seam and test
+# seam. The model library keeps its private headers in vtrl3ds/private/, so every vtrl3ds/*.h is public.
+set(VITRAIL_PRIVATE_HEADERS platform/bmpfile.h platform/internal.h platform/native.h platform/platform_test.h
+    platform/text.h platform/win32/win32.h)
 
 # ---- Programs ---------------------------------------------------------------------------------
 

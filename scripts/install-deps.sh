@@ -16,6 +16,7 @@ PACKAGES=(
   help2man                         # `make package`: the programs' manual pages, made from their --help
   xvfb xfonts-base xdotool imagemagick x11-utils libx11-dev  # end-to-end tests: virtual X server, fonts for the dialog, input, screenshots, a close request
   openbox                          # end-to-end tests: a real window manager, to see which windows get a frame
+  g++-mingw-w64-x86-64 wine wine64 # `make windows`: the Win32 cross build, run under Wine by its tests
   nodejs chromium                  # glTF checks: the Khronos validator and three.js in node, three.js in a headless browser
   assimp-utils                     # glTF benchmark: the peer converter (assimp export)
   pybind11-dev python3-dev python3-numpy python3-pytest  # the Python module vtrl3ds, its arrays and its tests

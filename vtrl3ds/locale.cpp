@@ -3,7 +3,9 @@
 // Conversions return false for text that is not a number; nothing here throws.
 #include "vtrl3ds/locale.h"
 
+#ifndef _WIN32
 #include <langinfo.h>
+#endif
 #include <locale.h>
 
 #include <bit>
@@ -75,6 +77,17 @@ bool convert(const char* first, const char* last, float& Value) {
 
 }  // namespace
 
+#ifdef _WIN32
+// The C runtime's locales: "" is the user's own, as Windows' regional settings give it.
+char LocaleDecimalSeparator(const char* LocaleName) {
+    _locale_t user = _create_locale(LC_NUMERIC, LocaleName ? LocaleName : "");
+    if (!user) return '.';
+    const char* radix = user->locinfo && user->locinfo->lconv ? user->locinfo->lconv->decimal_point : nullptr;
+    const char separator = (radix && radix[0] && !radix[1] && usableSeparator(radix[0])) ? radix[0] : '.';
+    _free_locale(user);
+    return separator;
+}
+#else
 char LocaleDecimalSeparator(const char* LocaleName) {
     locale_t user = newlocale(LC_NUMERIC_MASK, LocaleName ? LocaleName : "", static_cast<locale_t>(nullptr));
     if (!user) return '.';
@@ -83,6 +96,7 @@ char LocaleDecimalSeparator(const char* LocaleName) {
     freelocale(user);
     return separator;
 }
+#endif
 
 char DecimalSeparator() {
     // Only a static initialiser of another file running before this file's could see it unset.

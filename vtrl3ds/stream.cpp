@@ -29,7 +29,14 @@ int64_t seekTarget(const char* routine, int64_t Position, int64_t Offset) {
 
 TFileStream::TFileStream(const std::string& FileName) : FFileName(FileName) {
     FFile = std::fopen(FileName.c_str(), "rb");
-    if (!FFile) fileFailure("TFileStream", FileName, "cannot open", errno);
+    if (!FFile) {
+        const int err = errno;
+        // Windows refuses to open a folder at all; it is named for what it is, as elsewhere.
+        struct stat st {};
+        if (stat(FileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            fileFailure("TFileStream", FileName, "not a regular file", EISDIR);
+        fileFailure("TFileStream", FileName, "cannot open", err);
+    }
     struct stat st {};
     if (fstat(fileno(FFile), &st) != 0 || !S_ISREG(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);

@@ -8,12 +8,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DATA_FILES=(sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negative_y.bmp positive_z.bmp
             negative_z.bmp cristallo1.3ds)
 
-# Starts Xvfb on a free display with the given screen size; sets DISPLAY and XVFB_PID.
+# Starts Xvfb on a free display with the given screen size (and any further Xvfb options); sets
+# DISPLAY and XVFB_PID.
 start_xvfb() {
     local size=$1 n
+    shift
     for n in $(seq 90 140); do
         [ -e /tmp/.X${n}-lock ] && continue
-        Xvfb :$n -screen 0 ${size}x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb :$n -screen 0 ${size}x24 -nolisten tcp "$@" >/dev/null 2>&1 &
         XVFB_PID=$!
         export DISPLAY=:$n
         for _ in $(seq 50); do
@@ -103,6 +105,16 @@ image_diff() {
 
 # True when $1 > $2 (floating point).
 greater() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+# Fails unless picture $1 (the 800 by 600 window) shows sky blue at the top and the bright water
+# below the horizon, as the first frame does.
+sky_and_water() {
+    local r g b
+    read -r r g b <<<"$(region_mean "$1" 800x120+0+0)"
+    greater "$b" "$r" && greater "$b" 0.35 || fail "the sky box's top is not sky blue (mean $r $g $b)"
+    read -r r g b <<<"$(region_mean "$1" 800x150+0+450)"
+    greater "$(awk -v r=$r -v g=$g -v b=$b 'BEGIN{print r+g+b}')" 0.6 || fail "no water below the horizon (mean $r $g $b)"
+}
 
 # Starts the program in $2, answers No and sets MAIN to its window; fails if anything is missing.
 start_windowed() {

@@ -2,7 +2,9 @@
 #include "support/gl_test.h"
 
 #include <GL/gl.h>
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +17,7 @@ namespace {
 // dispatch names, the EGL display list) then lose the globals that referenced them and the leak
 // check would count them, with stacks it can no longer name. Kept loaded, they stay reachable.
 void keepGLDriverLoaded() {
+#ifndef _WIN32
     static const bool once = [] {
         for (const char* lib : {"libEGL.so.1", "libEGL_mesa.so.0", "libglapi.so.0",
                                 "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
@@ -22,6 +25,7 @@ void keepGLDriverLoaded() {
         return true;
     }();
     (void)once;
+#endif
 }
 
 }  // namespace

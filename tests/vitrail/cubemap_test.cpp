@@ -131,7 +131,7 @@ TEST_F(CubeMapTest, bmp_depth_probe_reads_bit_count_and_refuses_other_files) {
     const auto plain = [](int32_t, int32_t) { return Rgba{1, 2, 3, 4}; };
     EXPECT_EQ(GetBMPDepth(write("a24.bmp", makeBmp(4, 4, 24, plain)).c_str()), 24);
     EXPECT_EQ(GetBMPDepth(write("a32.bmp", makeBmp(4, 4, 32, plain)).c_str()), 32);
-    EXPECT_EQ(GetBMPDepth((dir / "missing.bmp").c_str()), 0);
+    EXPECT_EQ(GetBMPDepth((dir / "missing.bmp").string().c_str()), 0);
     EXPECT_EQ(GetBMPDepth(nullptr), 0);
     auto notBmp = makeBmp(4, 4, 24, plain);
     notBmp[0] = 'X';
@@ -158,7 +158,7 @@ TEST_F(CubeMapTest, bmp_shorter_than_its_headers_throws_io_failure_naming_the_si
     bytes.resize(10);
     EXPECT_THROW(GetBMPDepth(write("shorter.bmp", bytes).c_str()), std::ios_base::failure);
     // A directory exists but cannot be read as a file.
-    EXPECT_THROW(GetBMPDepth(dir.c_str()), std::ios_base::failure);
+    EXPECT_THROW(GetBMPDepth(dir.string().c_str()), std::ios_base::failure);
 }
 
 TEST_F(CubeMapTest, y_faces_go_crosswise_and_texel_0_is_the_bottom_left_pixel_24bit) {

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "support/gl_test.h"
 #include "vitrail/platform/platform_test.h"
 #include "vitrail/platform/text.h"
@@ -97,6 +99,18 @@ TEST_F(Platform, consecutive_mouse_moves_merge_into_the_latest) {
     }
 }
 
+// Sets one environment variable, or with null clears it, on either system.
+static void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
 // A host takes the toolkit's boxes in place of the screen: its handler gets UTF-8 text and answers;
 // without one, VITRAIL_MESSAGES=stderr prints each box as one line answered by its Escape button.
 TEST(PlatformMessages, message_boxes_go_to_the_host_handler_or_standard_error) {
@@ -109,7 +123,7 @@ TEST(PlatformMessages, message_boxes_go_to_the_host_handler_or_standard_error) {
     EXPECT_EQ(MessageBoxA(0, "non \xE8 stata", "Video!", MB_YESNO), IDYES);
     EXPECT_EQ(seen, "Video!|non \xC3\xA8 stata|4");
     SetMessageHandler(nullptr);
-    setenv("VITRAIL_MESSAGES", "stderr", 1);
+    SetEnvironment("VITRAIL_MESSAGES", "stderr");
     const struct {
         UINT type;
         int32_t answer;
@@ -119,6 +133,6 @@ TEST(PlatformMessages, message_boxes_go_to_the_host_handler_or_standard_error) {
         EXPECT_EQ(MessageBoxA(0, "Unsupported \xE8", "ERROR", row.type), row.answer);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unsupported \xC3\xA8\n");
     }
-    unsetenv("VITRAIL_MESSAGES");
+    SetEnvironment("VITRAIL_MESSAGES", nullptr);
     PlatformTestClearMessageBoxes();
 }

@@ -23,19 +23,19 @@ namespace {
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::path temporary = path;
     temporary += ".part";
-    FILE* f = std::fopen(temporary.c_str(), "wb");
+    FILE* f = std::fopen(temporary.string().c_str(), "wb");
     if (!f) cannotWrite(path, std::strerror(errno));
     const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), f);
     const int writeError = std::ferror(f) ? errno : 0;
     if (std::fclose(f) != 0 || written != bytes.size()) {
         const std::string why = std::strerror(writeError ? writeError : errno);
-        std::remove(temporary.c_str());
+        std::remove(temporary.string().c_str());
         cannotWrite(path, why);
     }
     std::error_code ec;
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
-        std::remove(temporary.c_str());
+        std::remove(temporary.string().c_str());
         cannotWrite(path, ec.message());
     }
 }

@@ -1,4 +1,4 @@
-// Child windows: records without an SDL window of their own, placed in their parent's client
+// Child windows: records without a native window of their own, placed in their parent's client
 // area, with a control identifier, properties, an optional window region (their shape) and a
 // pixel surface their paint DC draws into. Also the hit test that routes the mouse to them.
 // Calls on dead or unknown windows answer 0.
@@ -119,8 +119,8 @@ BOOL GetWindowRect(HWND wnd, RECT* rect) {
     const Window* w = findWindow(wnd);
     if (!w || !top || !rect) return 0;
     int tx = top->x, ty = top->y, cw = w->width, ch = w->height;
-    if (top->sdl) SDL_GetWindowPosition(top->sdl, &tx, &ty);
-    if (w->sdl) SDL_GetWindowSize(w->sdl, &cw, &ch);
+    if (top->native) native::position(top->native, tx, ty);
+    if (w->native) native::clientSize(w->native, cw, ch);
     const POINT o = originInTopLevel(wnd);
     *rect = RECT{tx + o.x, ty + o.y, tx + o.x + cw, ty + o.y + ch};
     return 1;
@@ -134,10 +134,7 @@ BOOL MoveWindow(HWND wnd, int32_t x, int32_t y, int32_t width, int32_t height, B
     w->y = y;
     w->width = width;
     w->height = height;
-    if (w->sdl) {
-        SDL_SetWindowPosition(w->sdl, x, y);
-        SDL_SetWindowSize(w->sdl, std::max(width, 1), std::max(height, 1));
-    }
+    if (w->native) native::place(w->native, x, y, std::max(width, 1), std::max(height, 1));
     if (w->child && resized) resetSurface(*w);
     w->composedStale = true;
     if (repaint) InvalidateRect(wnd, nullptr, 1);

@@ -26,9 +26,9 @@ struct GlEntries {
 };
 
 const GlEntries& entries() {
-    static const GlEntries e{reinterpret_cast<WindowPosFn>(SDL_GL_GetProcAddress("glWindowPos2i")),
-                             reinterpret_cast<ActiveTextureFn>(SDL_GL_GetProcAddress("glActiveTexture")),
-                             reinterpret_cast<BindBufferFn>(SDL_GL_GetProcAddress("glBindBuffer"))};
+    static const GlEntries e{reinterpret_cast<WindowPosFn>(native::procAddress("glWindowPos2i")),
+                             reinterpret_cast<ActiveTextureFn>(native::procAddress("glActiveTexture")),
+                             reinterpret_cast<BindBufferFn>(native::procAddress("glBindBuffer"))};
     return e;
 }
 
@@ -102,9 +102,9 @@ void drawTree(Window& w, int32_t ox, int32_t oy, RECT clip, int32_t height) {
 namespace vtrlplat {
 
 void compositeChildren(Window& top) {
-    if (SDL_GL_GetCurrentWindow() != top.sdl || !entries().windowPos) return;
+    if (native::currentWindow() != top.native || !entries().windowPos) return;
     int width = 0, height = 0;
-    SDL_GL_GetDrawableSize(top.sdl, &width, &height);
+    native::drawableSize(top.native, width, height);
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_PIXEL_MODE_BIT | GL_SCISSOR_BIT);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     GLint unpackBuffer = 0;

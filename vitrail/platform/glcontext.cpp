@@ -1,10 +1,9 @@
 // Window device contexts, pixel formats, GL contexts and buffer swaps (which first lay child
-// windows over the image) on SDL's GL support. A pixel-format request is
+// windows over the image) on the backend's GL support. A pixel-format request is
 // met with the closest format the platform offers (32 depth bits asked, 24 granted); contexts
 // are compatibility-profile, since all drawing uses the fixed-function pipeline.
 #include "vitrail/platform/internal.h"
 #include "vitrail/platform/platform_test.h"
-#include "vitrail/platform/text.h"
 
 using namespace vtrlplat;
 
@@ -34,17 +33,15 @@ GlRequest closestFormat(const PIXELFORMATDESCRIPTOR& pfd) {
     return r;
 }
 
-// SDL fixes a window's visual when it is created, so a different format means a new SDL window
-// behind the same handle.
+// A native window's pixel format is fixed when it is made, so a different format means a new
+// native window behind the same handle.
 bool recreateWith(Window& w, const GlRequest& r) {
-    applyGlAttributes(r);
-    const Uint32 flags =
-        SDL_WINDOW_OPENGL | (w.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN) | frameFlags(w.style);
-    SDL_Window* made = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(w.caption.c_str()).c_str(), w.x, w.y,
-                                        w.width, w.height, flags);
+    NativeWindow* made =
+        native::createWindow(w.caption.c_str(), framed(w.style), w.x, w.y, w.width, w.height, r);
     if (!made) return false;
-    if (w.sdl) SDL_DestroyWindow(w.sdl);
-    w.sdl = made;
+    if (w.visible) native::showWindow(made, true);
+    if (w.native) native::destroyWindow(w.native);
+    w.native = made;
     w.gl = r;
     return true;
 }
@@ -110,20 +107,9 @@ int32_t DescribePixelFormat(HDC, int32_t format, UINT size, PIXELFORMATDESCRIPTO
 
 HGLRC wglCreateContext(HDC dc) {
     Window* w = windowOfDc(dc, true);
-    if (!w || !w->sdl || !w->pixelFormat) return 0;
-    applyGlAttributes(w->gl);
-    SDL_GLContext previous = SDL_GL_GetCurrentContext();
-    SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
-    SDL_GLContext ctx = SDL_GL_CreateContext(w->sdl);
-    if (!ctx) {
-        note(std::string("GL context could not be created: ") + SDL_GetError());
-        return 0;
-    }
-    // SDL makes a new context current; a new context is not current until wglMakeCurrent.
-    if (previous)
-        SDL_GL_MakeCurrent(previousWindow, previous);
-    else
-        SDL_GL_MakeCurrent(w->sdl, nullptr);
+    if (!w || !w->native || !w->pixelFormat) return 0;
+    NativeContext* ctx = native::createContext(w->native, w->gl);
+    if (!ctx) return 0;
     HGLRC h = newHandle();
     state().contexts[h] = GlContext{ctx, state().dcs[dc].window};
     return h;
@@ -135,15 +121,15 @@ BOOL wglMakeCurrent(HDC dc, HGLRC rc) {
             auto it = state().contexts.find(state().current);
             auto w = it != state().contexts.end() ? state().windows.find(it->second.window)
                                                   : state().windows.end();
-            SDL_GL_MakeCurrent(w != state().windows.end() ? w->second.sdl : nullptr, nullptr);
+            native::makeCurrent(w != state().windows.end() ? w->second.native : nullptr, nullptr);
         }
         state().current = 0;
         return 1;
     }
     auto ctx = state().contexts.find(rc);
     Window* w = windowOfDc(dc, false);
-    if (ctx == state().contexts.end() || !w || !w->sdl) return 0;
-    if (SDL_GL_MakeCurrent(w->sdl, ctx->second.sdl) != 0) return 0;
+    if (ctx == state().contexts.end() || !w || !w->native) return 0;
+    if (!native::makeCurrent(w->native, ctx->second.native)) return 0;
     state().current = rc;
     return 1;
 }
@@ -152,14 +138,14 @@ BOOL wglDeleteContext(HGLRC rc) {
     auto it = state().contexts.find(rc);
     if (it == state().contexts.end()) return 0;
     if (state().current == rc) wglMakeCurrent(0, 0);
-    SDL_GL_DeleteContext(it->second.sdl);
+    native::deleteContext(it->second.native);
     const HWND wnd = it->second.window;
     state().contexts.erase(it);
     // A window destroyed while its context lived is released now.
     auto w = state().windows.find(wnd);
-    if (w != state().windows.end() && !w->second.alive && w->second.sdl) {
-        SDL_DestroyWindow(w->second.sdl);
-        w->second.sdl = nullptr;
+    if (w != state().windows.end() && !w->second.alive && w->second.native) {
+        native::destroyWindow(w->second.native);
+        w->second.native = nullptr;
     }
     return 1;
 }
@@ -178,28 +164,13 @@ void PlatformTestHideProcAddress(const char* name) {
 
 void* wglGetProcAddress(const char* name) {
     if (!name || !state().current || hiddenProcName == name) return nullptr;
-    return SDL_GL_GetProcAddress(name);
+    return native::procAddress(name);
 }
 
 BOOL SwapBuffers(HDC dc) {
     Window* w = windowOfDc(dc, false);
-    if (!w || !w->sdl || !state().current) return 0;
+    if (!w || !w->native || !state().current) return 0;
     if (!w->children.empty()) compositeChildren(*w);
-    SDL_GL_SwapWindow(w->sdl);
+    native::swap(w->native);
     return 1;
 }
-
-namespace vtrlplat {
-
-void applyGlAttributes(const GlRequest& r) {
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, r.red);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, r.green);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, r.blue);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, r.alpha);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, r.depth);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencil);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffer);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-}
-
-}  // namespace vtrlplat

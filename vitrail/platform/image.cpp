@@ -1,6 +1,6 @@
 // BMP decoding for the toolkit: the result is what GetObjectA describes, bottom-up rows padded to
 // 4 bytes, B, G, R for 24-bit and B, G, R, A for 32-bit images (our own reader, truecolour.cpp),
-// and packed colour-table indices for images of 8 bits or fewer (SDL's BMP loader). Unreadable
+// and packed colour-table indices for images of 8 bits or fewer (the backend's BMP loader). Unreadable
 // files, and files too short for the size they declare, give handle 0.
 #include <algorithm>
 #include <cstdio>
@@ -13,70 +13,68 @@ using vtrlplat::dibStride;
 
 namespace {
 
-// A colour-table bitmap of `depth` bits (1, 2, 4 or 8) from SDL's 8-bit indexed surface.
-Bitmap indexedBitmap(SDL_Surface* s, int depth) {
+// A colour-table bitmap of `depth` bits (1, 2, 4 or 8) from one index a pixel.
+Bitmap indexedBitmap(const vtrlplat::DecodedBmp& d, int depth) {
     Bitmap bmp;
-    bmp.width = s->w;
-    bmp.height = s->h;
+    bmp.width = d.width;
+    bmp.height = d.height;
     bmp.bitsPixel = depth;
-    bmp.stride = static_cast<int32_t>(dibStride(s->w, depth));
-    bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(s->h), 0);
-    const SDL_Palette* pal = s->format->palette;
-    for (int i = 0; i < pal->ncolors && i < 256; ++i)
-        bmp.colours.push_back(RGBQUAD{pal->colors[i].b, pal->colors[i].g, pal->colors[i].r, 0});
+    bmp.stride = static_cast<int32_t>(dibStride(d.width, depth));
+    bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(d.height), 0);
+    for (uint32_t c : d.colours)
+        bmp.colours.push_back(
+            RGBQUAD{static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0});
     const unsigned mask = (1u << depth) - 1;
-    SDL_LockSurface(s);
-    for (int32_t y = 0; y < s->h; ++y) {
-        const auto* src =
-            static_cast<const uint8_t*>(s->pixels) + static_cast<size_t>(y) * static_cast<size_t>(s->pitch);
-        uint8_t* row = bmp.bits.data() + static_cast<size_t>(s->h - 1 - y) * static_cast<size_t>(bmp.stride);
-        for (int32_t x = 0; x < s->w; ++x) {
+    for (int32_t y = 0; y < d.height; ++y) {
+        const uint8_t* src = d.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(d.pitch);
+        uint8_t* row =
+            bmp.bits.data() + static_cast<size_t>(d.height - 1 - y) * static_cast<size_t>(bmp.stride);
+        for (int32_t x = 0; x < d.width; ++x) {
             const int32_t bit = x * depth;
             row[bit / 8] |= static_cast<uint8_t>((src[x] & mask) << (8 - depth - bit % 8));
         }
     }
-    SDL_UnlockSurface(s);
     return bmp;
 }
 
-// A bitmap of `depth` bits (24 or 32) from SDL's surface of B, G, R (, A) pixels.
-Bitmap deepBitmap(SDL_Surface* s, int depth) {
+// The B, G, R bytes of colour-table entry `index` (black past the table's end).
+void tableColour(const vtrlplat::DecodedBmp& d, uint8_t index, uint8_t* out) {
+    const uint32_t c = index < d.colours.size() ? d.colours[index] : 0;
+    out[0] = static_cast<uint8_t>(c);
+    out[1] = static_cast<uint8_t>(c >> 8);
+    out[2] = static_cast<uint8_t>(c >> 16);
+}
+
+// A 24- or 32-bit bitmap from B, G, R (, A) pixels; indices of a depth no table bitmap has
+// become their colours.
+Bitmap deepBitmap(const vtrlplat::DecodedBmp& d) {
+    const int32_t bytes = d.bytesPerPixel == 4 ? 4 : 3;
     Bitmap bmp;
-    bmp.width = s->w;
-    bmp.height = s->h;
-    bmp.bitsPixel = depth;
-    bmp.stride = static_cast<int32_t>(dibStride(s->w, depth));
-    bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(s->h), 0);
-    const size_t rowBytes = static_cast<size_t>(s->w) * static_cast<size_t>(depth / 8);
-    SDL_LockSurface(s);
-    const auto* src = static_cast<const uint8_t*>(s->pixels);
-    for (int32_t y = 0; y < s->h; ++y) {
-        // SDL keeps rows top-down; the bitmap starts with the bottom row.
-        const uint8_t* row = src + static_cast<size_t>(s->h - 1 - y) * static_cast<size_t>(s->pitch);
-        std::copy(row, row + rowBytes, bmp.bits.begin() + static_cast<ptrdiff_t>(y) * bmp.stride);
+    bmp.width = d.width;
+    bmp.height = d.height;
+    bmp.bitsPixel = 8 * bytes;
+    bmp.stride = static_cast<int32_t>(dibStride(d.width, bmp.bitsPixel));
+    bmp.bits.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(d.height), 0);
+    for (int32_t y = 0; y < d.height; ++y) {
+        // The decoded rows are top-down; the bitmap starts with the bottom row.
+        const uint8_t* src =
+            d.pixels.data() + static_cast<size_t>(d.height - 1 - y) * static_cast<size_t>(d.pitch);
+        uint8_t* row = bmp.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(bmp.stride);
+        if (d.bytesPerPixel == 1)
+            for (int32_t x = 0; x < d.width; ++x) tableColour(d, src[x], row + 3 * x);
+        else
+            std::copy(src, src + static_cast<ptrdiff_t>(d.width) * bytes, row);
     }
-    SDL_UnlockSurface(s);
     return bmp;
 }
 
-// Every other BMP on SDL's decoder: colour-table pictures of 8 bits or fewer keep their depth,
-// the rest become 24-bit (or 32-bit) pictures.
-bool decodeWithSdl(const char* file, int depth, Bitmap& out) {
-    SDL_Surface* loaded = SDL_LoadBMP(file);
-    if (!loaded) return false;
-    if ((depth == 1 || depth == 2 || depth == 4 || depth == 8) && loaded->format->BitsPerPixel == 8 &&
-        loaded->format->palette) {
-        out = indexedBitmap(loaded, depth);
-        SDL_FreeSurface(loaded);
-        return true;
-    }
-    const bool wide = loaded->format->BitsPerPixel == 32;
-    SDL_Surface* conv =
-        SDL_ConvertSurfaceFormat(loaded, wide ? SDL_PIXELFORMAT_BGRA32 : SDL_PIXELFORMAT_BGR24, 0);
-    SDL_FreeSurface(loaded);
-    if (!conv) return false;
-    out = deepBitmap(conv, wide ? 32 : 24);
-    SDL_FreeSurface(conv);
+// Every other BMP on the backend's decoder: colour-table pictures of 8 bits or fewer keep their
+// depth, the rest become 24-bit (or 32-bit) pictures.
+bool decodeOther(const char* file, int depth, Bitmap& out) {
+    vtrlplat::DecodedBmp d;
+    if (!vtrlplat::native::decodeBmp(file, d)) return false;
+    const bool table = depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    out = d.bytesPerPixel == 1 && table ? indexedBitmap(d, depth) : deepBitmap(d);
     return true;
 }
 
@@ -113,7 +111,7 @@ bool decodeBmp(const char* name, Bitmap& out) {
         const vtrlplat::TrueColour read = vtrlplat::readTrueColourBmp(file.f, size, header, out);
         if (read != vtrlplat::TrueColour::NotTrueColour) return read == vtrlplat::TrueColour::Decoded;
     }
-    return vtrlplat::bmpFitsInFile(header, size) && decodeWithSdl(name, header.depth, out);
+    return vtrlplat::bmpFitsInFile(header, size) && decodeOther(name, header.depth, out);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // Shared state of the platform layer's source files: the handle tables that map the toolkit's
-// 32-bit handles to SDL objects and GDI objects, the window classes and the thread's message queue.
-// Only files in vitrail/platform/ include this header (and SDL).
+// 32-bit handles to the backend's native objects and to GDI objects, the window classes and the
+// thread's message queue. Only files in vitrail/platform/ include this header.
 #pragma once
-
-#include <SDL.h>
 
 #include <cstdio>
 #include <deque>
@@ -12,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "vitrail/platform/bmpfile.h"
+#include "vitrail/platform/native.h"
 #include "vitrail/platform/platform.h"
 
 namespace vtrlplat {
@@ -25,12 +25,6 @@ struct WindowClass {
     HCURSOR cursor = 0;
     HBRUSH background = 0;
     HICON smallIcon = 0;
-};
-
-// GL attributes a window was created with (SDL fixes the visual when the window is made).
-struct GlRequest {
-    int red = 8, green = 8, blue = 8, alpha = 8, depth = 24, stencil = 8, doubleBuffer = 1;
-    bool operator==(const GlRequest&) const = default;
 };
 
 // A GDI bitmap (a decoded file or a DIB section) or a child window's surface: rows padded to 4
@@ -56,12 +50,12 @@ struct Region {
 };
 
 struct Window {
-    SDL_Window* sdl = nullptr;
+    NativeWindow* native = nullptr;  // the backend's window; null for children and controls
     std::string className;
     std::string caption;  // Windows-1252
     DWORD style = 0;
     int x = 0, y = 0, width = 0, height = 0;
-    bool alive = true;  // false once DestroyWindow ran; the SDL window may linger hidden
+    bool alive = true;  // false once DestroyWindow ran; the native window may linger hidden
     bool visible = false;
     bool needsPaint = true;
     HWND parent = 0;             // for controls such as the status strip
@@ -69,7 +63,7 @@ struct Window {
     GlRequest gl;
     int pixelFormat = 0;
     bool destroying = false;
-    bool child = false;                   // made with WS_CHILD: no SDL window, drawn over its top level
+    bool child = false;                   // made with WS_CHILD: no native window, drawn over its top level
     int32_t id = 0;                       // a child's control identifier
     std::vector<HWND> children;           // bottom to top
     std::map<std::string, HANDLE> props;  // keyed by the lower-case name
@@ -95,7 +89,7 @@ constexpr HBITMAP kStockBitmap = kStockBase + 0x100;  // a memory DC's placehold
 constexpr HPALETTE kDefaultPalette = kStockBase + DEFAULT_PALETTE;
 
 struct GlContext {
-    SDL_GLContext sdl = nullptr;
+    NativeContext* native = nullptr;
     HWND window = 0;
 };
 
@@ -109,15 +103,14 @@ struct QueuedMessage : MSG {
 
 struct State {
     bool videoStarted = false;
-    bool videoRefused = false;  // no display: said once, not tried again
     std::string videoDriver;
     std::map<std::string, WindowClass> classes;
     std::map<HWND, Window> windows;
     std::map<HDC, DeviceContext> dcs;
     std::map<HGLRC, GlContext> contexts;
-    std::map<HCURSOR, SDL_Cursor*> cursors;
-    std::map<HICON, SDL_Surface*> icons;  // file icons; system icons map to null
-    std::vector<GlRequest> formats;       // index 1.. = formats handed out by ChoosePixelFormat
+    std::map<HCURSOR, NativeCursor*> cursors;
+    std::map<HICON, NativeIcon*> icons;  // file icons; system icons map to null
+    std::vector<GlRequest> formats;      // index 1.. = formats handed out by ChoosePixelFormat
     std::map<HBITMAP, Bitmap> bitmaps;
     std::map<HPALETTE, Palette> palettes;
     std::map<HRGN, Region> regions;
@@ -132,32 +125,25 @@ struct State {
 };
 
 State& state();
-// A note of the layer's own (why video or a window could not start): to the host's message
-// handler or VITRAIL_MESSAGES route when there is one, else to SDL's log.
-void note(const std::string& text);
-// Starts SDL's video subsystem once; false when no display can be opened.
+// Starts the backend's video once; false when no display can be opened.
 bool ensureVideo();
 // The record of a live window, or null.
 Window* findWindow(HWND wnd);
-// The handle of the window behind an SDL window id, or 0.
-HWND windowFromSdlId(Uint32 id);
 // A handle no table uses, outside the stock objects' range.
 uint32_t newHandle();
 // A window record of class `className` at (x, y), width by height, owned by `parent` (0: none).
 Window windowRecord(const std::string& className, const char* caption, DWORD style, int32_t x, int32_t y,
                     int32_t width, int32_t height, HWND parent);
-// SDL_WINDOW_BORDERLESS unless the style has a caption: both of WS_CAPTION's bits (WS_BORDER and
-// WS_DLGFRAME); a thin WS_BORDER alone, as the full-screen style has, gets no frame.
-inline Uint32 frameFlags(DWORD style) {
-    return (style & WS_CAPTION) == WS_CAPTION ? 0 : SDL_WINDOW_BORDERLESS;
+// A frame unless the style lacks a caption: both of WS_CAPTION's bits (WS_BORDER and
+// WS_DLGFRAME) are needed; a thin WS_BORDER alone, as the full-screen style has, gets no frame.
+inline bool framed(DWORD style) {
+    return (style & WS_CAPTION) == WS_CAPTION;
 }
-// Selects SDL's video driver `name` for the windows made from now on.
+// Selects the backend's video driver `name` for the windows made from now on.
 void useVideoDriver(const char* name);
-// Sets SDL's GL attributes (and the compatibility profile) for the next window or context.
-void applyGlAttributes(const GlRequest& request);
-// Moves pending SDL events into the queue as window messages.
+// Moves pending native events into the queue as window messages.
 void pumpEvents();
-// Destroys the SDL side of every object and empties the tables.
+// Destroys the native side of every object and empties the tables.
 void destroyAll();
 
 // Child windows (childwindow.cpp).
@@ -184,34 +170,7 @@ bool regionContains(const Region& r, int32_t x, int32_t y);
 // A new region of the given rectangles (any order, overlaps allowed).
 HRGN makeRegion(const std::vector<RECT>& rects);
 
-// BMP files (bmpfile.cpp, truecolour.cpp).
-// A little-endian unsigned number of `bytes` bytes (at most 4) at p, as BMP headers store them.
-inline uint32_t readLE(const uint8_t* p, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes; i-- > 0;) v = (v << 8) | p[i];
-    return v;
-}
-// Bytes in one stored row of a bitmap `width` pixels wide at `bpp` bits a pixel: rows are padded
-// to whole 32-bit words.
-inline int64_t dibStride(int64_t width, int64_t bpp) {
-    return ((width * bpp + 31) / 32) * 4;
-}
-// The bytes of a BMP file the header parser reads: the file header, the 40-byte info header
-// fields and the four masks after them.
-constexpr size_t kBmpHeaderBytes = 14 + 56;
-// What a BMP file's headers declare. A 12-byte core header has 16-bit sizes and no compression;
-// a negative height means top-down rows.
-struct BmpHeader {
-    size_t bytes = 0;  // how many of kBmpHeaderBytes the file had
-    uint32_t pixelOffset = 0, headerSize = 0, compression = 0;
-    int64_t width = 0, height = 0;
-    int planes = 0, depth = 0;
-    uint32_t masks[4] = {};  // red, green, blue, alpha; zero when the file is shorter than they are
-};
-// Parses the `got` bytes at the start of a file; false when they do not begin a BMP.
-bool parseBmpHeader(const uint8_t* h, size_t got, BmpHeader& out);
-// Whether a file of `fileSize` bytes can hold the pixels its header declares.
-bool bmpFitsInFile(const BmpHeader& header, int64_t fileSize);
+// BMP files: the header parser is in bmpfile.h.
 // What our own true-colour BMP reader made of a file (truecolour.cpp).
 enum class TrueColour { NotTrueColour, Refused, Decoded };
 // Decodes a 24- or 32-bit BMP whose header is parsed into `out` (bottom-up rows padded to 4

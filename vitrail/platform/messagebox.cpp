@@ -1,4 +1,4 @@
-// Message boxes (OK, Yes/No) on SDL's message box, the host's message handler and the
+// Message boxes (OK, Yes/No) on the backend's message box, the host's message handler and the
 // VITRAIL_MESSAGES=stderr route that replace the screen, the layer's own notes, and the test seam's
 // answerer and record.
 #include <cstdio>
@@ -26,7 +26,7 @@ int32_t escapeAnswer(UINT type) {
     return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
 }
 
-// A box or note somewhere other than the screen; false when it goes to the screen (or SDL's log).
+// A box or note somewhere other than the screen; false when it goes to the screen (or the log).
 bool divert(const std::string& textUtf8, const std::string& captionUtf8, UINT type, int32_t& answer) {
     if (gHandler) {
         answer = gHandler(textUtf8.c_str(), captionUtf8.c_str(), type);
@@ -38,46 +38,11 @@ bool divert(const std::string& textUtf8, const std::string& captionUtf8, UINT ty
     return true;
 }
 
-int32_t showWithSdl(const MessageBoxRecord& box) {
-    const bool yesNo = (box.type & 0x0F) == MB_YESNO;
-    // SDL has no question icon; the information kind is the nearest.
-    const Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxButtonData buttons[2];
-    int count = 0;
-    if (yesNo) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        count = 2;
-    } else {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
-                      "OK"};
-        count = 1;
-    }
-    vtrlplat::Window* owner = vtrlplat::findWindow(box.owner);
-    SDL_MessageBoxData data{};
-    data.flags = kind;
-    data.window = owner ? owner->sdl : nullptr;
-    data.title = box.captionUtf8.c_str();
-    data.message = box.textUtf8.c_str();
-    data.numbuttons = count;
-    data.buttons = buttons;
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        // Without a display the user still reads what the box said.
-        SDL_Log("message box could not be shown (%s): [%s] %s", SDL_GetError(), box.captionUtf8.c_str(),
-                box.textUtf8.c_str());
-        return 0;
-    }
-    // Closing the box without a button counts as its escape answer.
-    if (pressed < 0) return escapeAnswer(box.type);
-    return pressed;
-}
-
 }  // namespace
 
 void vtrlplat::note(const std::string& text) {
     int32_t answer = 0;
-    if (!divert(text, "Vitrail", MB_OK, answer)) SDL_Log("%s", text.c_str());
+    if (!divert(text, "Vitrail", MB_OK, answer)) native::logLine(text);
 }
 
 void SetMessageHandler(MESSAGEHANDLER handler) {
@@ -95,7 +60,10 @@ int32_t MessageBoxA(HWND owner, const char* text, const char* caption, UINT type
     if (gAnswer) return gAnswer(box);
     int32_t answer = 0;
     if (divert(box.textUtf8, box.captionUtf8, type, answer)) return answer;
-    return showWithSdl(box);
+    const vtrlplat::Window* w = vtrlplat::findWindow(owner);
+    // Closing the box without a button counts as its escape answer (the backend gives it).
+    return vtrlplat::native::messageBox(w ? w->native : nullptr, box.textUtf8, box.captionUtf8,
+                                        (type & 0x0F) == MB_YESNO);
 }
 
 void PlatformTestAnswerMessageBoxes(std::function<int32_t(const MessageBoxRecord&)> answer) {

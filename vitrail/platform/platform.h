@@ -1,7 +1,8 @@
 // The platform layer: the window-system calls the toolkit is written against, with their
-// Win32 names, message codes, constants and results, built on SDL2. This header is the whole
-// contract; no SDL type appears in it. Handles are the unsigned 32-bit values the toolkit keeps in
-// its globals, mapped to SDL objects by tables inside the layer. Strings arrive as Windows-1252
+// Win32 names, message codes, constants and results, built on SDL2 (or, in Windows builds, on
+// the real Win32 API). This header is the whole contract; no SDL or <windows.h> type appears in
+// it. Handles are the unsigned 32-bit values the toolkit keeps in its globals, mapped to the
+// backend's objects by tables inside the layer. Strings arrive as Windows-1252
 // bytes and are converted to UTF-8 inside the layer only.
 #pragma once
 
@@ -315,7 +316,7 @@ int32_t GetWindowRgn(HWND wnd, HRGN out);  // copies the shape into `out`; RGN_E
 BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase);
 
 // ---- Messages -------------------------------------------------------------------------------
-// Pumps pending SDL events into the thread's queue, then looks at its head (hwnd 0: any window).
+// Pumps pending window-system events into the thread's queue, then looks at its head (hwnd 0: any window).
 BOOL PeekMessageA(MSG* msg, HWND wnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL GetMessageA(MSG* msg, HWND wnd, UINT filterMin, UINT filterMax);  // 0 for WM_QUIT
 BOOL TranslateMessage(const MSG* msg);                                 // queues WM_CHAR for character keys

@@ -1,10 +1,9 @@
 // Window classes, windows, system cursors and icons, the screen size, painting and the status
-// strip control, on SDL windows (child windows: childwindow.cpp). Also owns the layer's state
-// and its start-up and teardown.
+// strip control, on the backend's native windows (child windows: childwindow.cpp). Also owns the layer's
+// state and its start-up and teardown.
 #include <cstdlib>
 
 #include "vitrail/platform/internal.h"
-#include "vitrail/platform/text.h"
 
 namespace vtrlplat {
 
@@ -36,50 +35,14 @@ Window windowRecord(const std::string& className, const char* caption, DWORD sty
 bool ensureVideo() {
     State& s = state();
     if (s.videoStarted) return true;
-    if (s.videoRefused) return false;
-    // Ctrl+C and SIGTERM keep their default meaning (end the process): the toolkit has no quit
-    // message of its own that SDL's quit event could become.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    const bool driverAsked = asked && *asked;
-    // Without a display named and no driver asked for, SDL's probing would only add the display
-    // libraries' own complaints to the one line that matters.
-    if (!driverAsked && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
-        note("no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
-        s.videoRefused = true;
-        return false;
-    }
-    // An X display alone is all SDL is offered: when it cannot be reached, SDL's falling back to
-    // the other drivers would only add their complaints.
-    const char* x11 = SDL_getenv("DISPLAY");
-    const bool x11Only = !driverAsked && x11 && !SDL_getenv("WAYLAND_DISPLAY");
-    if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        note(x11Only ? std::string("no display to open a window on (DISPLAY=") + x11 + " cannot be opened)"
-                     : std::string("video could not start: ") + SDL_GetError());
-        if (x11Only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
-        return false;
-    }
-    // With no display SDL falls back to a driver that shows nothing; a window nobody can see is
-    // refused unless that driver was asked for (by a test, or SDL_VIDEODRIVER).
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool invisible =
-        driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
-    if (invisible && !driverAsked) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        note(std::string("no display to open a window on (SDL chose the '") + driver + "' driver)");
-        s.videoRefused = true;
-        return false;
-    }
-    // Mouse positions outside the window must keep arriving while a button is held.
-    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
+    if (!native::start()) return false;
     s.videoStarted = true;
     static bool registered = false;
     if (!registered) {
         registered = true;
         std::atexit([] {
             destroyAll();
-            SDL_Quit();
+            native::stop();
         });
     }
     return true;
@@ -91,27 +54,21 @@ Window* findWindow(HWND wnd) {
     return &it->second;
 }
 
-HWND windowFromSdlId(Uint32 id) {
-    for (auto& [handle, w] : state().windows)
-        if (w.alive && w.sdl && SDL_GetWindowID(w.sdl) == id) return handle;
-    return 0;
-}
-
 void destroyAll() {
     State& s = state();
     for (auto& [h, c] : s.contexts)
-        if (c.sdl) SDL_GL_DeleteContext(c.sdl);
+        if (c.native) native::deleteContext(c.native);
     s.contexts.clear();
     s.current = 0;
     for (auto& [h, w] : s.windows)
-        if (w.sdl) SDL_DestroyWindow(w.sdl);
+        if (w.native) native::destroyWindow(w.native);
     s.windows.clear();
     s.dcs.clear();
     for (auto& [h, c] : s.cursors)
-        if (c) SDL_FreeCursor(c);
+        if (c) native::freeCursor(c);
     s.cursors.clear();
     for (auto& [h, i] : s.icons)
-        if (i) SDL_FreeSurface(i);
+        if (i) native::freeIcon(i);
     s.icons.clear();
     s.classes.clear();
     s.formats.clear();
@@ -124,10 +81,20 @@ void destroyAll() {
 
 void useVideoDriver(const char* name) {
     state().videoDriver = name ? name : "";
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, name);
+    native::useDriver(name);
 }
 
 }  // namespace vtrlplat
+
+namespace vtrlplat::native {
+
+uint32_t windowOf(NativeWindow* nw) {
+    for (auto& [handle, w] : state().windows)
+        if (w.alive && nw && w.native == nw) return handle;
+    return 0;
+}
+
+}  // namespace vtrlplat::native
 
 using namespace vtrlplat;
 
@@ -137,40 +104,6 @@ ATOM registerClass(const WindowClass& wc) {
     if (wc.name.empty() || state().classes.count(wc.name)) return 0;
     state().classes[wc.name] = wc;
     return static_cast<ATOM>(state().classes.size());
-}
-
-SDL_SystemCursor systemCursorFor(uintptr_t id) {
-    switch (id) {
-        case IDC_IBEAM:
-            return SDL_SYSTEM_CURSOR_IBEAM;
-        case IDC_WAIT:
-            return SDL_SYSTEM_CURSOR_WAIT;
-        case IDC_CROSS:
-            return SDL_SYSTEM_CURSOR_CROSSHAIR;
-        case IDC_UPARROW:
-            return SDL_SYSTEM_CURSOR_ARROW;
-        case IDC_SIZE:
-        case IDC_SIZEALL:
-            return SDL_SYSTEM_CURSOR_SIZEALL;
-        case IDC_SIZENWSE:
-            return SDL_SYSTEM_CURSOR_SIZENWSE;
-        case IDC_SIZENESW:
-            return SDL_SYSTEM_CURSOR_SIZENESW;
-        case IDC_SIZEWE:
-            return SDL_SYSTEM_CURSOR_SIZEWE;
-        case IDC_SIZENS:
-            return SDL_SYSTEM_CURSOR_SIZENS;
-        case IDC_NO:
-            return SDL_SYSTEM_CURSOR_NO;
-        case IDC_HAND:
-            return SDL_SYSTEM_CURSOR_HAND;
-        case IDC_APPSTARTING:
-            return SDL_SYSTEM_CURSOR_WAITARROW;
-        case IDC_HELP:
-            return SDL_SYSTEM_CURSOR_ARROW;
-        default:
-            return SDL_SYSTEM_CURSOR_ARROW;
-    }
 }
 
 bool knownCursorId(uintptr_t id) {
@@ -210,7 +143,7 @@ HINSTANCE GetModuleHandleA(const char*) {
 }
 
 HICON LoadIconA(HINSTANCE, uintptr_t id) {
-    // SDL windows carry no default icon: the application icon is a handle with no picture.
+    // Our windows carry no default icon: the application icon is a handle with no picture.
     if (id != IDI_APPLICATION) return 0;
     HICON h = newHandle();
     state().icons[h] = nullptr;
@@ -219,23 +152,22 @@ HICON LoadIconA(HINSTANCE, uintptr_t id) {
 
 HCURSOR LoadCursorA(HINSTANCE, uintptr_t id) {
     if (!knownCursorId(id) || !ensureVideo()) return 0;
-    // A driver without pointer support (offscreen) makes no SDL cursor; the handle still names
+    // A driver without pointer support (offscreen) makes no native cursor; the handle still names
     // the system cursor, there is just nothing to show.
-    SDL_Cursor* c = SDL_CreateSystemCursor(systemCursorFor(id));
     HCURSOR h = newHandle();
-    state().cursors[h] = c;
+    state().cursors[h] = native::systemCursor(id);
     return h;
 }
 
 HCURSOR LoadCursorFromFileA(const char* file) {
     if (!file || !*file || !ensureVideo()) return 0;
-    SDL_Surface* image = SDL_LoadBMP(file);
-    if (!image) return 0;
-    SDL_Cursor* c = SDL_CreateColorCursor(image, 0, 0);
-    // The surface doubles as the picture for an icon loaded through the cursor loader.
+    NativeIcon* icon = nullptr;
+    NativeCursor* c = native::fileCursor(file, &icon);
+    if (!c && !icon) return 0;
+    // The picture doubles as an icon loaded through the cursor loader.
     HCURSOR h = newHandle();
     state().cursors[h] = c;
-    state().icons[h] = image;
+    state().icons[h] = icon;
     return h;
 }
 
@@ -264,24 +196,18 @@ HWND CreateWindowExA(DWORD, const char* className, const char* caption, DWORD st
     if (width <= 0 || height <= 0) return 0;
 
     Window w = windowRecord(className, caption, style, x, y, width, height, parent);
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | frameFlags(style);
-    applyGlAttributes(w.gl);
-    w.sdl = SDL_CreateWindow(vitrail_platform::Cp1252ToUtf8(w.caption.c_str()).c_str(), x, y, width, height,
-                             flags);
-    if (!w.sdl) {
-        note(std::string("window could not be created: ") + SDL_GetError());
-        return 0;
-    }
+    w.native = native::createWindow(w.caption.c_str(), framed(style), x, y, width, height, w.gl);
+    if (!w.native) return 0;
     HWND h = newHandle();
     state().windows[h] = std::move(w);
     Window& made = state().windows[h];
     const WindowClass& c = cls->second;
     auto cursor = state().cursors.find(c.cursor);
-    if (cursor != state().cursors.end() && cursor->second) SDL_SetCursor(cursor->second);
+    if (cursor != state().cursors.end() && cursor->second) native::useCursor(cursor->second);
     auto icon = state().icons.find(c.icon);
-    if (icon != state().icons.end() && icon->second) SDL_SetWindowIcon(made.sdl, icon->second);
+    if (icon != state().icons.end() && icon->second) native::setIcon(made.native, icon->second);
     if (style & WS_VISIBLE) {
-        SDL_ShowWindow(made.sdl);
+        native::showWindow(made.native, true);
         made.visible = true;
     }
     if (c.proc) c.proc(h, WM_CREATE, 0, 0);
@@ -296,15 +222,9 @@ BOOL ShowWindow(HWND wnd, int32_t cmdShow) {
         w->visible = cmdShow != SW_HIDE;
         return wasVisible;
     }
-    if (!w->sdl) return 0;
-    if (cmdShow == SW_HIDE) {
-        SDL_HideWindow(w->sdl);
-        w->visible = false;
-    } else {
-        SDL_ShowWindow(w->sdl);
-        SDL_RaiseWindow(w->sdl);
-        w->visible = true;
-    }
+    if (!w->native) return 0;
+    w->visible = cmdShow != SW_HIDE;
+    native::showWindow(w->native, w->visible);
     return wasVisible;
 }
 
@@ -336,15 +256,15 @@ BOOL DestroyWindow(HWND wnd) {
     w->alive = false;
     if (state().capture == wnd) ReleaseCapture();
     releaseWindowParts(wnd, *w);
-    // The SDL window is hidden now and destroyed once no GL context can still draw into it.
-    if (w->sdl) {
+    // The native window is hidden now and destroyed once no GL context can still draw into it.
+    if (w->native) {
         bool inUse = false;
         for (auto& [h, c] : state().contexts) inUse |= c.window == wnd;
         if (inUse) {
-            SDL_HideWindow(w->sdl);
+            native::showWindow(w->native, false);
         } else {
-            SDL_DestroyWindow(w->sdl);
-            w->sdl = nullptr;
+            native::destroyWindow(w->native);
+            w->native = nullptr;
         }
     }
     return 1;
@@ -358,7 +278,7 @@ BOOL SetWindowTextA(HWND wnd, const char* text) {
     Window* w = findWindow(wnd);
     if (!w) return 0;
     w->caption = text ? text : "";
-    if (w->sdl) SDL_SetWindowTitle(w->sdl, vitrail_platform::Cp1252ToUtf8(w->caption.c_str()).c_str());
+    if (w->native) native::setCaption(w->native, w->caption.c_str());
     return 1;
 }
 
@@ -375,16 +295,16 @@ BOOL GetClientRect(HWND wnd, RECT* rect) {
     Window* w = findWindow(wnd);
     if (!w || !rect) return 0;
     int cw = w->width, ch = w->height;
-    if (w->sdl) SDL_GetWindowSize(w->sdl, &cw, &ch);
+    if (w->native) native::clientSize(w->native, cw, ch);
     *rect = RECT{0, 0, cw, ch};
     return 1;
 }
 
 int32_t GetSystemMetrics(int32_t index) {
     if ((index != SM_CXSCREEN && index != SM_CYSCREEN) || !ensureVideo()) return 0;
-    SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
-    return index == SM_CXSCREEN ? mode.w : mode.h;
+    int width = 0, height = 0;
+    if (!native::screenSize(width, height)) return 0;
+    return index == SM_CXSCREEN ? width : height;
 }
 
 HDC BeginPaint(HWND wnd, PAINTSTRUCT* ps) {

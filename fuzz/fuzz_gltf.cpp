@@ -1,8 +1,8 @@
 // Fuzz target of the glTF export: the first byte picks a loader (3DS, MilkShape text, binary,
-// BVH), the rest is loaded as that file, and whatever the loader accepts is exported. The scene
-// and the .glb are checked here: every index names a vertex, every joint a joint of the skin,
-// every number is finite, every normal and rotation unit, every key time increasing, and the .glb's
-// header and chunks add up. A failed check aborts.
+// BVH), the rest is loaded as that file, and whatever the loader accepts is exported (a 3DS file
+// with its keyframer). The scene and the .glb are checked here: every index names a vertex, every
+// joint a joint of the skin, every number is finite, every normal and rotation unit, every key
+// time increasing, and the .glb's header and chunks add up. A failed check aborts.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
@@ -60,6 +61,7 @@ void checkScene(const TGltfScene& s) {
     }
     for (const TGltfNode& n : s.Nodes) {
         checkFinite(n.Translation);
+        checkFinite(n.Scale);
         check(isUnit(n.Rotation) && n.Mesh < int32_t(s.Meshes.size()) && n.Skin < int32_t(s.Skins.size()));
         for (int32_t c : n.Children) check(c >= 0 && size_t(c) < s.Nodes.size());
     }
@@ -124,7 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TGltfOptions options;
     options.Textures = false;
     options.Warn = [](const std::string&) {};
-    const TGltfScene scene = BuildGltfScene(model, options);
+    TKeyframer keyframer;  // a 3DS file's, read from the same bytes
+    if (data[0] % 4 == 0) {
+        TMemoryStream stream(data + 1, size - 1);
+        keyframer = ReadKeyframerFromStream(stream);
+    }
+    const TGltfScene scene = BuildGltfScene(model, keyframer, options);
     checkScene(scene);
     checkGlb(GltfSceneToGlb(scene));
     return 0;

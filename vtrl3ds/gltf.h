@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
 
 // The bytes of one texture image as the file will hold them.
@@ -29,6 +30,7 @@ struct TGltfOptions {
     bool Textures = true;                            // false: materials keep their colours, no image is written
     TGltfImageReader ReadImage;                      // texture bytes; empty: PNG and JPEG as stored
     std::function<void(const std::string&)> Warn;  // one line per problem; empty: standard error
+    float FramesPerSecond = 30;                      // a 3DS keyframer's frame rate (the files store none)
 };
 
 // ---- The scene description -------------------------------------------------------------------
@@ -57,7 +59,7 @@ struct TGltfMaterial {
     int32_t Image = -1;  // index into TGltfScene::Images, or none
 };
 
-// A node: a mesh instance, a joint or a group, placed by translation and rotation.
+// A node: a mesh instance, a joint or a group, placed by translation, rotation and scale.
 struct TGltfNode {
     std::string Name;
     int32_t Mesh = -1;
@@ -65,6 +67,7 @@ struct TGltfNode {
     std::array<float, 3> Translation{0, 0, 0};
     std::array<float, 4> Rotation{0, 0, 0, 1};  // unit quaternion x, y, z, w
     std::vector<int32_t> Children;
+    std::array<float, 3> Scale{1, 1, 1};
 };
 
 // Joints of a skin with their inverse bind matrices (column-major, one per joint).
@@ -76,11 +79,11 @@ struct TGltfSkin {
 
 // One animated property of one node, keyed at strictly increasing times (seconds, LINEAR).
 struct TGltfChannel {
-    enum class TPath { Translation, Rotation };
+    enum class TPath { Translation, Rotation, Scale };
     int32_t Node = -1;
     TPath Path = TPath::Rotation;
     std::vector<float> Times;
-    std::vector<float> Values;  // 3 per key for a translation, 4 (x, y, z, w) for a rotation
+    std::vector<float> Values;  // 3 per key for a translation or scale, 4 (x, y, z, w) for a rotation
 };
 
 struct TGltfAnimation {
@@ -104,7 +107,11 @@ struct TGltfScene {
 
 // The scene of a loaded model (or of a motion loaded by LoadModelOrMotion): meshes placed where
 // their file puts them, in glTF's Y-up frame, with the skeleton of FSkeleton[FCurrentGLSkeleton].
+// A 3DS model's keyframer (read again from FName) becomes a node tree placing its meshes, at the
+// segment's first frame, with its animation sampled at every frame of the segment.
 TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Options);
+// The same with a 3DS keyframer given (read from elsewhere, or empty for none).
+TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer, const TGltfOptions& Options);
 
 // Writes Scene to Path: one binary .glb file, or a .gltf with its .bin and images beside it
 // (chosen by the extension, ignoring case; anything else is a .glb). Every file is written under a

@@ -89,6 +89,19 @@ TKeyframer ReadKeyframerFromStream(TStream& Stream);
 // for other models and for a file that can no longer be read.
 TKeyframer ReadKeyframerOf(const TGLAll3dsMesh& Model);
 
+// One node's own placement at Frame, its parent not applied, in the file's axes and units:
+// translation, rotation (a unit quaternion X, Y, Z, W) and scale, composed as T x R x S, and
+// whether its hide track hides it. Nodes other than objects and dummies follow their position only.
+struct TKfLocalPose {
+    T3dpoint Translation{0, 0, 0};
+    std::array<float, 4> Rotation{0, 0, 0, 1};
+    T3dpoint Scale{1, 1, 1};
+    bool Hidden = false;
+};
+
+// The node's own tracks at Frame, evaluated as EvaluateKeyframer does.
+TKfLocalPose EvaluateKfNode(const TKfNode& Node, float Frame, bool Ease = true);
+
 // Every node's pose at Frame (fractional frames interpolate): Kochanek-Bartels splines with ease
 // for position and scale, rotations accumulated from the angle-axis keys and interpolated on the
 // quaternion sphere, parents applied first. Ease = false leaves the ease parameters out.

@@ -42,6 +42,7 @@
 // ---- Writing glTF 2.0 (gltf.h, normals.h) ------------------------------------------------------
 //   WriteGltf(model, path, options)         a loaded model or motion as .glb or .gltf (+ .bin, images)
 //   BuildGltfScene(model, options)          the scene description: meshes, materials, nodes, skins, animation
+//   BuildGltfScene(model, kf, options)      the same with a 3DS keyframer's node tree and animation given
 //   WriteGltfScene(scene, path)             its files, each written whole or not at all
 //   GltfSceneToGlb(scene)                   the .glb bytes in memory
 //   GltfImageMimeType(bytes)                "image/png", "image/jpeg" or ""
@@ -77,6 +78,7 @@
 //   ReadKeyframer(name) / FromStream(s)     nodes, pivots, instances, tracks, segment; model untouched
 //   ReadKeyframerOf(model)                  the keyframer of the 3DS file a model came from, or empty
 //   EvaluateKeyframer(kf, frame)            every node's matrix and hiding at a fractional frame
+//   EvaluateKfNode(node, frame)             one node's own translation, rotation, scale and hiding
 //   PlaceMeshes(kf, model, frame)           each mesh placed by each node naming it (instances again)
 //   PoseVertices(mesh, matrix, out)         a mesh's vertices moved by a placement
 //   KfNodeTypeName(node)                    "object", "dummy", "camera", "light", ...

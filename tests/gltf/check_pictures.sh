@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# A real client: three.js in headless Chromium draws two converted models (a 3DS and a MilkShape
-# one) with the viewer's camera, and each silhouette must cover the same pixels as vtrl3ds-view's
-# own picture of the model by at least 90% (intersection over union): a mirror, a wrong axis or
-# faces turned inside out fail. The pictures stay in OUT for a person to look at.
+# A real client: three.js in headless Chromium draws three converted models (a 3DS and a MilkShape
+# one, and a 3DS keyframer scene at its first frame) with the viewer's camera, and each silhouette
+# must cover the same pixels as vtrl3ds-view's own picture of the model by at least 90%
+# (intersection over union): a mirror, a wrong axis or faces turned inside out fail. The pictures stay in OUT for a person to look at.
 # Usage: check_pictures.sh CONVERT VIEWER OUT REAL_DIR
 set -uo pipefail
 convert=$1 viewer=$2 out=$3 real=$4
@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 "$here/../../scripts/install-npm.sh" "$out/npm" || fail "npm packages could not be installed"
 export VTRL_NODE_MODULES=$out/npm/node_modules
 pictures=$out/pictures && rm -rf "$pictures" && mkdir -p "$pictures"
-for model in 3ds/jeep1.3ds ms3d_ascii/gasstation1.txt; do
+for model in 3ds/jeep1.3ds ms3d_ascii/gasstation1.txt 3ds/CameraRollAnimWithChildObject.3ds; do
   [ -f "$real/$model" ] || fail "no $real/$model"
   name=$(basename "${model%.*}")
   "$viewer" "$real/$model" --png "$pictures/$name-viewer.png" --size 480x360 --yaw 30 --pitch 20 2>/dev/null ||

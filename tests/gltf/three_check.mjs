@@ -1,7 +1,8 @@
 // An independent reader of the converted files: three.js's GLTFLoader (in node) reads each .glb
 // and what it finds is compared with what the model library says (gltf_reference): triangle
 // counts; for a motion the joints' world positions at three times; for a skinned model the skinned
-// vertices at two frames, each within 1e-4 of the figure's height.
+// vertices at two frames, each within 1e-4 of the figure's height; for a 3DS keyframer every
+// placed mesh's world vertices at three frames, within 1e-4 of the scene's size.
 // Usage: node three_check.mjs REFERENCE_PROGRAM INPUT OUTPUT.glb [INPUT OUTPUT.glb]...
 import fs from 'node:fs';
 import { execFileSync } from 'node:child_process';
@@ -86,25 +87,41 @@ function checkMotion(gltf, ref, fail) {
   }
 }
 
-function checkSkin(gltf, ref, fail) {
-  const h = Math.max(ref.box[1][1] - ref.box[0][1], 1e-6);
+// The vertices `collect` gathers from three.js at each pose's time against the library's
+// (pose[key]), within 1e-4 of `size`, as point sets (three.js's vertices are split by normals).
+function checkVertices(gltf, ref, key, size, collect, fail) {
   for (const pose of ref.poses) {
     poseAt(gltf, pose.time);
-    const ours = [];
-    gltf.scene.traverse((o) => {
-      if (!o.isSkinnedMesh) return;
-      o.skeleton.update();
-      const position = o.geometry.attributes.position, v = new THREE.Vector3();
-      for (let i = 0; i < position.count; i++) {
-        v.fromBufferAttribute(position, i);
-        o.applyBoneTransform(i, v);
-        v.applyMatrix4(o.matrixWorld);
-        ours.push([v.x, v.y, v.z]);
-      }
+    const ours = [], v = new THREE.Vector3();
+    collect((o, i, bone) => {
+      v.fromBufferAttribute(o.geometry.attributes.position, i);
+      if (bone) o.applyBoneTransform(i, v);
+      v.applyMatrix4(o.matrixWorld);
+      ours.push([v.x, v.y, v.z]);
     });
-    const d = Math.max(farthestNearest(ours, pose.skinned, 1e-3 * h + 1e-9), farthestNearest(pose.skinned, ours, 1e-3 * h + 1e-9));
-    if (!(d <= 1e-4 * h)) fail(`skinned vertices at frame ${pose.frame} are up to ${d} away from the library's (height ${h})`);
+    const cell = 1e-3 * size + 1e-9;
+    const d = Math.max(farthestNearest(ours, pose[key], cell), farthestNearest(pose[key], ours, cell));
+    if (!(d <= 1e-4 * size)) fail(`${key} vertices at frame ${pose.frame} are up to ${d} away from the library's (size ${size})`);
   }
+}
+
+// Every vertex of a mesh object under `root` (skinned ones bent by their bones).
+const meshVertices = (root, skinned) => (add) => root.traverse((o) => {
+  if (!o.isMesh || (skinned && !o.isSkinnedMesh)) return;
+  if (skinned) o.skeleton.update();
+  for (let i = 0; i < o.geometry.attributes.position.count; i++) add(o, i, skinned);
+});
+
+function checkSkin(gltf, ref, fail) {
+  const h = Math.max(ref.box[1][1] - ref.box[0][1], 1e-6);
+  checkVertices(gltf, ref, 'skinned', h, meshVertices(gltf.scene, true), fail);
+}
+
+// Every mesh under the keyframer's root (node 0); the size is the diagonal of the first pose's box.
+function checkKeyframer(gltf, ref, fail) {
+  const box = new THREE.Box3().setFromPoints(ref.poses[0].placed.map((p) => new THREE.Vector3(...p)));
+  const size = Math.max(box.getSize(new THREE.Vector3()).length(), 1e-6);
+  checkVertices(gltf, ref, 'placed', size, meshVertices(nodesByIndex(gltf)[0], false), fail);
 }
 
 const [program, ...pairs] = process.argv.slice(2);
@@ -116,11 +133,15 @@ for (let i = 0; i + 1 < pairs.length; i += 2) {
   const info = reference(program, input, []);
   const motion = input.toLowerCase().endsWith('.bvh');
   const last = Math.max(info.frames ?? 1, 1);
-  const frames = motion ? [1, Math.ceil(last / 2), last] : [1, Math.min(last, Math.floor(last / 2) + 1.5)];
-  const ref = info.frames ? reference(program, input, frames) : info;
+  // A keyframer at its first frame and at a third and two thirds of the stretch its keys move in.
+  const [s0, [a, b]] = [info.segment?.[0], info.moving ?? [0, 0]];
+  const frames = info.segment ? [s0, a + Math.floor((b - a) / 3), a + Math.floor((2 * (b - a)) / 3)]
+    : motion ? [1, Math.ceil(last / 2), last] : [1, Math.min(last, Math.floor(last / 2) + 1.5)];
+  const ref = info.frames || info.segment ? reference(program, input, frames) : info;
   const n = triangles(gltf.scene);
   if (n !== ref.triangles) fail(`${n} triangles, the library counts ${ref.triangles}`);
   if (motion) checkMotion(gltf, ref, fail);
+  else if (info.segment) checkKeyframer(gltf, ref, fail);
   else if (gltf.animations.length && ref.poses.length && ref.poses[0].skinned.length) checkSkin(gltf, ref, fail);
   console.log(`${input}: ${n} triangles${ref.poses.length ? `, ${ref.poses.length} poses` : ''} checked`);
 }

@@ -83,10 +83,10 @@ TEST_F(ConvertBvh, refusals_leave_no_file) {
     write("walk.bvh", walkBvh);
     write("broken.bvh", "HIERARCHY\nROOT Hips\n{\n OFFSET 0 0\n");
     dir.write("box.3ds", sampleFile());
-    const std::string usage = "vtrl3ds-convert: --order, --fps and --frames need a .bvh output";
+    const std::string usage = "vtrl3ds-convert: --order and --frames need a .bvh output";
     const RefusedRow rows[] = {
         {"walk.bvh -o out.glb --order ZXY", 2, usage.c_str()},
-        {"walk.bvh -o out.gltf --fps 30", 2, usage.c_str()},
+        {"walk.bvh -o out.gltf --order zxy", 2, usage.c_str()},
         {"walk.bvh -o folder/ --frames 0:2", 2, usage.c_str()},
         {"walk.bvh walk.bvh -o out.bvh", 2, "vtrl3ds-convert: a .bvh output takes one input"},
         {"walk.bvh -o out.bvh --scale 2", 2,

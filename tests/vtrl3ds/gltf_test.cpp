@@ -1,17 +1,22 @@
 // glTF export: smoothing-group normals, 3DS placement (pivot back, master scale, Z-up turned to
-// Y-up, counter-clockwise faces), materials, texture maps and the files written. Outside readers
+// Y-up, counter-clockwise faces), 3DS keyframer scenes, materials, texture maps and the files
+// written. Outside readers
 // (validator, three.js, a browser) judge the real files in tests/gltf.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "build_model.h"
+#include "keyframer_files.h"
 #include "support/temp_dir.h"
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/normals.h"
+#include "vtrl3ds/private/keyframing.h"
 #include "vtrl3ds/vector.h"
 #include "support/files3ds.h"
 
@@ -41,7 +46,116 @@ TGLAll3dsMesh* roof(TGLAll3dsMesh& model, uint32_t groupA, uint32_t groupB) {
     return &model;
 }
 
+// Every node's world matrix with the animated nodes at key k of their channels.
+std::vector<TKfMatrix> worldAt(const TGltfScene& s, size_t k) {
+    std::vector<TKfLocalPose> local(s.Nodes.size());
+    for (size_t i = 0; i < s.Nodes.size(); ++i) {
+        const TGltfNode& n = s.Nodes[i];
+        local[i] = {{n.Translation[0], n.Translation[1], n.Translation[2]},
+                    n.Rotation,
+                    {n.Scale[0], n.Scale[1], n.Scale[2]},
+                    false};
+    }
+    for (const TGltfChannel& c : s.Animations.at(0).Channels) {
+        TKfLocalPose& l = local[size_t(c.Node)];
+        const float* v = c.Values.data() + k * (c.Path == TGltfChannel::TPath::Rotation ? 4 : 3);
+        if (c.Path == TGltfChannel::TPath::Rotation)
+            l.Rotation = {v[0], v[1], v[2], v[3]};
+        else
+            (c.Path == TGltfChannel::TPath::Scale ? l.Scale : l.Translation) = {v[0], v[1], v[2]};
+    }
+    std::vector<TKfMatrix> world(s.Nodes.size());
+    std::function<void(int32_t, const TKfMatrix&)> walk = [&](int32_t i, const TKfMatrix& parent) {
+        world[size_t(i)] =
+            vtrl3ds_internal::kfMultiply(parent, vtrl3ds_internal::kfCompose(local[size_t(i)]));
+        for (int32_t c : s.Nodes[size_t(i)].Children) walk(c, world[size_t(i)]);
+    };
+    for (int32_t r : s.Roots) walk(r, vtrl3ds_internal::kfCompose({}));
+    return world;
+}
+
+// The largest distance from a point of a to the nearest of b.
+float farthestNearest(const std::vector<V3>& a, const std::vector<V3>& b) {
+    float worst = 0;
+    for (const V3& p : a) {
+        float best = INFINITY;
+        for (const V3& q : b) best = std::min(best, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+        worst = std::max(worst, best);
+    }
+    return worst;
+}
+
+V3 moved(const TKfMatrix& m, const V3& p) {
+    return {m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12], m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13],
+            m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14]};
+}
+
 }  // namespace
+
+// A 3DS keyframer scene exported: each mesh node's world matrix moves its mesh onto the vertices
+// the library poses (turned to Y-up, times the scale asked) at the segment's frames, keyed at
+// frame / fps: every track with TCB, a deep chain, instances sharing one mesh, a mirrored mesh.
+TEST(GltfExport, keyframer_meshes_land_where_the_library_poses_them) {
+    const struct {
+        const char* name;
+        std::vector<NodeSpec> nodes;
+        bool mirrored;
+    } rows[] = {{"every_track", everyTrack(0), false},
+                {"looping", everyTrack(3), false},
+                {"deep_chain", deepChain(), false},
+                {"instances", instances(), false},
+                {"mirrored", instances(), true}};
+    TempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TGLAll3dsMesh model;
+        model.Load3DSFromFile(dir.write(std::string(row.name) + ".3ds",
+                                        keyframedScene({"Box"}, row.nodes, turnedFrame(row.mirrored))));
+        TGltfOptions o;
+        o.Scale = 2;
+        o.FramesPerSecond = 10;
+        const TGltfScene s = BuildGltfScene(model, o);
+        ASSERT_EQ(s.Meshes.size(), 1u);
+        ASSERT_EQ(s.Animations.size(), 1u);
+        EXPECT_FLOAT_EQ(s.Animations[0].Channels[0].Times.at(37), 3.7f);
+        const TKeyframer kf = ReadKeyframerOf(model);
+        for (int frame : {0, 37, 100}) {
+            std::vector<V3> theirs, ours;
+            std::vector<T3dpoint> v;
+            const std::vector<TKfPlacement> placements = PlaceMeshes(kf, model, float(frame));
+            for (const TKfPlacement& p : placements) {
+                PoseVertices(*model.FMesh[size_t(p.Mesh)], p.Matrix, v);
+                for (uint16_t i : model.FMesh[size_t(p.Mesh)]->FIndices)  // the corners of its triangles
+                    theirs.push_back({2 * v[i].X, 2 * v[i].Y, -2 * v[i].Z});
+            }
+            const std::vector<TKfMatrix> world = worldAt(s, size_t(frame));
+            size_t placed = 0;
+            for (size_t n = 0; n < s.Nodes.size(); ++n)
+                if (s.Nodes[n].Mesh >= 0 && ++placed)
+                    for (const V3& p : s.Meshes[size_t(s.Nodes[n].Mesh)].Positions)
+                        ours.push_back(moved(world[n], p));
+            EXPECT_EQ(placed, placements.size());
+            EXPECT_LE(std::max(farthestNearest(ours, theirs), farthestNearest(theirs, ours)), 1e-3f) << frame;
+        }
+    }
+}
+
+// A segment of two billion frames keeps a bounded number of keys (the fuzz target checks that
+// they stay finite and increasing); one that ends before it starts has none.
+TEST(GltfExport, keyframer_segments_beyond_reason_stay_bounded) {
+    TGLAll3dsMesh model;
+    const std::vector<uint8_t> bytes = keyframedScene({"Box"}, everyTrack(0));
+    loadBytes(model, bytes);
+    TMemoryStream stream(bytes.data(), bytes.size());
+    TKeyframer kf = ReadKeyframerFromStream(stream);
+    for (const auto& [end, keys] : {std::pair{0x7FFFFFFF, ((1u << 20) / 3) * 3}, std::pair{-5, 0u}}) {
+        kf.SegmentEnd = end;
+        size_t total = 0;
+        for (const TGltfAnimation& a : BuildGltfScene(model, kf, {}).Animations)
+            for (const TGltfChannel& c : a.Channels) total += c.Times.size();
+        EXPECT_EQ(total, keys) << end;
+    }
+}
 
 // Faces sharing a group bit share one normal at their common corners; group 0 or no common bit
 // keeps each face's own.

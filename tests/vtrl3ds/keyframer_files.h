@@ -1,7 +1,8 @@
 // Keyframer sections written with the tests' 3DS chunk writer: tracks with their spline
-// parameters, nodes, and the small generated scenes the keyframer tests and lib3ds both read.
+// parameters, nodes, and the small generated scenes the keyframer and glTF tests and lib3ds read.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -77,17 +78,22 @@ inline void framedBox(ChunkWriter& w, const std::string& name, const float frame
     });
 }
 
-// A scene: the boxes named in `meshes` (each with a turned and moved local frame) and a keyframer
-// holding `nodes` over the segment 0..100.
+// A box's local frame turned about Z by half a radian and moved; mirrored in its X axis when asked.
+inline std::array<float, 12> turnedFrame(bool mirrored = false) {
+    const float c = std::cos(0.5f), s = std::sin(0.5f), x = mirrored ? -1.0f : 1.0f;
+    return {x * c, x * s, 0, -s, c, 0, 0, 0, 1, 3, -2, 1};
+}
+
+// A scene: the boxes named in `meshes` (each with the local frame given) and a keyframer holding
+// `nodes` over the segment 0..100.
 inline std::vector<uint8_t> keyframedScene(const std::vector<std::string>& meshes,
-                                           const std::vector<NodeSpec>& nodes) {
-    const float c = std::cos(0.5f), s = std::sin(0.5f);
-    const float frame[12] = {c, s, 0, -s, c, 0, 0, 0, 1, 3, -2, 1};
+                                           const std::vector<NodeSpec>& nodes,
+                                           const std::array<float, 12>& frame = turnedFrame()) {
     ChunkWriter w;
     w.chunk(MAIN3DS, [&] {
         w.chunk(VERS3DS, [&] { w.u32(3); });
         w.chunk(EDIT3DS, [&] {
-            for (const std::string& m : meshes) framedBox(w, m, frame);
+            for (const std::string& m : meshes) framedBox(w, m, frame.data());
         });
         w.chunk(KEYF3DS, [&] {
             w.chunk(KEYF_SEGMENT, [&] { w.u32(0).u32(100); });
@@ -96,4 +102,43 @@ inline std::vector<uint8_t> keyframedScene(const std::vector<std::string>& meshe
         });
     });
     return w.data;
+}
+
+// A box moved, turned, scaled and hidden over the segment with tension, continuity and bias.
+inline std::vector<NodeSpec> everyTrack(uint16_t flags) {
+    NodeSpec box{0, "Box", 0xFFFF, "", {0.5f, 0.25f, -0.5f}};
+    box.flags = flags;
+    box.pos = {{0, {}, {0, 0, 0}},
+               {30, {0.5f, 0, 0, 0, 0}, {4, 1, 0}},
+               {60, {0, 0.5f, 0.3f, 0, 0}, {2, 5, 1}},
+               {100, {-0.3f, 0, -0.4f, 0, 0}, {0, 0, 3}}};
+    box.rot = {{0, {}, {0.3f, 0, 0, 1}},
+               {40, {0, 0, 0.6f, 0, 0}, {1.2f, 0, 1, 0}},
+               {70, {0.2f, -0.4f, 0, 0, 0}, {0.9f, 1, 1, 0}},
+               {100, {}, {2.0f, 0, 0, 1}}};
+    box.scl = {{0, {}, {1, 1, 1}}, {50, {0, 0, 0.7f, 0, 0}, {2, 1, 0.5f}}, {100, {}, {1, 3, 1}}};
+    box.hide = {{20, {}, {}}, {80, {}, {}}};
+    return {box};
+}
+
+// Twelve dummies in a chain, written children first, each turning; the box hangs from the last.
+inline std::vector<NodeSpec> deepChain() {
+    std::vector<NodeSpec> nodes;
+    for (uint16_t i = 12; i-- > 0;) {
+        NodeSpec d{i, "$$$DUMMY", static_cast<uint16_t>(i ? i - 1 : 0xFFFF), "Joint" + std::to_string(i)};
+        d.pos = {{0, {}, {1, 0, 0}}, {100, {}, {1, 0.5f, 0}}};
+        d.rot = {{0, {}, {0.1f, 0, 0, 1}}, {100, {}, {0.2f * float(i % 3), 1, 0, 0}}};
+        nodes.push_back(d);
+    }
+    nodes.insert(nodes.begin(), NodeSpec{12, "Box", 11, "", {0, 0, 1}, {{0, {}, {0, 0, 0}}}});
+    return nodes;
+}
+
+// One box placed three times, once under a moving dummy.
+inline std::vector<NodeSpec> instances() {
+    NodeSpec dummy{0, "$$$DUMMY", 0xFFFF, "Carrier", {}, {{0, {}, {0, 0, 0}}, {100, {}, {10, 0, 0}}}};
+    NodeSpec a{1, "Box", 0xFFFF, "A", {}, {{0, {}, {-5, 0, 0}}}};
+    NodeSpec b{2, "Box", 0xFFFF, "B", {}, {{0, {}, {5, 0, 0}}}, {{0, {}, {1.0f, 0, 0, 1}}}};
+    NodeSpec c{3, "Box", 0, "C", {1, 1, 1}, {{0, {}, {0, 5, 0}}}, {}, {{0, {}, {2, 2, 2}}}};
+    return {dummy, a, b, c};
 }

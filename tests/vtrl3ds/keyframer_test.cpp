@@ -137,45 +137,6 @@ std::vector<std::string> realFilesWithKeyframer() {
     return files;
 }
 
-// A box moved, turned, scaled and hidden over the segment with tension, continuity and bias.
-std::vector<NodeSpec> everyTrack(uint16_t flags) {
-    NodeSpec box{0, "Box", 0xFFFF, "", {0.5f, 0.25f, -0.5f}};
-    box.flags = flags;
-    box.pos = {{0, {}, {0, 0, 0}},
-               {30, {0.5f, 0, 0, 0, 0}, {4, 1, 0}},
-               {60, {0, 0.5f, 0.3f, 0, 0}, {2, 5, 1}},
-               {100, {-0.3f, 0, -0.4f, 0, 0}, {0, 0, 3}}};
-    box.rot = {{0, {}, {0.3f, 0, 0, 1}},
-               {40, {0, 0, 0.6f, 0, 0}, {1.2f, 0, 1, 0}},
-               {70, {0.2f, -0.4f, 0, 0, 0}, {0.9f, 1, 1, 0}},
-               {100, {}, {2.0f, 0, 0, 1}}};
-    box.scl = {{0, {}, {1, 1, 1}}, {50, {0, 0, 0.7f, 0, 0}, {2, 1, 0.5f}}, {100, {}, {1, 3, 1}}};
-    box.hide = {{20, {}, {}}, {80, {}, {}}};
-    return {box};
-}
-
-// Twelve dummies in a chain, written children first, each turning; the box hangs from the last.
-std::vector<NodeSpec> deepChain() {
-    std::vector<NodeSpec> nodes;
-    for (uint16_t i = 12; i-- > 0;) {
-        NodeSpec d{i, "$$$DUMMY", static_cast<uint16_t>(i ? i - 1 : 0xFFFF), "Joint" + std::to_string(i)};
-        d.pos = {{0, {}, {1, 0, 0}}, {100, {}, {1, 0.5f, 0}}};
-        d.rot = {{0, {}, {0.1f, 0, 0, 1}}, {100, {}, {0.2f * float(i % 3), 1, 0, 0}}};
-        nodes.push_back(d);
-    }
-    nodes.insert(nodes.begin(), NodeSpec{12, "Box", 11, "", {0, 0, 1}, {{0, {}, {0, 0, 0}}}});
-    return nodes;
-}
-
-// One box placed three times, once under a moving dummy.
-std::vector<NodeSpec> instances() {
-    NodeSpec dummy{0, "$$$DUMMY", 0xFFFF, "Carrier", {}, {{0, {}, {0, 0, 0}}, {100, {}, {10, 0, 0}}}};
-    NodeSpec a{1, "Box", 0xFFFF, "A", {}, {{0, {}, {-5, 0, 0}}}};
-    NodeSpec b{2, "Box", 0xFFFF, "B", {}, {{0, {}, {5, 0, 0}}}, {{0, {}, {1.0f, 0, 0, 1}}}};
-    NodeSpec c{3, "Box", 0, "C", {1, 1, 1}, {{0, {}, {0, 5, 0}}}, {}, {{0, {}, {2, 2, 2}}}};
-    return {dummy, a, b, c};
-}
-
 TEST(Keyframer, poses_equal_lib3ds_on_real_files) {
     const std::vector<std::string> files = realFilesWithKeyframer();
     EXPECT_GE(files.size(), 2u);

@@ -1,5 +1,6 @@
 // The converter's command line: inputs, -o OUT, -j N, the glTF options (--scale S, --no-textures,
-// --gltf), the BVH options (--order, --fps, --frames A:B), --help and --version. A wrong command
+// --gltf), --fps N (a .bvh output's rate, or a 3DS keyframer's in glTF), the BVH options (--order,
+// --frames A:B), --help and --version. A wrong command
 // line, options for the other kind of output among them, is reported as one reason.
 #include <algorithm>
 #include <charconv>
@@ -21,7 +22,8 @@ const char* const ConvertUsage =
     "  --gltf         in a folder, write .gltf files instead of .glb\n"
     "  --order XYZ    .bvh output: every joint's rotation channels in this order (any of XYZ, XZY,\n"
     "                 YXZ, YZX, ZXY, ZYX; the first axis outermost), the poses unchanged\n"
-    "  --fps N        .bvh output: resampled to N frames a second (rotations by slerp)\n"
+    "  --fps N        .bvh output: resampled to N frames a second (rotations by slerp); glTF output:\n"
+    "                 the rate of 3DS keyframer animation (default 30; the files store none)\n"
     "  --frames A:B   .bvh output: frames A to B - 1 only (0-based; A or B may be left out)\n"
     "  --help         this text\n"
     "  --version      the version\n"
@@ -95,8 +97,8 @@ bool settleOutput(TConvertOptions& o, std::string& error) {
     if (!o.ToFolder && !o.ToBvh && !hasExtension(o.Output, ".glb") && !hasExtension(o.Output, ".gltf"))
         return (error = "the output " + o.Output + " is neither a .glb, .gltf or .bvh file nor a folder"),
                false;
-    const bool motionOptions = o.CutFrames || o.Fps > 0 || !o.Order.empty();
-    if (motionOptions && !o.ToBvh) return (error = "--order, --fps and --frames need a .bvh output"), false;
+    const bool motionOptions = o.CutFrames || !o.Order.empty();
+    if (motionOptions && !o.ToBvh) return (error = "--order and --frames need a .bvh output"), false;
     if (o.ToBvh && (o.Scale != 1 || !o.Textures || o.Text))
         return (error = "--scale, --no-textures and --gltf need a glTF output"), false;
     return true;

@@ -24,7 +24,7 @@ struct TConvertOptions {
     bool CutFrames = false;           // --frames A:B given: frames A .. B - 1 (0-based)
     size_t FirstFrame = 0;            // A; 0 when left out
     std::optional<size_t> LastFrame;  // B; the end when left out
-    double Fps = 0;                   // --fps; 0: the input's rate
+    double Fps = 0;                   // --fps; 0: the input's rate (30 for a 3DS keyframer)
     std::string Order;                // --order; empty: each joint's own
 };
 

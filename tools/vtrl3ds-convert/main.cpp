@@ -47,6 +47,7 @@ bool convert(const TConvertOptions& o, const std::string& input) {
         LoadModelOrMotion(model, input);
         TGltfOptions options;
         options.Scale = o.Scale;
+        if (o.Fps > 0) options.FramesPerSecond = static_cast<float>(o.Fps);
         options.Textures = o.Textures;
         options.ReadImage = ReadTextureImage;
         options.Warn = [](const std::string& line) {

@@ -1,7 +1,8 @@
 // Evaluating the 3DS keyframer at a fractional frame (EvaluateKeyframer): Kochanek-Bartels
 // (tension, continuity, bias) Hermite splines with ease for position and scale, rotations
-// accumulated from angle-axis keys and interpolated by squad on the quaternion sphere, nodes
-// multiplied onto their parents. Reports nothing: tracks without keys give the rest value.
+// accumulated from angle-axis keys and interpolated by squad on the quaternion sphere, each node's
+// own pose (EvaluateKfNode) multiplied onto its parents'. Reports nothing: tracks without keys
+// give the rest value.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -290,11 +291,11 @@ TKfMatrix trs(const T3dpoint& p, const Quat& q, const T3dpoint& s) {
             1};
 }
 
-TKfMatrix localMatrix(const TKfNode& n, float frame, bool eased, bool& hidden) {
-    const T3dpoint pos = vectorAt(n.Position, frame, eased, 0);
-    hidden = hiddenAt(n.Hide, frame);
-    if (n.Type != TKfNodeType::Object) return trs(pos, {0, 0, 0, 1}, {1, 1, 1});
-    return trs(pos, rotationAt(n.Rotation, frame, eased), vectorAt(n.Scale, frame, eased, 1));
+// The quaternion scaled to unit length; the identity where it has none.
+Quat normalised(const Quat& q) {
+    const double l = std::sqrt(double(dot(q, q)));
+    if (!(l >= epsilon) || !std::isfinite(l)) return {0, 0, 0, 1};
+    return {float(q[0] / l), float(q[1] / l), float(q[2] / l), float(q[3] / l)};
 }
 
 }  // namespace
@@ -307,6 +308,10 @@ void accumulateRotations(TKfTrack& rotation) {
         q = mul(axisAngle(k.Value + 1, k.Value[0]), q);
         std::copy(q.begin(), q.end(), k.Quat);
     }
+}
+
+TKfMatrix kfCompose(const TKfLocalPose& pose) {
+    return trs(pose.Translation, pose.Rotation, pose.Scale);
 }
 
 TKfMatrix kfMultiply(const TKfMatrix& a, const TKfMatrix& b) {
@@ -322,12 +327,24 @@ TKfMatrix kfMultiply(const TKfMatrix& a, const TKfMatrix& b) {
 
 }  // namespace vtrl3ds_internal
 
+TKfLocalPose EvaluateKfNode(const TKfNode& Node, float Frame, bool Ease) {
+    TKfLocalPose pose;
+    pose.Translation = vectorAt(Node.Position, Frame, Ease, 0);
+    pose.Hidden = hiddenAt(Node.Hide, Frame);
+    if (Node.Type != TKfNodeType::Object) return pose;
+    pose.Rotation = normalised(rotationAt(Node.Rotation, Frame, Ease));
+    pose.Scale = vectorAt(Node.Scale, Frame, Ease, 1);
+    return pose;
+}
+
 std::vector<TKfNodePose> EvaluateKeyframer(const TKeyframer& Keyframer, float Frame, bool Ease) {
     std::vector<TKfNodePose> poses(Keyframer.Nodes.size());
     for (int32_t i : Keyframer.Order) {
         const TKfNode& n = Keyframer.Nodes[size_t(i)];
         TKfNodePose& pose = poses[size_t(i)];
-        pose.World = localMatrix(n, Frame, Ease, pose.Hidden);
+        const TKfLocalPose local = EvaluateKfNode(n, Frame, Ease);
+        pose.World = vtrl3ds_internal::kfCompose(local);
+        pose.Hidden = local.Hidden;
         if (n.Parent >= 0)
             pose.World = vtrl3ds_internal::kfMultiply(poses[size_t(n.Parent)].World, pose.World);
     }

@@ -1,6 +1,7 @@
 // The 3DS keyframer's node tree and its meshes: parents linked by id with loops cut (linkNodes),
-// the placements of a loaded model's meshes by their nodes (PlaceMeshes) and the posed vertices
-// (PoseVertices). Reports nothing but the warnings linkNodes adds to the keyframer.
+// each mesh's own frame (meshToLocal), the placements of a loaded model's meshes by their nodes
+// (PlaceMeshes) and the posed vertices (PoseVertices). Reports nothing but the warnings linkNodes
+// adds to the keyframer.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -130,14 +131,27 @@ void linkNodes(TKeyframer& kf) {
     orderByDepth(kf);
 }
 
+std::map<std::string, int32_t> meshesByName(const TGLAll3dsMesh& model) {
+    std::map<std::string, int32_t> byName;
+    for (size_t i = meshCount(model); i-- > 0;)
+        if (model.FMesh[i]) byName[model.FMesh[i]->FName] = static_cast<int32_t>(i);
+    return byName;
+}
+
+float masterScaleOf(const TGLAll3dsMesh& model) {
+    return std::isfinite(model.FMasterScale) && model.FMasterScale != 0 ? model.FMasterScale : 1;
+}
+
+TKfMatrix meshToLocal(const TGL3dsMesh& mesh, float masterScale) {
+    return kfMultiply(inverseMeshMatrix(mesh), loadedToFile(mesh, masterScale));
+}
+
 }  // namespace vtrl3ds_internal
 
 std::vector<TKfPlacement> PlaceMeshes(const TKeyframer& Keyframer, const TGLAll3dsMesh& Model, float Frame,
                                       bool Ease) {
-    std::map<std::string, int32_t> meshByName;
-    for (size_t i = meshCount(Model); i-- > 0;)
-        if (Model.FMesh[i]) meshByName[Model.FMesh[i]->FName] = static_cast<int32_t>(i);
-    const float scale = std::isfinite(Model.FMasterScale) && Model.FMasterScale != 0 ? Model.FMasterScale : 1;
+    const std::map<std::string, int32_t> meshByName = meshesByName(Model);
+    const float scale = masterScaleOf(Model);
     const TKfMatrix fileToModel = kfMultiply(diagonal(scale, scale, scale), exchangeYZ());
     const std::vector<TKfNodePose> poses = EvaluateKeyframer(Keyframer, Frame, Ease);
     std::vector<TKfPlacement> placements;
@@ -145,9 +159,8 @@ std::vector<TKfPlacement> PlaceMeshes(const TKeyframer& Keyframer, const TGLAll3
         const TKfNode& n = Keyframer.Nodes[i];
         const auto mesh = meshByName.find(n.Name);
         if (n.Type != TKfNodeType::Object || mesh == meshByName.end()) continue;
-        const TGL3dsMesh& m = *Model.FMesh[size_t(mesh->second)];
         TKfMatrix world = kfMultiply(poses[i].World, translation(-n.Pivot.X, -n.Pivot.Y, -n.Pivot.Z));
-        world = kfMultiply(world, kfMultiply(inverseMeshMatrix(m), loadedToFile(m, scale)));
+        world = kfMultiply(world, meshToLocal(*Model.FMesh[size_t(mesh->second)], scale));
         placements.push_back(
             {mesh->second, static_cast<int32_t>(i), kfMultiply(fileToModel, world), poses[i].Hidden});
     }

@@ -39,18 +39,31 @@ std::array<float, 3> unit(std::array<float, 3> n) {
 
 // Where the library's coordinates go in the file. A 3DS model's vertices hold the file's Y and Z
 // exchanged, minus the pivot, times the master scale: the pivot comes back, and Z is negated, which
-// together with the exchange is a turn of the file's Z-up frame to Y-up (x, z, -y).
+// together with the exchange is a turn of the file's Z-up frame to Y-up (x, z, -y). A mesh placed
+// by keyframer nodes goes instead to its own frame by an affine map (`local`), normals by its
+// inverse transpose. Corners keep their order where the map mirrors (the library's winding is
+// clockwise), and are turned round where it does not.
 struct Frame {
-    bool zUp = false;
+    bool zUp = false;         // keep the corners' order
     T3dpoint pivot{0, 0, 0};  // already times the master scale
     float scale = 1;
+    bool affine = false;
+    double local[12]{};   // column-major 3x4
+    double normals[9]{};  // column-major 3x3
 
     std::array<float, 3> position(const T3dpoint& p) const {
+        if (affine) return {mapped(p, 0, true), mapped(p, 1, true), mapped(p, 2, true)};
         const float x = p.X + pivot.X, y = p.Y + pivot.Y, z = p.Z + pivot.Z;
         return {finite(x * scale), finite(y * scale), finite((zUp ? -z : z) * scale)};
     }
     std::array<float, 3> normal(const T3dpoint& n) const {
+        if (affine) return {mapped(n, 0, false), mapped(n, 1, false), mapped(n, 2, false)};
         return {finite(n.X), finite(n.Y), finite(zUp ? -n.Z : n.Z)};
+    }
+    // Row `row` of the map (a point) or of the normals' matrix (a direction) applied to p.
+    float mapped(const T3dpoint& p, int row, bool point) const {
+        const double* m = point ? local : normals;
+        return finite(float(m[row] * p.X + m[3 + row] * p.Y + m[6 + row] * p.Z + (point ? m[9 + row] : 0)));
     }
 };
 
@@ -62,6 +75,25 @@ Frame frameOf(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, float scale) {
         f.zUp = true;
         f.pivot = {mesh.FPivot.X * s, mesh.FPivot.Y * s, mesh.FPivot.Z * s};
     }
+    return f;
+}
+
+// The frame of the affine map m (column-major 4x4): positions by m, normals by the inverse
+// transpose of its 3x3 part (the identity where that part is flat).
+Frame localFrame(const TKfMatrix& m) {
+    Frame f;
+    f.affine = true;
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 3; ++r) f.local[3 * c + r] = m[size_t(4 * c + r)];
+    const double* a = f.local;
+    // Cofactors of the 3x3 part; over the determinant they are the inverse transpose.
+    const double cof[9] = {a[4] * a[8] - a[5] * a[7], a[5] * a[6] - a[3] * a[8], a[3] * a[7] - a[4] * a[6],
+                           a[2] * a[7] - a[1] * a[8], a[0] * a[8] - a[2] * a[6], a[1] * a[6] - a[0] * a[7],
+                           a[1] * a[5] - a[2] * a[4], a[2] * a[3] - a[0] * a[5], a[0] * a[4] - a[1] * a[3]};
+    const double det = a[0] * cof[0] + a[1] * cof[1] + a[2] * cof[2];
+    f.zUp = det < 0;
+    const bool flat = !std::isfinite(det) || std::fabs(det) < 1e-30;
+    for (int i = 0; i < 9; ++i) f.normals[i] = flat ? (i % 4 == 0 ? 1 : 0) : cof[i] / det;
     return f;
 }
 
@@ -235,9 +267,9 @@ int32_t SceneBuilder::material(size_t id) {
 
 // One glTF mesh from library mesh `mesh`: corners grouped by material in order of first use,
 // each triangle counter-clockwise (the library's clockwise winding turned back).
-int32_t SceneBuilder::mesh(const TGL3dsMesh& source) {
+int32_t SceneBuilder::mesh(const TGL3dsMesh& source, const TKfMatrix* toLocal) {
     const size_t corners = cornerCount(source), vertices = vertexCount(source);
-    const Frame frame = frameOf(model, source, options.Scale);
+    const Frame frame = toLocal ? localFrame(*toLocal) : frameOf(model, source, options.Scale);
     const std::vector<T3dpoint> normals = cornerNormals(model, source, corners);
     const bool skinned = meshIsSkinned(source);
     const bool mapped = source.FMapping.size() >= vertices;

@@ -1,12 +1,13 @@
-// glTF export, the scene itself: a node per mesh, the current skeleton as a tree of joint nodes
-// under one root (a skin for the meshes its bones move), and the skeleton's animation sampled at
-// every frame with the poses playback gives. Nothing here raises.
+// glTF export, the scene itself: a node per mesh no 3DS keyframer node places, the current
+// skeleton as a tree of joint nodes under one root (a skin for the meshes its bones move), and the
+// skeleton's animation sampled at every frame with the poses playback gives. Nothing here raises.
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/host.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/posing.h"
@@ -139,7 +140,7 @@ SkeletonNodes addSkeleton(SceneBuilder& b, const TGLSkeleton& skeleton) {
     SkeletonNodes s;
     TGltfScene& scene = b.scene;
     s.root = static_cast<int32_t>(scene.Nodes.size());
-    scene.Nodes.push_back({"skeleton", -1, -1, {0, 0, 0}, {0, 0, 0, 1}, {}});
+    scene.Nodes.push_back({"skeleton", -1, -1, {0, 0, 0}, {0, 0, 0, 1}, {}, {1, 1, 1}});
     const size_t bones = boneCount(skeleton);
     std::unordered_map<const TGL3dsBone*, size_t> index;
     for (size_t i = 0; i < bones; ++i) index.emplace(skeleton.FBone[i], i);
@@ -216,6 +217,10 @@ void addAnimation(SceneBuilder& b, const TGLSkeleton& skeleton, const SkeletonNo
 }  // namespace
 
 TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Options) {
+    return BuildGltfScene(Model, ReadKeyframerOf(Model), Options);
+}
+
+TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer, const TGltfOptions& Options) {
     SceneBuilder b{Model, Options};
     const TGLSkeleton* skeleton = CurrentSkeleton(Model);
     if (skeleton && boneCount(*skeleton) == 0) skeleton = nullptr;
@@ -223,9 +228,10 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Option
     SkeletonNodes s;
     int32_t skin = -1;
     if (skeleton) s = addSkeleton(b, *skeleton);
+    const std::vector<bool> placed = addKeyframer(b, Keyframer);
     for (size_t i = 0; i < meshCount(Model); ++i) {
         const TGL3dsMesh* mesh = Model.FMesh[i];
-        if (!mesh) continue;
+        if (!mesh || (i < placed.size() && placed[i])) continue;
         const bool skinned = b.meshIsSkinned(*mesh);
         if (skinned && skin < 0) skin = addSkin(b, s);
         const int32_t m = b.mesh(*mesh);
@@ -234,7 +240,8 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Option
             continue;
         }
         b.scene.Roots.push_back(static_cast<int32_t>(b.scene.Nodes.size()));
-        b.scene.Nodes.push_back({Cp1252ToUtf8(mesh->FName), m, skinned ? skin : -1, {0, 0, 0}, {0, 0, 0, 1}, {}});
+        b.scene.Nodes.push_back(
+            {Cp1252ToUtf8(mesh->FName), m, skinned ? skin : -1, {0, 0, 0}, {0, 0, 0, 1}, {}, {1, 1, 1}});
     }
     // A file of materials alone keeps them, although nothing uses them.
     if (b.scene.Meshes.empty())

@@ -164,12 +164,29 @@ void writeNode(JsonWriter& j, const TGltfNode& n) {
         for (float c : n.Rotation) j.value(c);
         j.endArray();
     }
+    if (n.Scale != std::array<float, 3>{1, 1, 1}) {
+        j.key("scale").beginArray();
+        for (float c : n.Scale) j.value(c);
+        j.endArray();
+    }
     if (!n.Children.empty()) {
         j.key("children").beginArray();
         for (int32_t c : n.Children) j.value(c);
         j.endArray();
     }
     j.endObject();
+}
+
+const char* pathName(TGltfChannel::TPath path) {
+    switch (path) {
+        case TGltfChannel::TPath::Translation:
+            return "translation";
+        case TGltfChannel::TPath::Scale:
+            return "scale";
+        case TGltfChannel::TPath::Rotation:
+            break;
+    }
+    return "rotation";
 }
 
 void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
@@ -194,10 +211,7 @@ void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
             .field("interpolation", "LINEAR")
             .endObject();
         channels.beginObject().field("sampler", count++).key("target").beginObject();
-        channels.field("node", c.Node)
-            .field("path", rotation ? "rotation" : "translation")
-            .endObject()
-            .endObject();
+        channels.field("node", c.Node).field("path", pathName(c.Path)).endObject().endObject();
     }
     samplers.endArray();
     channels.endArray();

@@ -1,5 +1,6 @@
-// The glTF scene builder shared by the export's geometry (gltfmesh.cpp) and its skeletons and
-// animation (gltfskin.cpp). Private to the model library.
+// The glTF scene builder shared by the export's geometry (gltfmesh.cpp), its skeletons and
+// animation (gltfskin.cpp) and its 3DS keyframer nodes (gltfkeyframer.cpp). Private to the model
+// library.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,20 @@
 #include <string>
 
 #include "vtrl3ds/gltf.h"
+#include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/skeleton.h"
 
 namespace vtrl3ds_internal {
 
 // The bone that moves vertex v of a skinned mesh, or null (no bone, or one the skeleton lacks).
 const TGL3dsBone* boneOfVertex(const TGL3dsMesh& mesh, const TGLSkeleton* skeleton, size_t v);
+
+struct SceneBuilder;
+
+// Adds the keyframer's node tree and animation under one Y-up root and returns, per model mesh,
+// whether a node places it (those meshes are not placed again as roots). An empty keyframer adds
+// nothing.
+std::vector<bool> addKeyframer(SceneBuilder& builder, const TKeyframer& keyframer);
 
 // Reads PNG and JPEG files as stored (the options' reader when the host gives none).
 bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error);
@@ -24,12 +33,13 @@ struct SceneBuilder {
     const TGltfOptions& options;
     const TGLSkeleton* skeleton = nullptr;  // the skeleton skins are made from; null for none
     TGltfScene scene;
-    std::map<size_t, int32_t> materialById;     // model material (SIZE_MAX: none) -> scene material
+    std::map<size_t, int32_t> materialById;      // model material (SIZE_MAX: none) -> scene material
     std::map<std::string, int32_t> imageByPath;  // resolved map file -> scene image (-1: failed)
     std::vector<int32_t> jointOfBone;            // skin joint index of each bone
     int32_t restJoint = 0;                       // the joint of vertices no bone moves
 
-    int32_t mesh(const TGL3dsMesh& source);
+    // A glTF mesh of the library's mesh, where the file places it or, given toLocal, moved by it.
+    int32_t mesh(const TGL3dsMesh& source, const TKfMatrix* toLocal = nullptr);
     int32_t material(size_t id);
     int32_t image(const TGL3dsMaterial& material);
     std::string uniqueImageName(const std::string& name);

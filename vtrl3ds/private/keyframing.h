@@ -2,7 +2,12 @@
 // here fails: what cannot be linked is cut and named in the keyframer's warnings.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <string>
+
 #include "vtrl3ds/keyframer.h"
+#include "vtrl3ds/model.h"
 
 namespace vtrl3ds_internal {
 
@@ -16,5 +21,18 @@ void accumulateRotations(TKfTrack& Rotation);
 
 // a x b (b applied first), column-major.
 TKfMatrix kfMultiply(const TKfMatrix& a, const TKfMatrix& b);
+
+// Translation x rotation x scale of a node's own pose, column-major.
+TKfMatrix kfCompose(const TKfLocalPose& pose);
+
+// The model's meshes by name, the first of each name winning: the meshes object nodes place.
+std::map<std::string, int32_t> meshesByName(const TGLAll3dsMesh& model);
+
+// The model's master scale; 1 where it is zero or not a number.
+float masterScaleOf(const TGLAll3dsMesh& model);
+
+// Takes a loaded mesh's vertices to the mesh's own frame in the file's axes and units: master
+// scale and pivot undone, axes exchanged back, the inverse mesh matrix applied (mirror undone).
+TKfMatrix meshToLocal(const TGL3dsMesh& mesh, float masterScale);
 
 }  // namespace vtrl3ds_internal

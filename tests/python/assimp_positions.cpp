@@ -8,34 +8,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "support/assimp_pose.h"
+
 namespace {
 
-const aiNodeAnim* channelOf(const aiAnimation& anim, const aiString& name) {
-    for (unsigned c = 0; c < anim.mNumChannels; ++c)
-        if (anim.mChannels[c]->mNodeName == name) return anim.mChannels[c];
-    return nullptr;
-}
-
-aiMatrix4x4 worldAt(const aiAnimation& anim, const aiNode* node, unsigned key) {
-    aiMatrix4x4 world;
-    for (; node; node = node->mParent) {
-        aiMatrix4x4 local = node->mTransformation;
-        if (const aiNodeAnim* ch = channelOf(anim, node->mName)) {
-            const aiVector3D p = ch->mPositionKeys[std::min(key, ch->mNumPositionKeys - 1)].mValue;
-            local =
-                aiMatrix4x4(ch->mRotationKeys[std::min(key, ch->mNumRotationKeys - 1)].mValue.GetMatrix());
-            local.a4 = p.x, local.b4 = p.y, local.c4 = p.z;
-        }
-        world = local * world;
-    }
-    return world;
-}
-
 void print(const aiAnimation& anim, const aiNode* node) {
-    if (const aiNodeAnim* ch = channelOf(anim, node->mName)) {
+    if (const aiNodeAnim* ch = AssimpChannelOf(anim, node->mName)) {
         std::printf("%s\n", node->mName.C_Str());
         for (unsigned k = 0; k < ch->mNumRotationKeys; ++k) {
-            const aiMatrix4x4 w = worldAt(anim, node, k);
+            const aiMatrix4x4 w = AssimpWorldAt(anim, node, k);
             std::printf("%.9g %.9g %.9g\n", w.a4, w.b4, w.c4);
         }
     }

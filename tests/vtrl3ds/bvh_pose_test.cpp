@@ -8,34 +8,11 @@
 #include <algorithm>
 #include <string>
 
+#include "support/assimp_pose.h"
 #include "vtrl3ds/model.h"
 #include "vtrl3ds/skeleton.h"
 
 namespace {
-
-const aiNodeAnim* channelOf(const aiScene& scene, const aiString& name) {
-    const aiAnimation& anim = *scene.mAnimations[0];
-    for (unsigned c = 0; c < anim.mNumChannels; ++c)
-        if (anim.mChannels[c]->mNodeName == name) return anim.mChannels[c];
-    return nullptr;
-}
-
-// The node's model-space matrix at key index Key: its own keys (or its fixed transform) under
-// those of its ancestors.
-aiMatrix4x4 worldAt(const aiScene& scene, const aiNode* node, unsigned key) {
-    aiMatrix4x4 world;
-    for (; node; node = node->mParent) {
-        aiMatrix4x4 local = node->mTransformation;
-        if (const aiNodeAnim* ch = channelOf(scene, node->mName)) {
-            const aiVector3D p = ch->mPositionKeys[std::min(key, ch->mNumPositionKeys - 1)].mValue;
-            local =
-                aiMatrix4x4(ch->mRotationKeys[std::min(key, ch->mNumRotationKeys - 1)].mValue.GetMatrix());
-            local.a4 = p.x, local.b4 = p.y, local.c4 = p.z;
-        }
-        world = local * world;
-    }
-    return world;
-}
 
 struct Case {
     const char* file;
@@ -62,7 +39,8 @@ TEST_P(BvhPose, joint_positions_agree_with_an_independent_reading_at_first_middl
         for (const TGL3dsBone* bone : skeleton->FBone) {
             const aiNode* node = scene->mRootNode->FindNode(bone->FName.c_str());
             ASSERT_NE(node, nullptr) << bone->FName;
-            const aiMatrix4x4 w = worldAt(*scene, node, static_cast<unsigned>(frame - 1));
+            const aiMatrix4x4 w =
+                AssimpWorldAt(*scene->mAnimations[0], node, static_cast<unsigned>(frame - 1));
             const float* m = bone->FAnimMatrix.m_matrix;
             EXPECT_NEAR(m[12], w.a4, tolerance) << bone->FName << " frame " << frame;
             EXPECT_NEAR(m[13], w.b4, tolerance) << bone->FName << " frame " << frame;

@@ -14,6 +14,7 @@
 #include "bench_support.h"
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/normals.h"
 
 namespace {
 
@@ -51,6 +52,13 @@ void BM_Part_BuildScene(benchmark::State& state) {
     TGLAll3dsMesh model;
     model.Load3DSFromFile(modelPath());
     for (auto _ : state) benchmark::DoNotOptimize(BuildGltfScene(model, quiet()).Meshes.size());
+}
+
+void BM_Part_Normals(benchmark::State& state) {
+    TGLAll3dsMesh model;
+    model.Load3DSFromFile(modelPath());
+    for (auto _ : state)
+        for (const auto& mesh : model.FMesh) benchmark::DoNotOptimize(SmoothingGroupNormals(*mesh).data());
 }
 
 void BM_Part_SceneToGlb(benchmark::State& state) {
@@ -108,6 +116,12 @@ BENCHMARK(BM_Floor_LoadAndWriteSameBytes)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_Part_BuildScene)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Part_Normals)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1)

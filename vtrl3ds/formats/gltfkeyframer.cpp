@@ -52,8 +52,7 @@ void placeNode(TGltfNode& node, const TKfNode& n, float frame) {
 int32_t localMesh(SceneBuilder& b, std::vector<int32_t>& made, int32_t m) {
     int32_t& slot = made[size_t(m)];
     if (slot != -2) return slot;
-    const TKfMatrix toLocal = meshToLocal(*b.model.FMesh[size_t(m)], masterScaleOf(b.model));
-    slot = b.mesh(*b.model.FMesh[size_t(m)], &toLocal);
+    slot = b.mesh(*b.model.FMesh[size_t(m)], true);
     if (b.scene.Meshes[size_t(slot)].Primitives.empty()) {
         b.scene.Meshes.pop_back();
         slot = -1;
@@ -118,6 +117,18 @@ void addAnimation(SceneBuilder& b, const TKeyframer& kf, const std::vector<int32
 
 namespace vtrl3ds_internal {
 
+std::vector<bool> keyframerPlaces(const TGLAll3dsMesh& model, const TKeyframer& kf) {
+    std::vector<bool> placed(meshCount(model), false);
+    if (kf.Empty()) return {};
+    const std::map<std::string, int32_t> meshByName = meshesByName(model);
+    for (int32_t i : kf.Order) {
+        const TKfNode& n = kf.Nodes[size_t(i)];
+        const auto mesh = meshByName.find(n.Name);
+        if (n.Type == TKfNodeType::Object && mesh != meshByName.end()) placed[size_t(mesh->second)] = true;
+    }
+    return placed;
+}
+
 std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
     if (kf.Empty()) return {};
     for (const std::string& line : kf.Warnings) b.warn(Cp1252ToUtf8(line));
@@ -137,7 +148,6 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
         placeNode(scene.Nodes.back(), kf.Nodes[i], float(kf.SegmentStart));
     }
     const std::map<std::string, int32_t> meshByName = meshesByName(b.model);
-    std::vector<bool> placed(meshCount(b.model), false);
     std::vector<int32_t> made(meshCount(b.model), -2);
     for (int32_t i : kf.Order) {
         const TKfNode& n = kf.Nodes[size_t(i)];
@@ -145,7 +155,6 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
             nodeOf[size_t(i)]);
         const auto mesh = meshByName.find(n.Name);
         if (n.Type != TKfNodeType::Object || mesh == meshByName.end()) continue;
-        placed[size_t(mesh->second)] = true;
         const int32_t m = localMesh(b, made, mesh->second);
         if (m < 0) continue;
         scene.Nodes[size_t(nodeOf[size_t(i)])].Children.push_back(static_cast<int32_t>(scene.Nodes.size()));
@@ -159,7 +168,7 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
                                {1, 1, 1}});
     }
     addAnimation(b, kf, nodeOf);
-    return placed;
+    return keyframerPlaces(b.model, kf);
 }
 
 }  // namespace vtrl3ds_internal

@@ -6,13 +6,21 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <map>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
-#include "vtrl3ds/normals.h"
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/gltfbuild.h"
+#include "vtrl3ds/private/keyframing.h"
+#include "vtrl3ds/private/smoothing.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 #include "vtrl3ds/text.h"
@@ -29,7 +37,11 @@ float finite(float v) {
     return std::isfinite(v) ? v : 0.0f;
 }
 
+// n at unit length; {0, 1, 0} for a zero or unusable one. A normal already unit within single
+// precision (as the library's are) is kept as it is.
 std::array<float, 3> unit(std::array<float, 3> n) {
+    const float f = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    if (f > 0.99999f && f < 1.00001f) return n;
     const double l = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
     if (!(l > 1e-20) || !std::isfinite(l)) return {0, 1, 0};
     return {float(n[0] / l), float(n[1] / l), float(n[2] / l)};
@@ -122,51 +134,67 @@ T3dpoint fileCornerNormal(const TGL3dsMesh& mesh, size_t k) {
     return drawnFaceNormal(mesh, k - k % 3);
 }
 
-std::vector<T3dpoint> cornerNormals(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, size_t corners) {
-    if (model.FType == Mesh3DS) return SmoothingGroupNormals(mesh);
-    std::vector<T3dpoint> n(corners);
-    for (size_t k = 0; k < corners; ++k)
-        if (faceIsValid(mesh, k - k % 3, vertexCount(mesh))) n[k] = fileCornerNormal(mesh, k);
-    return n;
-}
-
 // ---- Vertices --------------------------------------------------------------------------------
 
-// Output vertices keyed by (library vertex, normal): each library vertex keeps a short chain of
-// the normals it was given. A normal as computed (before the frame and unit length) that was seen
-// at the vertex before finds its entry without being turned again.
+// Output vertices keyed by (library vertex, normal as computed, before the frame): each library
+// vertex keeps a short chain of the normals it was given.
 class VertexSplitter {
   public:
-    VertexSplitter(size_t vertices, const Frame& frame) : FFrame(frame), FHead(vertices, -1) {
-        FEntries.reserve(vertices);
-    }
+    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FEntries.reserve(vertices); }
 
-    // The output index of vertex v with computed normal `raw`, whether it is new, and its normal.
-    uint32_t find(size_t v, const T3dpoint& raw, bool& added, std::array<float, 3>& normal) {
+    // The output index of vertex v with normal n, and whether it is new.
+    uint32_t find(size_t v, const T3dpoint& n, bool& added) {
         added = false;
         for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
-            if (std::memcmp(&FEntries[size_t(e)].raw, &raw, sizeof raw) == 0) return FEntries[size_t(e)].out;
-        normal = unit(FFrame.normal(raw));
-        for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
-            if (std::memcmp(FEntries[size_t(e)].normal.data(), normal.data(), sizeof normal) == 0)
-                return FEntries[size_t(e)].out;
-        FEntries.push_back({raw, normal, static_cast<uint32_t>(FEntries.size()), FHead[v]});
+            if (std::memcmp(&FEntries[size_t(e)].normal, &n, sizeof n) == 0) return uint32_t(e);
+        FEntries.push_back({n, FHead[v]});
         FHead[v] = static_cast<int32_t>(FEntries.size() - 1);
         added = true;
-        return FEntries.back().out;
+        return uint32_t(FEntries.size() - 1);
     }
 
   private:
     struct Entry {
-        T3dpoint raw;
-        std::array<float, 3> normal;
-        uint32_t out;
+        T3dpoint normal;
         int32_t next;
     };
-    const Frame& FFrame;
     std::vector<int32_t> FHead;
     std::vector<Entry> FEntries;
 };
+
+// Runs `work(i)` for i in 0 .. count - 1 over the machine's cores (one thread where there are no
+// threads to be had), the first exception raised again here once every thread has stopped.
+template <typename Work>
+void parallelFor(size_t count, Work work) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    for (size_t i = 0; i < count; ++i) work(i);
+#else
+    std::atomic<size_t> next{0};
+    std::exception_ptr error;
+    std::mutex guard;
+    const auto run = [&] {
+        try {
+            for (size_t i; (i = next++) < count;) work(i);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(guard);
+            if (!error) error = std::current_exception();
+            next = count;
+        }
+    };
+    std::vector<std::thread> pool;
+    const size_t threads = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
+    try {
+        while (pool.size() + 1 < threads) pool.emplace_back(run);
+    } catch (const std::system_error&) {
+        // Fewer threads to be had: those started and this one share the work.
+    }
+    run();
+    for (std::thread& t : pool) t.join();
+    if (error) std::rethrow_exception(error);
+#endif
+}
+
+constexpr size_t facesPerThread = 20000;  // below this much work in all, one thread does it
 
 }  // namespace
 
@@ -265,53 +293,110 @@ int32_t SceneBuilder::material(size_t id) {
 
 // ---- Meshes ----------------------------------------------------------------------------------
 
-// One glTF mesh from library mesh `mesh`: corners grouped by material in order of first use,
-// each triangle counter-clockwise (the library's clockwise winding turned back).
-int32_t SceneBuilder::mesh(const TGL3dsMesh& source, const TKfMatrix* toLocal) {
-    const size_t corners = cornerCount(source), vertices = vertexCount(source);
-    const Frame frame = toLocal ? localFrame(*toLocal) : frameOf(model, source, options.Scale);
-    const std::vector<T3dpoint> normals = cornerNormals(model, source, corners);
-    const bool skinned = meshIsSkinned(source);
-    const bool mapped = source.FMapping.size() >= vertices;
-    TGltfMesh out;
+// The geometry of library mesh `source` placed by `frame`: corners grouped by material key (the
+// model's material id, SIZE_MAX for one naming none) in order of first use, vertices split where
+// normals differ, each triangle counter-clockwise. Reads the model and changes nothing, so that
+// meshes can be made side by side.
+// Where the file places the mesh, or (local) its own frame under the keyframer's node.
+static Frame frameFor(const SceneBuilder& b, const TGL3dsMesh& source, bool local) {
+    return local ? localFrame(meshToLocal(source, masterScaleOf(b.model))) : frameOf(b.model, source, b.options.Scale);
+}
+
+static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame) {
+    const TGLAll3dsMesh& model = b.model;
+    const size_t faces = cornerCount(source) / 3, vertices = vertexCount(source);
+    std::optional<SmoothNormals> smooth;
+    if (model.FType == Mesh3DS) smooth.emplace(source);
+    const bool skinned = b.meshIsSkinned(source), mapped = source.FMapping.size() >= vertices;
+    SceneBuilder::Geometry g;
+    TGltfMesh& out = g.Mesh;
     out.Name = Cp1252ToUtf8(source.FName);
-    VertexSplitter split(vertices, frame);
     out.Positions.reserve(vertices), out.Normals.reserve(vertices);
     if (mapped) out.TexCoords.reserve(vertices);
-    std::map<int32_t, size_t> primitiveOf;
-    bool textured = false;
-    size_t lastId = SIZE_MAX - 1, primitive = 0;  // faces come in runs of one material
-    static constexpr size_t flipped[3] = {0, 2, 1};
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(source, f, vertices)) continue;
-        const size_t face = f / 3, id = face < source.FMatID.size() ? source.FMatID[face] : SIZE_MAX;
-        if (id != lastId) {
-            const int32_t mat = material(id);
-            auto [it, fresh] = primitiveOf.try_emplace(mat, out.Primitives.size());
-            if (fresh) out.Primitives.push_back({mat, {}});
+    VertexSplitter split(vertices);
+    const auto vertexFor = [&](uint16_t v, const T3dpoint& n) {
+        bool added = false;
+        const uint32_t index = split.find(v, n, added);
+        if (added) {
+            out.Positions.push_back(frame.position(bindPosition(source, b.skeleton, v)));
+            out.Normals.push_back(unit(frame.normal(n)));
+            if (mapped) out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
+            if (skinned) out.Joints.push_back(b.jointOfVertex(source, v));
+        }
+        return index;
+    };
+    std::vector<int32_t> shared(smooth ? vertices : 0, -1);  // the output vertex of each vertex's own normal
+    std::map<size_t, size_t> primitiveOf;
+    std::vector<uint32_t>* indices = nullptr;
+    size_t lastId = SIZE_MAX - 1;  // faces come in runs of one material
+    for (size_t f = 0; f < faces; ++f) {
+        if (!faceIsValid(source, 3 * f, vertices)) continue;
+        const size_t id = f < source.FMatID.size() ? source.FMatID[f] : SIZE_MAX;
+        if (id != lastId || !indices) {
+            const size_t key = materialAt(model, id) ? id : SIZE_MAX;
+            auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
+            if (fresh) out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
             // Most meshes hold one run: room for the rest of the corners in the first.
-            if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(corners - f);
-            textured |= scene.Materials[size_t(mat)].Image >= 0;
-            lastId = id, primitive = it->second;
+            if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(3 * (faces - f));
+            lastId = id, indices = &out.Primitives[it->second].Indices;
         }
         for (size_t c = 0; c < 3; ++c) {
-            const size_t k = f + (frame.zUp ? c : flipped[c]);
-            const uint16_t v = source.FIndices[k];
-            std::array<float, 3> n;
-            bool added = false;
-            const uint32_t index =
-                split.find(v, k < normals.size() ? normals[k] : T3dpoint{0, 0, 0}, added, n);
-            out.Primitives[primitive].Indices.push_back(index);
-            if (!added) continue;
-            out.Positions.push_back(frame.position(bindPosition(source, skeleton, v)));
-            out.Normals.push_back(n);
-            if (mapped)
-                out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
-            if (skinned) out.Joints.push_back(jointOfVertex(source, v));
+            const uint16_t v = source.FIndices[3 * f + c];
+            if (!smooth) {
+                indices->push_back(vertexFor(v, fileCornerNormal(source, 3 * f + c)));
+            } else if (smooth->shared(f, c)) {
+                if (shared[v] < 0) shared[v] = int32_t(vertexFor(v, smooth->at(f, c)));
+                indices->push_back(uint32_t(shared[v]));
+            } else {
+                indices->push_back(vertexFor(v, smooth->at(f, c)));
+            }
         }
     }
-    if (!textured) out.TexCoords.clear();
-    scene.Meshes.push_back(std::move(out));
+    // The library's triangles are clockwise; where the frame does not mirror them, turned round.
+    if (!frame.zUp)
+        for (TGltfPrimitive& p : out.Primitives)
+            for (size_t k = 0; k + 2 < p.Indices.size(); k += 3) std::swap(p.Indices[k + 1], p.Indices[k + 2]);
+    return g;
+}
+
+// The geometry of every mesh that is not skinned, made over the machine's cores before the scene
+// takes them one by one; `placedByKeyframer` names those the keyframer places in their own frame.
+void SceneBuilder::prepare(const std::vector<bool>& placedByKeyframer) {
+    std::vector<const TGL3dsMesh*> jobs;
+    size_t faces = 0;
+    for (size_t i = 0; i < meshCount(model); ++i) {
+        const TGL3dsMesh* m = model.FMesh[i];
+        if (!m || cornerCount(*m) == 0 || meshIsSkinned(*m) || prepared.count(m)) continue;
+        jobs.push_back(m), faces += cornerCount(*m) / 3;
+        prepared[m].Local = i < placedByKeyframer.size() && placedByKeyframer[i];
+    }
+    if (faces < facesPerThread) {
+        prepared.clear();
+        return;
+    }
+    std::sort(jobs.begin(), jobs.end(), [](auto a, auto b) { return cornerCount(*a) > cornerCount(*b); });
+    parallelFor(jobs.size(), [&](size_t j) {
+        Geometry& g = prepared.at(jobs[j]);
+        const bool local = g.Local;
+        g = geometry(*this, *jobs[j], frameFor(*this, *jobs[j], local));
+        g.Local = local;
+    });
+}
+
+// One glTF mesh from library mesh `source`, where the file places it or in its own frame (local),
+// its materials made in order of first use.
+int32_t SceneBuilder::mesh(const TGL3dsMesh& source, bool local) {
+    const auto made = prepared.find(&source);
+    Geometry g = made != prepared.end() && made->second.Local == local ? std::move(made->second)
+                                                                      : geometry(*this, source, frameFor(*this, source, local));
+    if (made != prepared.end()) prepared.erase(made);
+    bool textured = false;
+    for (TGltfPrimitive& p : g.Mesh.Primitives) {
+        p.Material = material(g.Keys[size_t(p.Material)]);
+        textured |= scene.Materials[size_t(p.Material)].Image >= 0;
+    }
+    if (!textured) g.Mesh.TexCoords.clear();
+    scene.Meshes.push_back(std::move(g.Mesh));
     return static_cast<int32_t>(scene.Meshes.size() - 1);
 }
 

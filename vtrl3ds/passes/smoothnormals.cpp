@@ -1,166 +1,273 @@
-// Smoothing-group normals (normals.h): face normals and corner angles, the angle-weighted sums of
-// the vertices whose faces all have the same groups made face by face, those of the others per
-// corner from the faces around them that share a group bit. Reports nothing; triangles naming
-// missing vertices take part in nothing.
+// Smoothing-group normals (normals.h, private/smoothing.h): one walk over the faces takes the
+// corner angles (four faces at a time where every corner names a vertex) and adds each face's
+// weighted normal to its vertices; a vertex whose faces differ in groups is summed again, per
+// corner, from the faces around it that share a group bit. Single precision throughout, each sum
+// in face order whichever way it is made. Reports nothing; triangles naming missing vertices take
+// part in nothing.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "vtrl3ds/normals.h"
 #include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/lanes.h"
+#include "vtrl3ds/private/smoothing.h"
 #include "vtrl3ds/vector.h"
 
 using namespace vtrl3ds_internal;
 
 namespace {
 
-// The angle at corner a of the triangle a, b, c (radians, 0 for a degenerate corner).
-double cornerAngle(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c) {
-    const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
-    const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
-    const double cx = u[1] * v[2] - u[2] * v[1], cy = u[2] * v[0] - u[0] * v[2],
-                 cz = u[0] * v[1] - u[1] * v[0];
-    const double angle =
-        std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), u[0] * v[0] + u[1] * v[1] + u[2] * v[2]);
-    return std::isfinite(angle) ? angle : 0;
+// ---- Corner angles ---------------------------------------------------------------------------
+
+constexpr float quarterPi = 0.785398163397f, halfPi = 1.570796326795f, pi = 3.14159265359f;
+constexpr float tanEighthPi = 0.414213562373f;
+
+// atan2(y, x) for y >= 0 (or NaN) within a few units in the last place, with one division: the
+// smaller of y and |x| over the larger, or above tan(pi/8) their difference over their sum (the
+// arctangent less pi/4), by a polynomial; 0 where either is NaN, and for 0 over 0.
+inline float angleOf(float y, float x) {
+    const float ax = std::fabs(x), small = y < ax ? y : ax, large = y < ax ? ax : y;
+    const bool reduced = small > tanEighthPi * large;
+    const float num = reduced ? small - large : small, den = reduced ? small + large : large;
+    const float u = num / (den > 1e-30f ? den : 1e-30f), z = u * u;
+    float r = (((8.05374449538e-2f * z - 1.38776856032e-1f) * z + 1.99777106478e-1f) * z - 3.33329491539e-1f) * z;
+    r = r * u + u + (reduced ? quarterPi : 0.0f);
+    if (y > ax) r = halfPi - r;
+    if (x < 0) r = pi - r;
+    return r == r && y == y ? r : 0.0f;
 }
 
-// The smoothing groups of face f, 0 for a face without an entry.
-struct Groups {
-    const std::vector<uint32_t>& of;
-    uint32_t operator()(size_t f) const { return f < of.size() ? of[f] : 0u; }
-};
+// The angles at the corners a, b, c of one triangle, the same operations as the lanes below.
+inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c, float out[3]) {
+    const T3dpoint ab{b.X - a.X, b.Y - a.Y, b.Z - a.Z}, ac{c.X - a.X, c.Y - a.Y, c.Z - a.Z},
+        bc{c.X - b.X, c.Y - b.Y, c.Z - b.Z};
+    const float cx = ab.Y * ac.Z - ab.Z * ac.Y, cy = ab.Z * ac.X - ab.X * ac.Z, cz = ab.X * ac.Y - ab.Y * ac.X;
+    const float area = std::sqrt(cx * cx + cy * cy + cz * cz);  // twice the area, the same at every corner
+    out[0] = angleOf(area, ab.X * ac.X + ab.Y * ac.Y + ab.Z * ac.Z);
+    out[1] = angleOf(area, -(ab.X * bc.X + ab.Y * bc.Y + ab.Z * bc.Z));
+    out[2] = angleOf(area, ac.X * bc.X + ac.Y * bc.Y + ac.Z * bc.Z);
+}
 
-// Vertices whose faces with groups do not all have the same groups: the only ones whose sums
-// differ from one corner to another.
-std::vector<char> mixedVertices(const TGL3dsMesh& mesh, size_t corners, size_t vertices,
-                                const Groups& groups) {
-    std::vector<uint32_t> seen(vertices, 0);
-    std::vector<char> mixed(vertices, 0);
-    for (size_t f = 0; f < corners; f += 3) {
-        const uint32_t g = groups(f / 3);
-        if (g == 0 || !faceIsValid(mesh, f, vertices)) continue;
-        for (size_t c = 0; c < 3; ++c) {
-            uint32_t& first = seen[mesh.FIndices[f + c]];
-            if (first == 0) first = g;
-            mixed[mesh.FIndices[f + c]] |= first != g;
+#if defined(VTRL3DS_LANES)
+
+inline __m128 angleOf(__m128 y, __m128 x) {
+    const __m128 ax = _mm_andnot_ps(_mm_set1_ps(-0.0f), x);
+    const __m128 yBelow = _mm_cmplt_ps(y, ax);
+    const __m128 small = select(yBelow, y, ax), large = select(yBelow, ax, y);
+    const __m128 reduced = _mm_cmpgt_ps(small, _mm_mul_ps(_mm_set1_ps(tanEighthPi), large));
+    const __m128 num = select(reduced, _mm_sub_ps(small, large), small);
+    const __m128 den = select(reduced, _mm_add_ps(small, large), large), floor = _mm_set1_ps(1e-30f);
+    const __m128 u = _mm_div_ps(num, select(_mm_cmpgt_ps(den, floor), den, floor));
+    const __m128 z = _mm_mul_ps(u, u);
+    __m128 r = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(8.05374449538e-2f), z), _mm_set1_ps(1.38776856032e-1f));
+    r = _mm_add_ps(_mm_mul_ps(r, z), _mm_set1_ps(1.99777106478e-1f));
+    r = _mm_sub_ps(_mm_mul_ps(r, z), _mm_set1_ps(3.33329491539e-1f));
+    r = _mm_mul_ps(r, z);
+    r = _mm_add_ps(_mm_add_ps(_mm_mul_ps(r, u), u), _mm_and_ps(reduced, _mm_set1_ps(quarterPi)));
+    r = select(_mm_cmpgt_ps(y, ax), _mm_sub_ps(_mm_set1_ps(halfPi), r), r);
+    r = select(_mm_cmplt_ps(x, _mm_setzero_ps()), _mm_sub_ps(_mm_set1_ps(pi), r), r);
+    return _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(r, r), _mm_cmpeq_ps(y, y)), r);
+}
+
+inline __m128 minus(__m128 a, __m128 b) {
+    return _mm_sub_ps(a, b);
+}
+inline Axes minus(const Axes& a, const Axes& b) {
+    return {minus(a.x, b.x), minus(a.y, b.y), minus(a.z, b.z)};
+}
+
+// The corner angles of faces face .. face + 3 (corners `index`, points 16 bytes apart in
+// `points`): corner c of face face + i at angle[4 * c + i].
+inline void fourFaceAngles(const uint16_t* index, const float* points, size_t face, float (&angle)[12]) {
+    const uint16_t* c = index + 3 * face;
+    const auto at = [&](int k) { return _mm_load_ps(points + 4 * size_t{c[k]}); };
+    const Axes a = axes(at(0), at(3), at(6), at(9)), b = axes(at(1), at(4), at(7), at(10)),
+               d = axes(at(2), at(5), at(8), at(11));
+    const Axes ab = minus(b, a), ac = minus(d, a), bc = minus(d, b);
+    const Axes cross{minus(_mm_mul_ps(ab.y, ac.z), _mm_mul_ps(ab.z, ac.y)),
+                     minus(_mm_mul_ps(ab.z, ac.x), _mm_mul_ps(ab.x, ac.z)),
+                     minus(_mm_mul_ps(ab.x, ac.y), _mm_mul_ps(ab.y, ac.x))};
+    const __m128 area = _mm_sqrt_ps(dot(cross, cross));
+    _mm_storeu_ps(angle, angleOf(area, dot(ab, ac)));
+    _mm_storeu_ps(angle + 4, angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f))));
+    _mm_storeu_ps(angle + 8, angleOf(area, dot(ac, bc)));
+}
+
+#endif
+
+// The weight of each corner of a face: the angle of the first corner naming the same vertex (a
+// face on a vertex twice counts twice with the same weight).
+inline void cornerWeights(const uint16_t* c, float (&w)[3]) {
+    if (c[1] == c[0]) w[1] = w[0];
+    if (c[2] == c[0])
+        w[2] = w[0];
+    else if (c[2] == c[1])
+        w[2] = w[1];
+}
+
+// The running sums of the walk: x, y, z and a spare lane per vertex, and the first groups seen at
+// each vertex.
+struct Sums {
+    std::vector<float> sum;
+    std::vector<uint32_t> seen;
+    std::vector<char>& mixed;
+
+    void groups(const uint16_t* c, uint32_t g) {
+        for (size_t k = 0; k < 3; ++k) {
+            const uint32_t first = seen[c[k]] ? seen[c[k]] : g;
+            seen[c[k]] = first;
+            mixed[c[k]] |= first != g;
         }
     }
-    return mixed;
-}
-
-// The faces around each mixed vertex as one list: faces of vertex v are Faces[Start[v] .. Start[v + 1]).
-struct Around {
-    std::vector<uint32_t> Start, Faces;
-};
-
-Around facesAround(const TGL3dsMesh& mesh, size_t corners, size_t vertices, const std::vector<char>& mixed) {
-    Around a;
-    a.Start.assign(vertices + 1, 0);
-    for (size_t f = 0; f < corners; f += 3)
-        if (faceIsValid(mesh, f, vertices))
-            for (size_t c = 0; c < 3; ++c) a.Start[mesh.FIndices[f + c] + 1] += mixed[mesh.FIndices[f + c]];
-    for (size_t v = 0; v < vertices; ++v) a.Start[v + 1] += a.Start[v];
-    a.Faces.resize(a.Start[vertices]);
-    std::vector<uint32_t> fill(a.Start.begin(), a.Start.end() - 1);
-    for (size_t f = 0; f < corners; f += 3)
-        if (faceIsValid(mesh, f, vertices))
-            for (size_t c = 0; c < 3; ++c)
-                if (mixed[mesh.FIndices[f + c]])
-                    a.Faces[fill[mesh.FIndices[f + c]]++] = static_cast<uint32_t>(f / 3);
-    return a;
-}
-
-// The weight of face f (at corner index f) at vertex v: the angle of its first corner on v.
-double weightAt(const TGL3dsMesh& mesh, const std::vector<double>& angle, size_t f, uint16_t v) {
-    return angle[f + (mesh.FIndices[f] == v ? 0 : mesh.FIndices[f + 1] == v ? 1 : 2)];
-}
-
-// The sums of the vertices that are not mixed, each face added in face order as the faces around
-// the vertex would be (a face on the vertex twice, twice): the angle-weighted face normals.
-std::vector<double> plainSums(const TGL3dsMesh& mesh, size_t corners, size_t vertices, const Groups& groups,
-                              const std::vector<char>& mixed, const std::vector<T3dpoint>& face,
-                              const std::vector<double>& angle) {
-    std::vector<double> sum(3 * vertices, 0.0);
-    for (size_t f = 0; f < corners; f += 3) {
-        if (groups(f / 3) == 0 || !faceIsValid(mesh, f, vertices)) continue;
-        const T3dpoint& n = face[f / 3];
-        for (size_t c = 0; c < 3; ++c) {
-            const uint16_t v = mesh.FIndices[f + c];
-            if (mixed[v]) continue;
-            const double w = weightAt(mesh, angle, f, v);
-            double* s = &sum[3 * size_t(v)];
-            s[0] += w * n.X, s[1] += w * n.Y, s[2] += w * n.Z;
+    // Face normal n weighted at the corners c of a face with groups g.
+    void add(const uint16_t* c, const float (&w)[3], const T3dpoint& n, uint32_t g) {
+        groups(c, g);
+        for (size_t k = 0; k < 3; ++k) {
+            float* t = &sum[4 * size_t{c[k]}];
+            t[0] += w[k] * n.X, t[1] += w[k] * n.Y, t[2] += w[k] * n.Z;
         }
     }
-    return sum;
+#if defined(VTRL3DS_LANES)
+    // The same with n as x, y, z and a zero lane.
+    void add(const uint16_t* c, const float (&w)[3], __m128 n, uint32_t g) {
+        groups(c, g);
+        for (size_t k = 0; k < 3; ++k) {
+            float* t = &sum[4 * size_t{c[k]}];
+            _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), _mm_mul_ps(_mm_set1_ps(w[k]), n)));
+        }
+    }
+#endif
+};
+
+#if defined(VTRL3DS_LANES)
+
+// The walk four faces at a time over a mesh whose corners all name vertices, as far as whole
+// fours of faces with an entry in `groups` go; returns the faces walked.
+size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3dpoint* normal, Sums& s) {
+    std::vector<float> points(4 * vertices);
+    for (size_t v = 0; v < vertices; ++v)
+        _mm_store_ps(&points[4 * v], _mm_setr_ps(mesh.FVertex[v].X, mesh.FVertex[v].Y, mesh.FVertex[v].Z, 0));
+    const uint16_t* index = mesh.FIndices.data();
+    const uint32_t* groups = mesh.FSmoothingGroup.data();
+    const __m128 xyz = _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0));
+    const size_t end = std::min(faces, mesh.FSmoothingGroup.size());
+    size_t f = 0;
+    for (; f + 4 <= end; f += 4) {
+        float a[12];
+        fourFaceAngles(index, points.data(), f, a);
+        for (size_t i = 0; i < 4; ++i) {
+            if (groups[f + i] == 0) continue;
+            float w[3] = {a[i], a[4 + i], a[8 + i]};
+            cornerWeights(index + 3 * (f + i), w);
+            s.add(index + 3 * (f + i), w, _mm_and_ps(loadPoint(normal, f + i, faces), xyz), groups[f + i]);
+        }
+    }
+    return f;
 }
 
-// Face normals of every valid triangle (the load's FaceNormal where the mesh holds one per face:
-// CalcNormalVector of the same corners), and the corner angles of those that have smoothing groups
-// (a flat face lends its angles to no sum).
-void faceNormalsAndAngles(const TGL3dsMesh& mesh, size_t corners, size_t vertices, const Groups& groups,
-                          std::vector<T3dpoint>& face, std::vector<double>& angle) {
-    const bool known = mesh.FaceNormal.size() == corners / 3;
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const T3dpoint& a = mesh.FVertex[mesh.FIndices[f]];
-        const T3dpoint& b = mesh.FVertex[mesh.FIndices[f + 1]];
-        const T3dpoint& c = mesh.FVertex[mesh.FIndices[f + 2]];
-        face[f / 3] = known ? mesh.FaceNormal[f / 3] : CalcNormalVector(a, b, c);
-        if (groups(f / 3) == 0) continue;
-        angle[f] = cornerAngle(a, b, c), angle[f + 1] = cornerAngle(b, c, a),
-        angle[f + 2] = cornerAngle(c, a, b);
+// Each sum normalised, four vertices at a time (Normalize's result lane by lane).
+void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
+    size_t v = 0;
+    for (; v + 4 <= out.size(); v += 4) {
+        const float* t = &sum[4 * v];
+        __m128 r[4];
+        points(normalized(axes(_mm_loadu_ps(t), _mm_loadu_ps(t + 4), _mm_loadu_ps(t + 8), _mm_loadu_ps(t + 12))), r);
+        storeFour(&out[v], r, v + 4 >= out.size());
     }
+    for (; v < out.size(); ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
 }
 
-// The angle-weighted sum of the normals of the faces around mixed vertex v that share a bit of
-// group g, normalised.
-T3dpoint smoothNormal(const TGL3dsMesh& mesh, const Around& around, const Groups& groups,
-                      const std::vector<T3dpoint>& face, const std::vector<double>& angle, uint16_t v,
-                      uint32_t g) {
-    double s[3] = {0, 0, 0};
-    for (uint32_t k = around.Start[v]; k < around.Start[v + 1]; ++k) {
-        const uint32_t other = around.Faces[k];
-        if ((groups(other) & g) == 0) continue;
-        const double w = weightAt(mesh, angle, size_t(other) * 3, v);
-        s[0] += w * face[other].X, s[1] += w * face[other].Y, s[2] += w * face[other].Z;
-    }
-    return Normalize(T3dpoint{float(s[0]), float(s[1]), float(s[2])});
+#else
+
+void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
+    for (size_t v = 0; v < out.size(); ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
 }
+
+#endif
 
 }  // namespace
 
-std::vector<T3dpoint> SmoothingGroupNormals(const TGL3dsMesh& mesh) {
-    const size_t corners = cornerCount(mesh), vertices = vertexCount(mesh);
-    std::vector<T3dpoint> out(static_cast<size_t>(std::max(mesh.FNumIndices, 0)), T3dpoint{0, 0, 0});
-    std::vector<T3dpoint> face(corners / 3, T3dpoint{0, 0, 0});
-    std::vector<double> angle(corners, 0);
-    const Groups groups{mesh.FSmoothingGroup};
-    faceNormalsAndAngles(mesh, corners, vertices, groups, face, angle);
-    const std::vector<char> mixed = mixedVertices(mesh, corners, vertices, groups);
-    const std::vector<double> sum = plainSums(mesh, corners, vertices, groups, mixed, face, angle);
-    const Around around = facesAround(mesh, corners, vertices, mixed);
-    // Each sum is normalised once per vertex and groups: the last one made at each vertex is kept
-    // with its groups and taken again (group 0 marks none).
-    std::vector<uint32_t> lastGroups(vertices, 0);
-    std::vector<T3dpoint> lastNormal(vertices);
-    for (size_t f = 0; f < corners; f += 3) {
-        if (!faceIsValid(mesh, f, vertices)) continue;
-        const uint32_t g = groups(f / 3);
-        for (size_t c = 0; c < 3; ++c) {
-            const uint16_t v = mesh.FIndices[f + c];
-            if (g == 0) {
-                out[f + c] = face[f / 3];
-            } else if (lastGroups[v] == g) {
-                out[f + c] = lastNormal[v];
-            } else {
-                const double* s = &sum[3 * size_t(v)];
-                out[f + c] = lastNormal[v] = mixed[v]
-                                                 ? smoothNormal(mesh, around, groups, face, angle, v, g)
-                                                 : Normalize(T3dpoint{float(s[0]), float(s[1]), float(s[2])});
-                lastGroups[v] = g;
-            }
-        }
+namespace vtrl3ds_internal {
+
+SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
+    : FMesh(mesh), FVertices(vertexCount(mesh)), FFaces(cornerCount(mesh) / 3), FFaceNormal(mesh.FaceNormal.data()),
+      FMixed(FVertices, 0) {
+    const uint16_t* index = mesh.FIndices.data();
+    const auto valid = [&](size_t f) { return faceIsValid(mesh, 3 * f, FVertices); };
+    if (mesh.FaceNormal.size() != FFaces) {
+        FComputed.assign(FFaces, T3dpoint{0, 0, 0});
+        for (size_t f = 0; f < FFaces; ++f)
+            if (valid(f))
+                FComputed[f] = CalcNormalVector(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]],
+                                                mesh.FVertex[index[3 * f + 2]]);
+        FFaceNormal = FComputed.data();
     }
+    const std::vector<uint32_t>& groups = mesh.FSmoothingGroup;
+    Sums s{std::vector<float>(4 * FVertices, 0.0f), std::vector<uint32_t>(FVertices, 0), FMixed};
+    size_t f = 0;
+#if defined(VTRL3DS_LANES)
+    if (allCornersBelow(index, 3 * FFaces, FVertices)) f = laneWalk(mesh, FFaces, FVertices, FFaceNormal, s);
+#endif
+    for (; f < std::min(FFaces, groups.size()); ++f) {
+        if (groups[f] == 0 || !valid(f)) continue;
+        float w[3];
+        triangleAngles(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]], mesh.FVertex[index[3 * f + 2]], w);
+        cornerWeights(index + 3 * f, w);
+        s.add(index + 3 * f, w, FFaceNormal[f], groups[f]);
+    }
+    FPlain.resize(FVertices);
+    normaliseSums(s.sum, FPlain);
+    if (std::find(FMixed.begin(), FMixed.end(), 1) != FMixed.end()) findAround();
+}
+
+// The faces around each mixed vertex, in face order (a face on the vertex twice, twice): the few
+// (vertex, face) pairs on mixed vertices gathered in one walk, then set out by vertex.
+void SmoothNormals::findAround() {
+    const uint16_t* index = FMesh.FIndices.data();
+    std::vector<std::pair<uint16_t, uint32_t>> pairs;
+    for (size_t f = 0; f < FFaces; ++f)
+        for (size_t c = 0; c < 3; ++c)
+            if (index[3 * f + c] < FVertices && FMixed[index[3 * f + c]] && faceIsValid(FMesh, 3 * f, FVertices))
+                pairs.emplace_back(index[3 * f + c], static_cast<uint32_t>(f));
+    FStart.assign(FVertices + 1, 0);
+    for (const auto& [v, f] : pairs) ++FStart[v + 1u];
+    for (size_t v = 0; v < FVertices; ++v) FStart[v + 1] += FStart[v];
+    FAround.resize(pairs.size());
+    std::vector<uint32_t> fill(FStart.begin(), FStart.end() - 1);
+    for (const auto& [v, f] : pairs) FAround[fill[v]++] = f;
+    FLastGroups.assign(FVertices, 0);
+    FLastNormal.resize(FVertices);
+}
+
+// The angle-weighted sum of the normals of the faces around mixed vertex v that share a bit of
+// groups g, normalised; the last one made at each vertex is kept with its groups.
+const T3dpoint& SmoothNormals::mixed(uint16_t v, uint32_t g) {
+    if (FLastGroups[v] == g) return FLastNormal[v];
+    const uint16_t* index = FMesh.FIndices.data();
+    T3dpoint t{0, 0, 0};
+    for (uint32_t k = FStart[v]; k < FStart[v + 1]; ++k) {
+        const uint32_t f = FAround[k];
+        if (f >= FMesh.FSmoothingGroup.size() || (FMesh.FSmoothingGroup[f] & g) == 0) continue;
+        const uint16_t* c = index + 3 * size_t{f};
+        float w[3];
+        triangleAngles(FMesh.FVertex[c[0]], FMesh.FVertex[c[1]], FMesh.FVertex[c[2]], w);
+        const float weight = w[c[0] == v ? 0 : c[1] == v ? 1 : 2];
+        const T3dpoint& n = FFaceNormal[f];
+        t.X += weight * n.X, t.Y += weight * n.Y, t.Z += weight * n.Z;
+    }
+    FLastGroups[v] = g;
+    return FLastNormal[v] = Normalize(t);
+}
+
+}  // namespace vtrl3ds_internal
+
+std::vector<T3dpoint> SmoothingGroupNormals(const TGL3dsMesh& mesh) {
+    std::vector<T3dpoint> out(static_cast<size_t>(std::max(mesh.FNumIndices, 0)), T3dpoint{0, 0, 0});
+    SmoothNormals normals(mesh);
+    const size_t faces = cornerCount(mesh) / 3, vertices = vertexCount(mesh);
+    for (size_t f = 0; f < faces; ++f)
+        if (faceIsValid(mesh, 3 * f, vertices))
+            for (size_t c = 0; c < 3; ++c) out[3 * f + c] = normals.at(f, c);
     return out;
 }

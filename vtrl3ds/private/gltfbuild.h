@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/keyframer.h"
@@ -18,9 +20,12 @@ const TGL3dsBone* boneOfVertex(const TGL3dsMesh& mesh, const TGLSkeleton* skelet
 
 struct SceneBuilder;
 
-// Adds the keyframer's node tree and animation under one Y-up root and returns, per model mesh,
-// whether a node places it (those meshes are not placed again as roots). An empty keyframer adds
-// nothing.
+// Per model mesh, whether a node of the keyframer places it (those meshes are not placed again as
+// roots).
+std::vector<bool> keyframerPlaces(const TGLAll3dsMesh& model, const TKeyframer& keyframer);
+
+// Adds the keyframer's node tree and animation under one Y-up root and returns keyframerPlaces.
+// An empty keyframer adds nothing.
 std::vector<bool> addKeyframer(SceneBuilder& builder, const TKeyframer& keyframer);
 
 // Reads PNG and JPEG files as stored (the options' reader when the host gives none).
@@ -38,8 +43,21 @@ struct SceneBuilder {
     std::vector<int32_t> jointOfBone;            // skin joint index of each bone
     int32_t restJoint = 0;                       // the joint of vertices no bone moves
 
-    // A glTF mesh of the library's mesh, where the file places it or, given toLocal, moved by it.
-    int32_t mesh(const TGL3dsMesh& source, const TKfMatrix* toLocal = nullptr);
+    // A mesh's geometry before its materials are made: primitive i names material key Keys[i]
+    // (a model material id, SIZE_MAX for one naming none); Local: made in the mesh's own frame.
+    struct Geometry {
+        TGltfMesh Mesh;
+        std::vector<size_t> Keys;
+        bool Local = false;
+    };
+    std::unordered_map<const TGL3dsMesh*, Geometry> prepared;  // made ahead, side by side
+
+    // The geometry of every mesh that is not skinned made ahead over the machine's cores (those
+    // the keyframer places in their own frame); mesh() then takes them.
+    void prepare(const std::vector<bool>& placedByKeyframer);
+    // A glTF mesh of the library's mesh, where the file places it or (local) in its own frame
+    // under a keyframer node.
+    int32_t mesh(const TGL3dsMesh& source, bool local = false);
     int32_t material(size_t id);
     int32_t image(const TGL3dsMaterial& material);
     std::string uniqueImageName(const std::string& name);

@@ -20,6 +20,7 @@
 #include "vtrl3ds/private/checked.h"
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/keyframing.h"
+#include "vtrl3ds/private/lanes.h"
 #include "vtrl3ds/private/smoothing.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
@@ -44,7 +45,8 @@ std::array<float, 3> unit(std::array<float, 3> n) {
     if (f > 0.99999f && f < 1.00001f) return n;
     const double l = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
     if (!(l > 1e-20) || !std::isfinite(l)) return {0, 1, 0};
-    return {float(n[0] / l), float(n[1] / l), float(n[2] / l)};
+    const double inverse = 1 / l;
+    return {float(n[0] * inverse), float(n[1] * inverse), float(n[2] * inverse)};
 }
 
 // ---- Placement -----------------------------------------------------------------------------
@@ -137,30 +139,66 @@ T3dpoint fileCornerNormal(const TGL3dsMesh& mesh, size_t k) {
 // ---- Vertices --------------------------------------------------------------------------------
 
 // Output vertices keyed by (library vertex, normal as computed, before the frame): each library
-// vertex keeps a short chain of the normals it was given.
+// vertex keeps a short chain of the normals it was given. The vertices are placed once all are
+// known.
 class VertexSplitter {
   public:
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FEntries.reserve(vertices); }
-
-    // The output index of vertex v with normal n, and whether it is new.
-    uint32_t find(size_t v, const T3dpoint& n, bool& added) {
-        added = false;
-        for (int32_t e = FHead[v]; e >= 0; e = FEntries[size_t(e)].next)
-            if (std::memcmp(&FEntries[size_t(e)].normal, &n, sizeof n) == 0) return uint32_t(e);
-        FEntries.push_back({n, FHead[v]});
-        FHead[v] = static_cast<int32_t>(FEntries.size() - 1);
-        added = true;
-        return uint32_t(FEntries.size() - 1);
-    }
-
-  private:
-    struct Entry {
+    struct Vertex {
         T3dpoint normal;
         int32_t next;
+        uint16_t vertex;
     };
+
+    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FVertices.reserve(vertices); }
+
+    // The output index of vertex v with normal n, a new one for a new pair.
+    uint32_t find(uint16_t v, const T3dpoint& n) {
+        for (int32_t e = FHead[v]; e >= 0; e = FVertices[size_t(e)].next)
+            if (std::memcmp(&FVertices[size_t(e)].normal, &n, sizeof n) == 0) return uint32_t(e);
+        FVertices.push_back({n, FHead[v], v});
+        FHead[v] = static_cast<int32_t>(FVertices.size() - 1);
+        return uint32_t(FVertices.size() - 1);
+    }
+    const std::vector<Vertex>& vertices() const { return FVertices; }
+
+  private:
     std::vector<int32_t> FHead;
-    std::vector<Entry> FEntries;
+    std::vector<Vertex> FVertices;
 };
+
+// Positions and normals of the output vertices, placed by the frame (Affine: frame.affine).
+template <bool Affine>
+void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkeleton* skeleton,
+                   const std::vector<VertexSplitter::Vertex>& in, TGltfMesh& out) {
+    out.Positions.resize(in.size()), out.Normals.resize(in.size());
+    Frame f = frame;
+    f.affine = Affine;
+    for (size_t i = 0; i < in.size(); ++i) {
+        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, in[i].vertex) : source.FVertex[in[i].vertex]);
+        out.Normals[i] = unit(f.normal(in[i].normal));
+    }
+}
+
+// The output vertices' arrays: places, normals, texture coordinates (V counted from the top) and
+// joints where the mesh has them.
+void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame,
+                  const std::vector<VertexSplitter::Vertex>& in, TGltfMesh& out) {
+    if (frame.affine)
+        placeVertices<true>(frame, source, b.skeleton, in, out);
+    else
+        placeVertices<false>(frame, source, b.skeleton, in, out);
+    if (source.FMapping.size() >= vertexCount(source)) {
+        out.TexCoords.resize(in.size());
+        for (size_t i = 0; i < in.size(); ++i) {
+            const auto& t = source.FMapping[in[i].vertex];
+            out.TexCoords[i] = {finite(t.tu), finite(1 - t.tv)};
+        }
+    }
+    if (b.meshIsSkinned(source)) {
+        out.Joints.resize(in.size());
+        for (size_t i = 0; i < in.size(); ++i) out.Joints[i] = b.jointOfVertex(source, in[i].vertex);
+    }
+}
 
 // Runs `work(i)` for i in 0 .. count - 1 over the machine's cores (one thread where there are no
 // threads to be had), the first exception raised again here once every thread has stopped.
@@ -302,60 +340,87 @@ static Frame frameFor(const SceneBuilder& b, const TGL3dsMesh& source, bool loca
     return local ? localFrame(meshToLocal(source, masterScaleOf(b.model))) : frameOf(b.model, source, b.options.Scale);
 }
 
+// The corners of a mesh's faces as output vertex indices, run by run: each corner's normal found
+// (a 3DS mesh's from its smoothing groups, another's its own), the pair split off where it is new.
+class CornerWalk {
+  public:
+    CornerWalk(const TGL3dsMesh& source, bool smoothed, bool turn)
+        : FSource(source), FVertices(vertexCount(source)), FSplit(FVertices), FTurn(turn) {
+        if (smoothed) FSmooth.emplace(source), FShared.assign(FVertices, -1);
+        FChecked = !allCornersBelow(source.FIndices.data(), cornerCount(source), FVertices);
+    }
+
+    // Faces first .. end - 1 onto `indices`, each counter-clockwise in the output; faces naming a
+    // vertex that does not exist are left out.
+    void run(size_t first, size_t end, std::vector<uint32_t>& indices) {
+        if (FChecked)
+            faces<true>(first, end, indices);
+        else
+            faces<false>(first, end, indices);
+    }
+    const std::vector<VertexSplitter::Vertex>& vertices() const { return FSplit.vertices(); }
+
+  private:
+    template <bool Checked>
+    void faces(size_t first, size_t end, std::vector<uint32_t>& indices) {
+        const size_t b = FTurn ? 2 : 1, c = 3 - b;
+        for (size_t f = first; f < end; ++f) {
+            if (Checked && !faceIsValid(FSource, 3 * f, FVertices)) continue;
+            const uint16_t* corner = &FSource.FIndices[3 * f];
+            if (!FSmooth) {
+                for (size_t k : {size_t{0}, b, c})
+                    indices.push_back(FSplit.find(corner[k], fileCornerNormal(FSource, 3 * f + k)));
+                continue;
+            }
+            const uint32_t groups = FSmooth->groupsOf(f);
+            indices.push_back(smoothCorner(f, groups, corner[0]));
+            indices.push_back(smoothCorner(f, groups, corner[b]));
+            indices.push_back(smoothCorner(f, groups, corner[c]));
+        }
+    }
+    uint32_t smoothCorner(size_t f, uint32_t groups, uint16_t v) {
+        if (groups == 0) return FSplit.find(v, FSmooth->face(f));
+        if (!FSmooth->plainAt(v)) return FSplit.find(v, FSmooth->mixed(v, groups));
+        if (FShared[v] < 0) FShared[v] = int32_t(FSplit.find(v, FSmooth->plain(v)));
+        return uint32_t(FShared[v]);
+    }
+
+    const TGL3dsMesh& FSource;
+    size_t FVertices;
+    VertexSplitter FSplit;
+    bool FTurn, FChecked = false;
+    std::optional<SmoothNormals> FSmooth;
+    std::vector<int32_t> FShared;  // the output vertex of each vertex's plain normal, -1 before it has one
+};
+
+// The geometry of library mesh `source` placed by `frame`: corners grouped by material key (the
+// model's material id, SIZE_MAX for one naming none) in order of first use, vertices split where
+// normals differ. Reads the model and changes nothing, so that meshes can be made side by side.
 static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame) {
-    const TGLAll3dsMesh& model = b.model;
-    const size_t faces = cornerCount(source) / 3, vertices = vertexCount(source);
-    std::optional<SmoothNormals> smooth;
-    if (model.FType == Mesh3DS) smooth.emplace(source);
-    const bool skinned = b.meshIsSkinned(source), mapped = source.FMapping.size() >= vertices;
+    const size_t faces = cornerCount(source) / 3;
     SceneBuilder::Geometry g;
     TGltfMesh& out = g.Mesh;
     out.Name = Cp1252ToUtf8(source.FName);
-    out.Positions.reserve(vertices), out.Normals.reserve(vertices);
-    if (mapped) out.TexCoords.reserve(vertices);
-    VertexSplitter split(vertices);
-    const auto vertexFor = [&](uint16_t v, const T3dpoint& n) {
-        bool added = false;
-        const uint32_t index = split.find(v, n, added);
-        if (added) {
-            out.Positions.push_back(frame.position(bindPosition(source, b.skeleton, v)));
-            out.Normals.push_back(unit(frame.normal(n)));
-            if (mapped) out.TexCoords.push_back({finite(source.FMapping[v].tu), finite(1 - source.FMapping[v].tv)});
-            if (skinned) out.Joints.push_back(b.jointOfVertex(source, v));
-        }
-        return index;
-    };
-    std::vector<int32_t> shared(smooth ? vertices : 0, -1);  // the output vertex of each vertex's own normal
-    std::map<size_t, size_t> primitiveOf;
-    std::vector<uint32_t>* indices = nullptr;
-    size_t lastId = SIZE_MAX - 1;  // faces come in runs of one material
-    for (size_t f = 0; f < faces; ++f) {
-        if (!faceIsValid(source, 3 * f, vertices)) continue;
-        const size_t id = f < source.FMatID.size() ? source.FMatID[f] : SIZE_MAX;
-        if (id != lastId || !indices) {
-            const size_t key = materialAt(model, id) ? id : SIZE_MAX;
-            auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
-            if (fresh) out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
-            // Most meshes hold one run: room for the rest of the corners in the first.
-            if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(3 * (faces - f));
-            lastId = id, indices = &out.Primitives[it->second].Indices;
-        }
-        for (size_t c = 0; c < 3; ++c) {
-            const uint16_t v = source.FIndices[3 * f + c];
-            if (!smooth) {
-                indices->push_back(vertexFor(v, fileCornerNormal(source, 3 * f + c)));
-            } else if (smooth->shared(f, c)) {
-                if (shared[v] < 0) shared[v] = int32_t(vertexFor(v, smooth->at(f, c)));
-                indices->push_back(uint32_t(shared[v]));
-            } else {
-                indices->push_back(vertexFor(v, smooth->at(f, c)));
-            }
-        }
-    }
     // The library's triangles are clockwise; where the frame does not mirror them, turned round.
-    if (!frame.zUp)
-        for (TGltfPrimitive& p : out.Primitives)
-            for (size_t k = 0; k + 2 < p.Indices.size(); k += 3) std::swap(p.Indices[k + 1], p.Indices[k + 2]);
+    CornerWalk walk(source, b.model.FType == Mesh3DS, !frame.zUp);
+    std::map<size_t, size_t> primitiveOf;
+    const auto idOf = [&](size_t f) { return f < source.FMatID.size() ? size_t{source.FMatID[f]} : SIZE_MAX; };
+    for (size_t f = 0, end; f < faces; f = end) {
+        const size_t id = idOf(f);
+        for (end = f + 1; end < faces && idOf(end) == id;) ++end;
+        const size_t key = materialAt(b.model, id) ? id : SIZE_MAX;
+        const auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
+        if (fresh) out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
+        // Most meshes hold one run: room for the rest of the corners in the first.
+        if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(3 * (faces - f));
+        walk.run(f, end, out.Primitives[it->second].Indices);
+    }
+    // A run whose faces all name missing vertices adds nothing.
+    for (size_t p = out.Primitives.size(); p-- > 0;)
+        if (out.Primitives[p].Indices.empty())
+            out.Primitives.erase(out.Primitives.begin() + ptrdiff_t(p)), g.Keys.erase(g.Keys.begin() + ptrdiff_t(p));
+    for (size_t p = 0; p < out.Primitives.size(); ++p) out.Primitives[p].Material = int32_t(p);
+    vertexArrays(b, source, frame, walk.vertices(), out);
     return g;
 }
 

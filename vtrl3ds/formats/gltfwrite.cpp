@@ -10,39 +10,58 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <initializer_list>
+#include <memory>
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/json.h"
 
 using vtrl3ds_internal::JsonWriter;
+using vtrl3ds_internal::uninitialisedArray;
 
 namespace {
 
 constexpr uint32_t arrayBuffer = 34962, elementArrayBuffer = 34963;
 constexpr uint32_t u8 = 5121, u16 = 5123, u32 = 5125, f32 = 5126;
 
-// The binary buffer and the JSON arrays that describe it, filled side by side.
+// Bytes to write, one piece after the other.
+struct Piece {
+    const void* bytes;
+    size_t size;
+};
+
+// The binary buffer and the JSON arrays that describe it, filled side by side. The buffer is a
+// list of pieces: the scene's own arrays where they go out as they are (the scene outlives the
+// writing), and buffers of the layout's own for what is converted on the way.
 struct Layout {
-    std::vector<uint8_t> bin;
+    std::vector<Piece> bin;
+    size_t binSize = 0;
+    std::vector<std::unique_ptr<uint8_t[]>> owned;
     JsonWriter views, accessors;
     int32_t viewCount = 0, accessorCount = 0;
     bool embedImages = true;
 
-    // A new view of `bytes` bytes at the end of the buffer (4-byte aligned), filled from `data`
-    // (or with zeros, to be filled at the returned place, when `data` is null).
+    // Zeros up to the next multiple of 4 bytes.
+    void align() {
+        static constexpr uint8_t zeros[4] = {0, 0, 0, 0};
+        if (binSize % 4) bin.push_back({zeros, 4 - binSize % 4}), binSize += 4 - binSize % 4;
+    }
+
+    // A new view of `bytes` bytes at the end of the buffer (4-byte aligned): `data` as it is, or
+    // (data null) a buffer of the layout's own to be filled at the returned place.
     int32_t view(const void* data, size_t bytes, uint32_t target, uint8_t** place = nullptr) {
-        while (bin.size() % 4) bin.push_back(0);
-        views.beginObject().field("buffer", 0).field("byteOffset", bin.size()).field("byteLength", bytes);
+        align();
+        views.beginObject().field("buffer", 0).field("byteOffset", binSize).field("byteLength", bytes);
         if (target) views.field("target", target);
         views.endObject();
-        const auto* p = static_cast<const uint8_t*>(data);
-        if (p)
-            bin.insert(bin.end(), p, p + bytes);
-        else
-            bin.resize(bin.size() + bytes);
-        if (place) *place = bin.data() + bin.size() - bytes;
+        if (!data) {
+            owned.push_back(uninitialisedArray<uint8_t>(bytes));
+            data = owned.back().get();
+            if (place) *place = owned.back().get();
+        }
+        bin.push_back({data, bytes});
+        binSize += bytes;
         return viewCount++;
     }
 
@@ -65,12 +84,21 @@ struct Layout {
         return accessorCount++;
     }
 
-    // An accessor over a new view holding `data` as stored.
+    // An accessor over a new view of `data` as stored (the scene's own array).
     template <typename T>
     int32_t accessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
                      uint32_t target, const float* min = nullptr, const float* max = nullptr, int dims = 0) {
         return accessor(view(data.data(), data.size() * sizeof(T), target), count, component, type, min, max,
                         dims);
+    }
+    // The same for an array made for the writing, copied into the layout's own buffer.
+    template <typename T>
+    int32_t copiedAccessor(const std::vector<T>& data, size_t count, uint32_t component, const char* type,
+                           uint32_t target) {
+        uint8_t* place = nullptr;
+        const int32_t v = view(nullptr, data.size() * sizeof(T), target, &place);
+        if (!data.empty()) std::memcpy(place, data.data(), data.size() * sizeof(T));
+        return accessor(v, count, component, type);
     }
 };
 
@@ -108,15 +136,15 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
     if (!mesh.Joints.empty()) {
         std::vector<float> weights(n * 4, 0);
         for (size_t v = 0; v < n; ++v) weights[4 * v] = 1;
-        weight = l.accessor(weights, n, f32, "VEC4", arrayBuffer);
+        weight = l.copiedAccessor(weights, n, f32, "VEC4", arrayBuffer);
         if (joints <= 256) {
             std::vector<uint8_t> j(n * 4, 0);
             for (size_t v = 0; v < n; ++v) j[4 * v] = static_cast<uint8_t>(mesh.Joints[v]);
-            joint = l.accessor(j, n, u8, "VEC4", arrayBuffer);
+            joint = l.copiedAccessor(j, n, u8, "VEC4", arrayBuffer);
         } else {
             std::vector<uint16_t> j(n * 4, 0);
             for (size_t v = 0; v < n; ++v) j[4 * v] = mesh.Joints[v];
-            joint = l.accessor(j, n, u16, "VEC4", arrayBuffer);
+            joint = l.copiedAccessor(j, n, u16, "VEC4", arrayBuffer);
         }
     }
     meshes.beginObject().field("name", mesh.Name).key("primitives").beginArray();
@@ -224,21 +252,6 @@ void writeAnimation(Layout& l, JsonWriter& j, const TGltfAnimation& a) {
         .endObject();
 }
 
-// At least the bytes the buffer of `s` takes, so that it is laid out without moving.
-size_t binBound(const TGltfScene& s, bool embedImages) {
-    size_t bytes = 0, views = 0;
-    for (const TGltfMesh& m : s.Meshes) {
-        bytes += m.Positions.size() * 24 + m.TexCoords.size() * 8 + m.Joints.size() * 24, views += 5;
-        for (const TGltfPrimitive& p : m.Primitives) bytes += p.Indices.size() * 4, ++views;
-    }
-    for (const TGltfSkin& k : s.Skins) bytes += k.InverseBindMatrices.size() * 64, ++views;
-    for (const TGltfAnimation& a : s.Animations)
-        for (const TGltfChannel& c : a.Channels) bytes += (c.Times.size() + c.Values.size()) * 4, views += 2;
-    if (embedImages)
-        for (const TGltfImage& i : s.Images) bytes += i.Bytes.size(), ++views;
-    return bytes + views * 4;
-}
-
 // A URI naming a file beside the document: every byte but the unreserved ones percent-encoded.
 std::string fileUri(const std::string& name) {
     static const char hex[] = "0123456789ABCDEF";
@@ -255,7 +268,6 @@ std::string fileUri(const std::string& name) {
 // buffer's file, empty for the .glb's own binary chunk.
 std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) {
     JsonWriter meshes, materials, nodes, skins, animations, images;
-    l.bin.reserve(binBound(s, l.embedImages));
     meshes.beginArray();
     size_t joints = 0;
     for (const TGltfSkin& skin : s.Skins) joints = std::max(joints, skin.Joints.size());
@@ -272,7 +284,7 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
     for (const TGltfSkin& k : s.Skins) {
         std::vector<float> ibm;
         for (const auto& m : k.InverseBindMatrices) ibm.insert(ibm.end(), m.begin(), m.end());
-        const int32_t a = l.accessor(ibm, k.InverseBindMatrices.size(), f32, "MAT4", 0);
+        const int32_t a = l.copiedAccessor(ibm, k.InverseBindMatrices.size(), f32, "MAT4", 0);
         skins.beginObject()
             .field("inverseBindMatrices", a)
             .field("skeleton", k.Skeleton)
@@ -325,8 +337,8 @@ std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) 
     }
     if (!s.Skins.empty()) j.key("skins").raw(skins.text());
     if (!s.Animations.empty()) j.key("animations").raw(animations.text());
-    if (!l.bin.empty()) {
-        j.key("buffers").beginArray().beginObject().field("byteLength", l.bin.size());
+    if (l.binSize > 0) {
+        j.key("buffers").beginArray().beginObject().field("byteLength", l.binSize);
         if (!binUri.empty()) j.field("uri", fileUri(binUri));
         j.endObject().endArray();
         j.key("bufferViews").raw(l.views.text()).key("accessors").raw(l.accessors.text());
@@ -347,19 +359,20 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-// A .glb file in two pieces: the header, the JSON chunk and the binary chunk's header; then the
-// binary chunk's bytes, left where the layout put them.
+// A .glb file: the header, the JSON chunk and the binary chunk's header, then the binary chunk's
+// pieces where the layout keeps them.
 struct Glb {
-    std::vector<uint8_t> head, bin;
+    std::vector<uint8_t> head;
+    Layout layout;
 };
 
 Glb glbOf(const TGltfScene& scene) {
-    Layout l = startLayout(true);
+    Glb out{{}, startLayout(true)};
+    Layout& l = out.layout;
     std::string json = document(scene, l, "");
     while (json.size() % 4) json += ' ';
-    while (l.bin.size() % 4) l.bin.push_back(0);
-    Glb out;
-    const size_t total = 12 + 8 + json.size() + (l.bin.empty() ? 0 : 8 + l.bin.size());
+    l.align();
+    const size_t total = 12 + 8 + json.size() + (l.binSize == 0 ? 0 : 8 + l.binSize);
     out.head.reserve(28 + json.size());
     put32(out.head, 0x46546C67);
     put32(out.head, 2);
@@ -367,24 +380,17 @@ Glb glbOf(const TGltfScene& scene) {
     put32(out.head, static_cast<uint32_t>(json.size()));
     put32(out.head, 0x4E4F534A);
     out.head.insert(out.head.end(), json.begin(), json.end());
-    if (!l.bin.empty()) {
-        put32(out.head, static_cast<uint32_t>(l.bin.size()));
+    if (l.binSize > 0) {
+        put32(out.head, static_cast<uint32_t>(l.binSize));
         put32(out.head, 0x004E4942);
     }
-    out.bin = std::move(l.bin);
     return out;
 }
 
 // ---- Files -----------------------------------------------------------------------------------
 
-// Bytes to write, one piece after the other.
-struct Piece {
-    const void* bytes;
-    size_t size;
-};
-
 // Writes the pieces to Path through a temporary file beside it, renamed when complete.
-void writeWhole(const std::filesystem::path& path, std::initializer_list<Piece> pieces) {
+void writeWhole(const std::filesystem::path& path, const std::vector<Piece>& pieces) {
     static std::atomic<uint32_t> serial{0};
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
@@ -423,8 +429,8 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
     const std::string json = document(scene, l, binName);
     std::vector<std::filesystem::path> written;
     try {
-        if (!l.bin.empty()) {
-            writeWhole(dir / binName, {{l.bin.data(), l.bin.size()}});
+        if (l.binSize > 0) {
+            writeWhole(dir / binName, l.bin);
             written.push_back(dir / binName);
         }
         for (size_t i = 0; i < scene.Images.size(); ++i) {
@@ -444,7 +450,11 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
 
 std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
     Glb glb = glbOf(Scene);
-    glb.head.insert(glb.head.end(), glb.bin.begin(), glb.bin.end());
+    glb.head.reserve(glb.head.size() + glb.layout.binSize);
+    for (const Piece& p : glb.layout.bin) {
+        const auto* bytes = static_cast<const uint8_t*>(p.bytes);
+        glb.head.insert(glb.head.end(), bytes, bytes + p.size);
+    }
     return std::move(glb.head);
 }
 
@@ -452,7 +462,9 @@ void WriteGltfScene(const TGltfScene& Scene, const std::string& Path) {
     const std::filesystem::path path(Path);
     if (isGltfText(path)) return writeText(Scene, path);
     const Glb glb = glbOf(Scene);
-    writeWhole(path, {{glb.head.data(), glb.head.size()}, {glb.bin.data(), glb.bin.size()}});
+    std::vector<Piece> pieces{{glb.head.data(), glb.head.size()}};
+    pieces.insert(pieces.end(), glb.layout.bin.begin(), glb.layout.bin.end());
+    writeWhole(path, pieces);
 }
 
 void WriteGltf(const TGLAll3dsMesh& Model, const std::string& Path, const TGltfOptions& Options) {

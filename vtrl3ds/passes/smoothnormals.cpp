@@ -10,6 +10,7 @@
 
 #include "vtrl3ds/normals.h"
 #include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/lanes.h"
 #include "vtrl3ds/private/smoothing.h"
 #include "vtrl3ds/vector.h"
@@ -46,7 +47,8 @@ inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint&
     const float area = std::sqrt(cx * cx + cy * cy + cz * cz);  // twice the area, the same at every corner
     out[0] = angleOf(area, ab.X * ac.X + ab.Y * ac.Y + ab.Z * ac.Z);
     out[1] = angleOf(area, -(ab.X * bc.X + ab.Y * bc.Y + ab.Z * bc.Z));
-    out[2] = angleOf(area, ac.X * bc.X + ac.Y * bc.Y + ac.Z * bc.Z);
+    const float rest = pi - out[0] - out[1];  // the three make a half turn
+    out[2] = rest > 0 ? rest : 0.0f;
 }
 
 #if defined(VTRL3DS_LANES)
@@ -78,20 +80,21 @@ inline Axes minus(const Axes& a, const Axes& b) {
 }
 
 // The corner angles of faces face .. face + 3 (corners `index`, points 16 bytes apart in
-// `points`): corner c of face face + i at angle[4 * c + i].
-inline void fourFaceAngles(const uint16_t* index, const float* points, size_t face, float (&angle)[12]) {
+// `points`): corner c of face face + i in lane i of angle[c].
+inline void fourFaceAngles(const uint16_t* index, const float* points, size_t face, __m128 (&angle)[3]) {
     const uint16_t* c = index + 3 * face;
     const auto at = [&](int k) { return _mm_load_ps(points + 4 * size_t{c[k]}); };
     const Axes a = axes(at(0), at(3), at(6), at(9)), b = axes(at(1), at(4), at(7), at(10)),
                d = axes(at(2), at(5), at(8), at(11));
     const Axes ab = minus(b, a), ac = minus(d, a), bc = minus(d, b);
+    // The angles at a and b; the one at c makes up the half turn.
     const Axes cross{minus(_mm_mul_ps(ab.y, ac.z), _mm_mul_ps(ab.z, ac.y)),
                      minus(_mm_mul_ps(ab.z, ac.x), _mm_mul_ps(ab.x, ac.z)),
                      minus(_mm_mul_ps(ab.x, ac.y), _mm_mul_ps(ab.y, ac.x))};
     const __m128 area = _mm_sqrt_ps(dot(cross, cross));
-    _mm_storeu_ps(angle, angleOf(area, dot(ab, ac)));
-    _mm_storeu_ps(angle + 4, angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f))));
-    _mm_storeu_ps(angle + 8, angleOf(area, dot(ac, bc)));
+    const __m128 atA = angleOf(area, dot(ab, ac)), atB = angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f)));
+    const __m128 rest = _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(pi), atA), atB);
+    angle[0] = atA, angle[1] = atB, angle[2] = _mm_and_ps(_mm_cmpgt_ps(rest, _mm_setzero_ps()), rest);
 }
 
 #endif
@@ -106,35 +109,42 @@ inline void cornerWeights(const uint16_t* c, float (&w)[3]) {
         w[2] = w[1];
 }
 
-// The running sums of the walk: x, y, z and a spare lane per vertex, and the first groups seen at
-// each vertex.
+// The running sums of the walk: x, y, z and a spare lane per vertex; the union and the common
+// bits of the groups of the faces at each vertex (they differ where the faces' groups do); and
+// the corners at each vertex as a list through `next`, last corner first (raw pointers, so that
+// nothing stored in the walk makes the compiler read them again).
 struct Sums {
-    std::vector<float> sum;
-    std::vector<uint32_t> seen;
-    std::vector<char>& mixed;
+    float* sum;
+    uint32_t* any;
+    uint32_t* all;
+    int32_t* head;
+    int32_t* next;
 
-    void groups(const uint16_t* c, uint32_t g) {
+    void groups(const uint16_t* c, size_t corner, uint32_t g) {
         for (size_t k = 0; k < 3; ++k) {
-            const uint32_t first = seen[c[k]] ? seen[c[k]] : g;
-            seen[c[k]] = first;
-            mixed[c[k]] |= first != g;
+            any[c[k]] |= g, all[c[k]] &= g;
+            next[corner + k] = head[c[k]], head[c[k]] = int32_t(corner + k);
         }
     }
-    // Face normal n weighted at the corners c of a face with groups g.
-    void add(const uint16_t* c, const float (&w)[3], const T3dpoint& n, uint32_t g) {
-        groups(c, g);
+    // Face normal n weighted at the corners of face f (corners c) with groups g.
+    void add(const uint16_t* c, size_t f, const float (&w)[3], const T3dpoint& n, uint32_t g) {
+        groups(c, 3 * f, g);
         for (size_t k = 0; k < 3; ++k) {
-            float* t = &sum[4 * size_t{c[k]}];
+            float* t = sum + 4 * size_t{c[k]};
             t[0] += w[k] * n.X, t[1] += w[k] * n.Y, t[2] += w[k] * n.Z;
         }
     }
 #if defined(VTRL3DS_LANES)
-    // The same with n as x, y, z and a zero lane.
-    void add(const uint16_t* c, const float (&w)[3], __m128 n, uint32_t g) {
-        groups(c, g);
+    // The same for face I of four, the corner weights in lane I of a, b and c, n as x, y, z and a
+    // zero lane.
+    template <int I>
+    void add(const uint16_t* c, size_t f, __m128 a, __m128 b, __m128 d, __m128 n, uint32_t g) {
+        groups(c, 3 * f, g);
+        constexpr int lane = I * 0x55;
+        const __m128 w[3] = {_mm_shuffle_ps(a, a, lane), _mm_shuffle_ps(b, b, lane), _mm_shuffle_ps(d, d, lane)};
         for (size_t k = 0; k < 3; ++k) {
-            float* t = &sum[4 * size_t{c[k]}];
-            _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), _mm_mul_ps(_mm_set1_ps(w[k]), n)));
+            float* t = sum + 4 * size_t{c[k]};
+            _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), _mm_mul_ps(w[k], n)));
         }
     }
 #endif
@@ -142,25 +152,48 @@ struct Sums {
 
 #if defined(VTRL3DS_LANES)
 
+// A face of the four at c names a vertex twice.
+inline bool anyRepeated(const uint16_t* c) {
+    bool repeated = false;
+    for (int i = 0; i < 12; i += 3) repeated |= (c[i] == c[i + 1]) | (c[i] == c[i + 2]) | (c[i + 1] == c[i + 2]);
+    return repeated;
+}
+
+// Face I of the four at f into the sums, when it has groups.
+template <int I>
+inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, const T3dpoint* normal, size_t f,
+                    size_t faces, const __m128 (&a)[3]) {
+    if (groups[f + I] == 0) return;
+    const __m128 n = _mm_and_ps(loadPoint(normal, f + I, faces), _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)));
+    s.add<I>(index + 3 * (f + I), f + I, a[0], a[1], a[2], n, groups[f + I]);
+}
+
 // The walk four faces at a time over a mesh whose corners all name vertices, as far as whole
-// fours of faces with an entry in `groups` go; returns the faces walked.
-size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3dpoint* normal, Sums& s) {
+// fours of faces with an entry in `groups` go (a four with a face naming a vertex twice taken
+// face by face); returns the faces walked.
+size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3dpoint* normal, Sums s) {
     std::vector<float> points(4 * vertices);
     for (size_t v = 0; v < vertices; ++v)
         _mm_store_ps(&points[4 * v], _mm_setr_ps(mesh.FVertex[v].X, mesh.FVertex[v].Y, mesh.FVertex[v].Z, 0));
     const uint16_t* index = mesh.FIndices.data();
     const uint32_t* groups = mesh.FSmoothingGroup.data();
-    const __m128 xyz = _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0));
     const size_t end = std::min(faces, mesh.FSmoothingGroup.size());
     size_t f = 0;
     for (; f + 4 <= end; f += 4) {
-        float a[12];
+        __m128 a[3];
         fourFaceAngles(index, points.data(), f, a);
+        if (!anyRepeated(index + 3 * f)) {
+            addFace<0>(s, index, groups, normal, f, faces, a), addFace<1>(s, index, groups, normal, f, faces, a);
+            addFace<2>(s, index, groups, normal, f, faces, a), addFace<3>(s, index, groups, normal, f, faces, a);
+            continue;
+        }
+        float w[12];
+        for (int k = 0; k < 3; ++k) _mm_storeu_ps(w + 4 * k, a[k]);
         for (size_t i = 0; i < 4; ++i) {
             if (groups[f + i] == 0) continue;
-            float w[3] = {a[i], a[4 + i], a[8 + i]};
-            cornerWeights(index + 3 * (f + i), w);
-            s.add(index + 3 * (f + i), w, _mm_and_ps(loadPoint(normal, f + i, faces), xyz), groups[f + i]);
+            float c[3] = {w[i], w[4 + i], w[8 + i]};
+            cornerWeights(index + 3 * (f + i), c);
+            s.add(index + 3 * (f + i), f + i, c, normal[f + i], groups[f + i]);
         }
     }
     return f;
@@ -204,7 +237,10 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
         FFaceNormal = FComputed.data();
     }
     const std::vector<uint32_t>& groups = mesh.FSmoothingGroup;
-    Sums s{std::vector<float>(4 * FVertices, 0.0f), std::vector<uint32_t>(FVertices, 0), FMixed};
+    std::vector<float> sum(4 * FVertices, 0.0f);
+    std::vector<uint32_t> any(FVertices, 0), all(FVertices, ~0u);
+    FHead.assign(FVertices, -1), FNext = uninitialisedArray<int32_t>(3 * FFaces);
+    Sums s{sum.data(), any.data(), all.data(), FHead.data(), FNext.get()};
     size_t f = 0;
 #if defined(VTRL3DS_LANES)
     if (allCornersBelow(index, 3 * FFaces, FVertices)) f = laneWalk(mesh, FFaces, FVertices, FFaceNormal, s);
@@ -214,30 +250,13 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
         float w[3];
         triangleAngles(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]], mesh.FVertex[index[3 * f + 2]], w);
         cornerWeights(index + 3 * f, w);
-        s.add(index + 3 * f, w, FFaceNormal[f], groups[f]);
+        s.add(index + 3 * f, f, w, FFaceNormal[f], groups[f]);
     }
     FPlain.resize(FVertices);
-    normaliseSums(s.sum, FPlain);
-    if (std::find(FMixed.begin(), FMixed.end(), 1) != FMixed.end()) findAround();
-}
-
-// The faces around each mixed vertex, in face order (a face on the vertex twice, twice): the few
-// (vertex, face) pairs on mixed vertices gathered in one walk, then set out by vertex.
-void SmoothNormals::findAround() {
-    const uint16_t* index = FMesh.FIndices.data();
-    std::vector<std::pair<uint16_t, uint32_t>> pairs;
-    for (size_t f = 0; f < FFaces; ++f)
-        for (size_t c = 0; c < 3; ++c)
-            if (index[3 * f + c] < FVertices && FMixed[index[3 * f + c]] && faceIsValid(FMesh, 3 * f, FVertices))
-                pairs.emplace_back(index[3 * f + c], static_cast<uint32_t>(f));
-    FStart.assign(FVertices + 1, 0);
-    for (const auto& [v, f] : pairs) ++FStart[v + 1u];
-    for (size_t v = 0; v < FVertices; ++v) FStart[v + 1] += FStart[v];
-    FAround.resize(pairs.size());
-    std::vector<uint32_t> fill(FStart.begin(), FStart.end() - 1);
-    for (const auto& [v, f] : pairs) FAround[fill[v]++] = f;
-    FLastGroups.assign(FVertices, 0);
-    FLastNormal.resize(FVertices);
+    normaliseSums(sum, FPlain);
+    bool anyMixed = false;
+    for (size_t v = 0; v < FVertices; ++v) anyMixed |= (FMixed[v] = any[v] != all[v] && any[v] != 0);
+    if (anyMixed) FLastGroups.assign(FVertices, 0), FLastNormal.resize(FVertices);
 }
 
 // The angle-weighted sum of the normals of the faces around mixed vertex v that share a bit of
@@ -245,10 +264,14 @@ void SmoothNormals::findAround() {
 const T3dpoint& SmoothNormals::mixed(uint16_t v, uint32_t g) {
     if (FLastGroups[v] == g) return FLastNormal[v];
     const uint16_t* index = FMesh.FIndices.data();
+    // The faces with groups at v, in face order (the list holds them last first).
+    std::vector<uint32_t>& around = FAround;
+    around.clear();
+    for (int32_t k = FHead[v]; k >= 0; k = FNext[size_t(k)]) around.push_back(uint32_t(k) / 3);
     T3dpoint t{0, 0, 0};
-    for (uint32_t k = FStart[v]; k < FStart[v + 1]; ++k) {
-        const uint32_t f = FAround[k];
-        if (f >= FMesh.FSmoothingGroup.size() || (FMesh.FSmoothingGroup[f] & g) == 0) continue;
+    for (size_t k = around.size(); k-- > 0;) {
+        const uint32_t f = around[k];
+        if ((FMesh.FSmoothingGroup[f] & g) == 0) continue;
         const uint16_t* c = index + 3 * size_t{f};
         float w[3];
         triangleAngles(FMesh.FVertex[c[0]], FMesh.FVertex[c[1]], FMesh.FVertex[c[2]], w);

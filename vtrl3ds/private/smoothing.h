@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "vtrl3ds/model.h"
@@ -16,22 +17,25 @@ class SmoothNormals {
     // Made in one walk over the faces; the mesh must outlive the object and stay as it is.
     explicit SmoothNormals(const TGL3dsMesh& mesh);
 
+    // The smoothing groups of face f (0 for a face without an entry).
+    uint32_t groupsOf(size_t f) const { return f < FMesh.FSmoothingGroup.size() ? FMesh.FSmoothingGroup[f] : 0u; }
+    // The normal of face f, the normal at every corner of a face without groups.
+    const T3dpoint& face(size_t f) const { return FFaceNormal[f]; }
+    // Vertex v's faces with groups all have the same groups: its normal is plain(v) at each of them.
+    bool plainAt(uint16_t v) const { return !FMixed[v]; }
+    const T3dpoint& plain(uint16_t v) const { return FPlain[v]; }
+    // The normal at vertex v of a face with groups g, where v's faces differ in groups.
+    const T3dpoint& mixed(uint16_t v, uint32_t g);
+
     // The normal at corner c (0, 1 or 2) of face f, a face whose corners all name vertices.
     const T3dpoint& at(size_t f, size_t c) {
-        const uint32_t g = f < FMesh.FSmoothingGroup.size() ? FMesh.FSmoothingGroup[f] : 0u;
-        if (g == 0) return FFaceNormal[f];
+        const uint32_t g = groupsOf(f);
+        if (g == 0) return face(f);
         const uint16_t v = FMesh.FIndices[3 * f + c];
-        return FMixed[v] ? mixed(v, g) : FPlain[v];
-    }
-    // Where the normal at corner c of face f is the same for every face with groups at its vertex:
-    // the vertex's own normal, found by vertex alone.
-    bool shared(size_t f, size_t c) const {
-        return f < FMesh.FSmoothingGroup.size() && FMesh.FSmoothingGroup[f] != 0 && !FMixed[FMesh.FIndices[3 * f + c]];
+        return plainAt(v) ? plain(v) : mixed(v, g);
     }
 
   private:
-    const T3dpoint& mixed(uint16_t v, uint32_t g);
-    void findAround();
 
     const TGL3dsMesh& FMesh;
     size_t FVertices, FFaces;
@@ -39,7 +43,9 @@ class SmoothNormals {
     std::vector<T3dpoint> FComputed;           // face normals where the mesh holds none per face
     std::vector<T3dpoint> FPlain;              // each vertex's sum over its faces with groups, normalised
     std::vector<char> FMixed;                  // the vertex's faces with groups differ in groups
-    std::vector<uint32_t> FStart, FAround;     // faces around mixed vertex v: FAround[FStart[v] ..]
+    std::vector<int32_t> FHead;                // corners with groups at vertex v: FHead[v], FNext[it] ..., -1 ends
+    std::unique_ptr<int32_t[]> FNext;
+    std::vector<uint32_t> FAround;             // room for the faces around one vertex
     std::vector<uint32_t> FLastGroups;         // per mixed vertex, the groups its last normal was made for
     std::vector<T3dpoint> FLastNormal;
 };

@@ -7,13 +7,8 @@
 #include <cstring>
 #include <filesystem>
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <map>
-#include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
@@ -21,6 +16,7 @@
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/keyframing.h"
 #include "vtrl3ds/private/lanes.h"
+#include "vtrl3ds/private/parallel.h"
 #include "vtrl3ds/private/smoothing.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
@@ -198,38 +194,6 @@ void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& 
         out.Joints.resize(in.size());
         for (size_t i = 0; i < in.size(); ++i) out.Joints[i] = b.jointOfVertex(source, in[i].vertex);
     }
-}
-
-// Runs `work(i)` for i in 0 .. count - 1 over the machine's cores (one thread where there are no
-// threads to be had), the first exception raised again here once every thread has stopped.
-template <typename Work>
-void parallelFor(size_t count, Work work) {
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-    for (size_t i = 0; i < count; ++i) work(i);
-#else
-    std::atomic<size_t> next{0};
-    std::exception_ptr error;
-    std::mutex guard;
-    const auto run = [&] {
-        try {
-            for (size_t i; (i = next++) < count;) work(i);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(guard);
-            if (!error) error = std::current_exception();
-            next = count;
-        }
-    };
-    std::vector<std::thread> pool;
-    const size_t threads = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
-    try {
-        while (pool.size() + 1 < threads) pool.emplace_back(run);
-    } catch (const std::system_error&) {
-        // Fewer threads to be had: those started and this one share the work.
-    }
-    run();
-    for (std::thread& t : pool) t.join();
-    if (error) std::rethrow_exception(error);
-#endif
 }
 
 constexpr size_t facesPerThread = 20000;  // below this much work in all, one thread does it

@@ -80,8 +80,9 @@ inline Axes minus(const Axes& a, const Axes& b) {
 }
 
 // The corner angles of faces face .. face + 3 (corners `index`, points 16 bytes apart in
-// `points`): corner c of face face + i in lane i of angle[c].
-inline void fourFaceAngles(const uint16_t* index, const float* points, size_t face, __m128 (&angle)[3]) {
+// `points`): corner c of face face + i in lane i of angle[c]. Returns whether one of the four has
+// no area (a face naming a vertex twice has none).
+inline bool fourFaceAngles(const uint16_t* index, const float* points, size_t face, __m128 (&angle)[3]) {
     const uint16_t* c = index + 3 * face;
     const auto at = [&](int k) { return _mm_load_ps(points + 4 * size_t{c[k]}); };
     const Axes a = axes(at(0), at(3), at(6), at(9)), b = axes(at(1), at(4), at(7), at(10)),
@@ -95,6 +96,7 @@ inline void fourFaceAngles(const uint16_t* index, const float* points, size_t fa
     const __m128 atA = angleOf(area, dot(ab, ac)), atB = angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f)));
     const __m128 rest = _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(pi), atA), atB);
     angle[0] = atA, angle[1] = atB, angle[2] = _mm_and_ps(_mm_cmpgt_ps(rest, _mm_setzero_ps()), rest);
+    return _mm_movemask_ps(_mm_cmpeq_ps(area, _mm_setzero_ps())) != 0;
 }
 
 #endif
@@ -152,13 +154,6 @@ struct Sums {
 
 #if defined(VTRL3DS_LANES)
 
-// A face of the four at c names a vertex twice.
-inline bool anyRepeated(const uint16_t* c) {
-    bool repeated = false;
-    for (int i = 0; i < 12; i += 3) repeated |= (c[i] == c[i + 1]) | (c[i] == c[i + 2]) | (c[i + 1] == c[i + 2]);
-    return repeated;
-}
-
 // Face I of the four at f into the sums, when it has groups.
 template <int I>
 inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, const T3dpoint* normal, size_t f,
@@ -169,8 +164,8 @@ inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, cons
 }
 
 // The walk four faces at a time over a mesh whose corners all name vertices, as far as whole
-// fours of faces with an entry in `groups` go (a four with a face naming a vertex twice taken
-// face by face); returns the faces walked.
+// fours of faces with an entry in `groups` go (a four with a face of no area, which may name a
+// vertex twice, taken face by face); returns the faces walked.
 size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3dpoint* normal, Sums s) {
     std::vector<float> points(4 * vertices);
     for (size_t v = 0; v < vertices; ++v)
@@ -181,8 +176,7 @@ size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3d
     size_t f = 0;
     for (; f + 4 <= end; f += 4) {
         __m128 a[3];
-        fourFaceAngles(index, points.data(), f, a);
-        if (!anyRepeated(index + 3 * f)) {
+        if (!fourFaceAngles(index, points.data(), f, a)) {
             addFace<0>(s, index, groups, normal, f, faces, a), addFace<1>(s, index, groups, normal, f, faces, a);
             addFace<2>(s, index, groups, normal, f, faces, a), addFace<3>(s, index, groups, normal, f, faces, a);
             continue;

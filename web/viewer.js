@@ -46,8 +46,7 @@ async function openFiles(files) {
   try {
     const M = await modulePromise;
     const dir = `/files/${++folder}`;
-    M.FS.mkdirTree(dir);
-    for (const f of files) M.FS.writeFile(`${dir}/${f.name}`, f.bytes);
+    putFiles(M, dir, files);
     const error = M.ccall('vw_open', 'string', ['string'], [`${dir}/${model.name}`]);
     if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
     const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
@@ -60,7 +59,10 @@ async function openFiles(files) {
 }
 
 async function show(M, info, name) {
-  const maps = await Promise.all(info.textures.map(path => path ? textureFromBytes(path, M.FS.readFile(path)) : null));
+  const maps = await Promise.all(info.textures.map(path => {
+    const bytes = path && readFile(M, path);
+    return bytes ? textureFromBytes(path, bytes) : null;
+  }));
   $('file-name').textContent = name;
   $('counts').textContent = JSON.stringify(info.description.counts, null, 2);
   $('description').textContent = JSON.stringify(info.description, null, 2);
@@ -189,9 +191,26 @@ async function openServed(name) {
 
 function writeAlone(M, name, bytes) {
   const dir = `/files/${++folder}`;
-  M.FS.mkdirTree(dir);
-  M.FS.writeFile(`${dir}/${name}`, bytes);
+  putFiles(M, dir, [{ name, bytes }]);
   return `${dir}/${name}`;
+}
+
+// The viewer module's files (held by the module itself): the set given, in folder dir; the
+// files given before are dropped.
+function putFiles(M, dir, files) {
+  M._vw_forget();
+  for (const f of files) {
+    const at = M.ccall('vw_put', 'number', ['string', 'number'], [`${dir}/${f.name}`, f.bytes.length]);
+    M.HEAPU8.set(f.bytes, at);  // the heap as it is after vw_put, which may have grown it
+  }
+}
+
+// A copy of the bytes of a file of the viewer module, or null when it has none at path.
+function readFile(M, path) {
+  const where = M.ccall('vw_file', 'number', ['string'], [path]);
+  if (!where) return null;
+  const [at, size] = M.HEAPU32.subarray(where / 4, where / 4 + 2);
+  return M.HEAPU8.slice(at, at + size);
 }
 
 const served = new URLSearchParams(location.search).get('file');

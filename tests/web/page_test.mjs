@@ -2,7 +2,8 @@
 // shows the native inspector's counts; a malformed file shows its error sentence; two models
 // drawn from the viewer's camera cover vtrl3ds-view's silhouette; a motion and a 3DS keyframer
 // scene move between frames; "Download .glb" gives vtrl3ds-convert's bytes for the same files;
-// a 3DS model's normals are those vtrl3ds-convert writes (its smoothing groups).
+// a 3DS model's normals are those vtrl3ds-convert writes (its smoothing groups); the viewer's
+// module finds its files, and refuses missing ones, as the loaders do on disk.
 // Usage: node page_test.mjs WEBDIR NPMDIR INSPECTOR VIEWER CONVERTER OUTDIR DATADIR...
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -146,6 +147,38 @@ async function download(page, base, names) {
     `${path.basename(files[0])}: the page's .glb (${file.suggestedFilename()}) is not the converter's`);
 }
 
+// The viewer's module under node, and a file put among its files.
+const viewerModule = () => createRequire(import.meta.url)(path.resolve(webDir, 'vtrl3ds_web.js'))(
+  { wasmBinary: fs.readFileSync(path.join(webDir, 'vtrl3ds_web.wasm')) });
+function put(M, name, bytes) {
+  const at = M.ccall('vw_put', 'number', ['string', 'number'], [name, bytes.length]);
+  M.HEAPU8.set(bytes, at);  // the heap as vw_put left it
+}
+
+// The module's own files as the loaders and the texture lookup meet them: each row puts its
+// files (the others dropped), opens a path and expects the loader's answer and the map it finds.
+async function moduleFiles() {
+  const M = await viewerModule();
+  const model = fs.readFileSync(path.join(dataDirs[0], '3ds/cube_lib3ds.3ds')), map = Uint8Array.of(1, 2, 3);
+  const rows = [
+    [{ '/m/cube.3ds': model }, '/m/absent.3ds', /^TFileStream: '\/m\/absent\.3ds': cannot open: No such file/],
+    [{ '/m/d.3ds/x': map }, '/m/d.3ds', /not a regular file: Is a directory$/],
+    [{ '/m/cube.3ds': map }, '/m/cube.3ds/x.3ds', /cannot open/],
+    [{ '/m/cube.3ds': model, '/m/CUBE.TGA': map }, '/m/.//cube.3ds', /^$/, 'CUBE.TGA'],
+    [{}, '/m/cube.3ds', /cannot open/],
+  ];
+  for (const [files, opened, answer, found] of rows) {
+    M._vw_forget();
+    for (const [name, bytes] of Object.entries(files)) put(M, name, bytes);
+    const said = M.ccall('vw_open', 'string', ['string'], [opened]);
+    const texture = said ? undefined : JSON.parse(M.ccall('vw_describe', 'string', [], [])).textures[0];
+    const where = texture ? M.ccall('vw_file', 'number', ['string'], [texture]) / 4 : 0;
+    const bytes = where ? M.HEAPU8.slice(M.HEAPU32[where], M.HEAPU32[where] + M.HEAPU32[where + 1]) : null;
+    check(answer.test(said) && (found ? texture.endsWith(`/${found}`) && Buffer.compare(bytes, map) === 0 : !texture),
+      `module files: ${opened} gives "${said}", map ${texture}`);
+  }
+}
+
 // Every normal of the NORMAL attributes in a .glb's buffer.
 function glbNormals(bytes) {
   const json = JSON.parse(bytes.subarray(20, 20 + bytes.readUInt32LE(12)).toString());
@@ -180,9 +213,8 @@ async function smoothNormals(file) {
   const cell = n => n.map(x => Math.round(x * 100)).join();
   const written = new Map();
   for (const n of glbNormals(fs.readFileSync(glb))) written.set(cell(n), [...(written.get(cell(n)) ?? []), n]);
-  const M = await createRequire(import.meta.url)(path.resolve(webDir, 'vtrl3ds_web.js'))(
-    { wasmBinary: fs.readFileSync(path.join(webDir, 'vtrl3ds_web.wasm')) });
-  M.FS.writeFile('/still.3ds', fs.readFileSync(still));
+  const M = await viewerModule();
+  put(M, '/still.3ds', fs.readFileSync(still));
   check(M.ccall('vw_open', 'string', ['string'], ['/still.3ds']) === '', `${still} opens in the module`);
   const corners = M._vw_frame(0), at = M._vw_normals() / 4;
   let unmatched = 0;
@@ -213,6 +245,7 @@ try {
   await malformed(page, base);
   await silhouette(page, base, 'data/0/3ds/allemagne.3ds', path.join(dataDirs[0], '3ds/allemagne.3ds'));
   await smoothNormals(path.join(dataDirs[0], '3ds/indochine.3ds'));
+  await moduleFiles();
   await silhouette(page, base, 'data/0/ms3d_ascii/orbital_note.txt', path.join(dataDirs[0], 'ms3d_ascii/orbital_note.txt'));
   await playback(page, base, 'data/0/bvh/cmu_12_01_walk.bvh', 200);
   await playback(page, base, 'data/0/3ds/CameraRollAnimWithChildObject.3ds', 50);

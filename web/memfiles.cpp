@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -94,11 +95,18 @@ OpenFile* openAt(long fd) {
 
 extern "C" {
 
-// Room for the file at Path (Size bytes, replacing any file there), for the page to fill.
+// Room for the file at Path (Size bytes, replacing any file there), for the page to fill; null
+// when the module's memory cannot hold it.
 EMSCRIPTEN_KEEPALIVE unsigned char* vw_put(const char* Path, size_t Size) {
-    Bytes& bytes = gFiles[normal(Path)];
-    bytes.assign(Size, 0);
-    return bytes.data();
+    const std::string path = normal(Path);
+    try {
+        Bytes& bytes = gFiles[path];
+        bytes.assign(Size, 0);
+        return Size ? bytes.data() : reinterpret_cast<unsigned char*>(&bytes);
+    } catch (const std::bad_alloc&) {
+        gFiles.erase(path);
+        return nullptr;
+    }
 }
 
 // Where the file at Path lies: its address and byte count, or null when there is none.

@@ -177,22 +177,27 @@ async function openServed(name) {
     return fail(`${file} could not be fetched: ${reason(e.message)}.`);
   }
   const files = [{ name: file, bytes }];
-  const M = await modulePromise;
-  if (MODEL_NAME.test(file) && !M.ccall('vw_open', 'string', ['string'], [writeAlone(M, file, bytes)])) {
-    const described = JSON.parse(M.ccall('vw_describe', 'string', [], []));
-    for (const m of described.description.materials) {
-      const map = m.texture_map?.split(/[\\/]/).pop();
-      if (!map || files.some(f => f.name.toLowerCase() === map.toLowerCase())) continue;
-      try { files.push({ name: map, bytes: await fetchBytes(new URL(map, base)) }); } catch { /* drawn untextured */ }
-    }
+  for (const map of await namedMaps(file, bytes)) {
+    if (files.some(f => f.name.toLowerCase() === map.toLowerCase())) continue;
+    try { files.push({ name: map, bytes: await fetchBytes(new URL(map, base)) }); } catch { /* drawn untextured */ }
   }
   await openFiles(files);
 }
 
-function writeAlone(M, name, bytes) {
-  const dir = `/files/${++folder}`;
-  putFiles(M, dir, [{ name, bytes }]);
-  return `${dir}/${name}`;
+// The bare names of the texture maps a model file names; none when it does not load (openFiles
+// then says why).
+async function namedMaps(name, bytes) {
+  if (!MODEL_NAME.test(name)) return [];
+  try {
+    const M = await modulePromise;
+    const dir = `/files/${++folder}`;
+    putFiles(M, dir, [{ name, bytes }]);
+    if (M.ccall('vw_open', 'string', ['string'], [`${dir}/${name}`])) return [];
+    const described = JSON.parse(M.ccall('vw_describe', 'string', [], []));
+    return described.description.materials.map(m => m.texture_map?.split(/[\\/]/).pop()).filter(Boolean);
+  } catch {
+    return [];
+  }
 }
 
 // The viewer module's files (held by the module itself): the set given, in folder dir; the
@@ -201,6 +206,7 @@ function putFiles(M, dir, files) {
   M._vw_forget();
   for (const f of files) {
     const at = M.ccall('vw_put', 'number', ['string', 'number'], [`${dir}/${f.name}`, f.bytes.length]);
+    if (!at) throw new Error(`${f.name} does not fit in the page's memory`);
     M.HEAPU8.set(f.bytes, at);  // the heap as it is after vw_put, which may have grown it
   }
 }

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <new>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -25,7 +25,7 @@ std::map<std::string, Bytes> gFiles;  // by absolute, lexically normal path
 // An open file or folder: its path, read position (for a folder, the entry reached) and entries.
 struct OpenFile {
     std::string path;
-    const Bytes* bytes;  // null for a folder
+    const Bytes* bytes = nullptr;  // null for a folder
     size_t at = 0;
     std::vector<std::string> entries;
 };
@@ -103,7 +103,7 @@ EMSCRIPTEN_KEEPALIVE unsigned char* vw_put(const char* Path, size_t Size) {
         Bytes& bytes = gFiles[path];
         bytes.assign(Size, 0);
         return Size ? bytes.data() : reinterpret_cast<unsigned char*>(&bytes);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {  // beyond what a vector holds, or memory refused
         gFiles.erase(path);
         return nullptr;
     }

@@ -167,6 +167,8 @@ async function moduleFiles() {
     [{ '/m/cube.3ds': model, '/m/CUBE.TGA': map }, '/m/.//cube.3ds', /^$/, 'CUBE.TGA'],
     [{}, '/m/cube.3ds', /cannot open/],
   ];
+  check(M.ccall('vw_put', 'number', ['string', 'number'], ['/m/big.3ds', 0xC0000000]) === 0,
+    'module files: a file beyond the memory is refused');  // and the rows below still run
   for (const [files, opened, answer, found] of rows) {
     M._vw_forget();
     for (const [name, bytes] of Object.entries(files)) put(M, name, bytes);

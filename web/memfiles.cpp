@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <map>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -65,8 +65,10 @@ bool isFolder(const std::string& path) {
 std::vector<std::string> entriesOf(const std::string& path) {
     std::vector<std::string> names{".", ".."};
     const std::string prefix = folderPrefix(path);
-    for (auto it = gFiles.lower_bound(prefix); it != gFiles.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-        const std::string name = it->first.substr(prefix.size(), it->first.find('/', prefix.size()) - prefix.size());
+    for (auto it = gFiles.lower_bound(prefix);
+         it != gFiles.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+        const std::string name =
+            it->first.substr(prefix.size(), it->first.find('/', prefix.size()) - prefix.size());
         if (names.back() != name) names.push_back(name);
     }
     return names;
@@ -167,7 +169,8 @@ long __syscall_fstatat64(long dirfd, long path, long buf, long flags) {
     if (*name == '/' || dirfd == AT_FDCWD) return __syscall_stat64(path, buf);
     const OpenFile* f = openAt(dirfd);
     if (!f) return -EBADF;
-    return f->bytes ? -ENOTDIR : fill(normal((f->path + "/" + name).c_str()), reinterpret_cast<struct stat*>(buf));
+    return f->bytes ? -ENOTDIR
+                    : fill(normal((f->path + "/" + name).c_str()), reinterpret_cast<struct stat*>(buf));
 }
 
 long __syscall_getdents64(long fd, long dirp, long count) {
@@ -190,7 +193,8 @@ long __syscall_getdents64(long fd, long dirp, long count) {
     return written;
 }
 
-__wasi_errno_t __wasi_fd_read(__wasi_fd_t fd, const __wasi_iovec_t* iovs, size_t iovs_len, __wasi_size_t* nread) {
+__wasi_errno_t __wasi_fd_read(__wasi_fd_t fd, const __wasi_iovec_t* iovs, size_t iovs_len,
+                              __wasi_size_t* nread) {
     OpenFile* f = openAt(long(fd));
     if (!f) return __WASI_ERRNO_BADF;
     if (!f->bytes) return __WASI_ERRNO_ISDIR;
@@ -209,7 +213,9 @@ __wasi_errno_t __wasi_fd_seek(__wasi_fd_t fd, __wasi_filedelta_t offset, __wasi_
     OpenFile* f = openAt(long(fd));
     if (!f) return __WASI_ERRNO_BADF;
     const int64_t size = f->bytes ? int64_t(f->bytes->size()) : 0;
-    const int64_t base = whence == __WASI_WHENCE_SET ? 0 : whence == __WASI_WHENCE_CUR ? int64_t(f->at) : size;
+    const int64_t base = whence == __WASI_WHENCE_SET   ? 0
+                         : whence == __WASI_WHENCE_CUR ? int64_t(f->at)
+                                                       : size;
     if (whence > __WASI_WHENCE_END || offset < -base || offset > INT32_MAX - base) return __WASI_ERRNO_INVAL;
     f->at = static_cast<size_t>(base + offset);
     *newoffset = f->at;

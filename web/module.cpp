@@ -1,6 +1,7 @@
 // The web page's module: the model library's loaders behind a few C functions the page calls.
-// One model at a time, read from Emscripten's in-memory files; the page reads its description
-// (the inspector's JSON) and the triangles and bones of the current frame from the arrays here.
+// One model at a time, read from the module's own in-memory files (memfiles.cpp); the page reads
+// its description (the inspector's JSON) and the triangles and bones of the current frame from
+// the arrays here.
 // A frame poses the skeleton being played, or places a 3DS file's meshes by its keyframer. A 3DS
 // model is shaded by its smoothing groups, as vtrl3ds-view and the glTF export shade it.
 #include <emscripten/emscripten.h>
@@ -30,7 +31,7 @@ std::vector<float> gBones;                  // parent joint and joint, per bone 
 TKeyframer gKeyframer;                      // a 3DS file's keyframer (empty for other files)
 float gKfFrame = 0;                         // the keyframer frame shown
 std::vector<T3dpoint> gPosed;               // a placed mesh's vertices
-std::vector<std::vector<T3dpoint>> gSmooth;  // per mesh of a 3DS model, its corner normals (made when first drawn)
+std::vector<std::vector<T3dpoint>> gSmooth;  // a 3DS model's corner normals per mesh, once drawn
 
 // The keyframer plays when its segment spans frames and some track changes over time.
 bool keyframerPlays() {
@@ -204,7 +205,7 @@ const char* hand(const ModelJson& json) {
 
 extern "C" {
 
-// Loads Path (a file of the in-memory file system); "" when it loaded, else the reason.
+// Loads Path (one of the module's in-memory files, vw_put); "" when it loaded, else the reason.
 EMSCRIPTEN_KEEPALIVE const char* vw_open(const char* Path) {
     gModel = std::make_unique<TGLAll3dsMesh>(nullptr);
     try {

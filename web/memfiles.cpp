@@ -1,6 +1,6 @@
-// The viewer module's files: the bytes the page hands over (vw_put), held in memory and read by
+// The page's modules' files: the bytes the page hands over (vw_put), held in memory and read by
 // the C library's own calls, whose system calls land here instead of in a JavaScript file system
-// (the module is linked without one). Read only; failures are the errno values a kernel gives.
+// (the modules are linked without one). Read only; failures are the errno values a kernel gives.
 #include <dirent.h>
 #include <emscripten/emscripten.h>
 #include <errno.h>

@@ -123,10 +123,7 @@ $('download').addEventListener('click', async () => {
   let size = -1, text, M;
   try {
     M = await converterPromise;
-    if (!M.FS.analyzePath(opened.dir).exists) {
-      M.FS.mkdirTree(opened.dir);
-      for (const f of opened.files) M.FS.writeFile(`${opened.dir}/${f.name}`, f.bytes);
-    }
+    if (!M.ccall('vw_file', 'number', ['string'], [opened.path])) putFiles(M, opened.dir, opened.files);
     size = M.ccall('vw_glb', 'number', ['string'], [opened.path]);
     text = M.UTF8ToString(M._vw_glb_text()).trim();
   } catch (e) {  // the module itself failed (out of memory, say)
@@ -200,8 +197,8 @@ async function namedMaps(name, bytes) {
   }
 }
 
-// The viewer module's files (held by the module itself): the set given, in folder dir; the
-// files given before are dropped.
+// A module's files (held by the module itself, web/memfiles.cpp): the set given, in folder dir;
+// the files given before are dropped.
 function putFiles(M, dir, files) {
   M._vw_forget();
   for (const f of files) {
@@ -211,7 +208,7 @@ function putFiles(M, dir, files) {
   }
 }
 
-// A copy of the bytes of a file of the viewer module, or null when it has none at path.
+// A copy of the bytes of a module's file, or null when it has none at path.
 function readFile(M, path) {
   const where = M.ccall('vw_file', 'number', ['string'], [path]);
   if (!where) return null;

@@ -1,7 +1,9 @@
 // The web page's module: the model library's loaders behind a few C functions the page calls.
-// One model at a time, read from Emscripten's in-memory files; the page reads its description
-// (the inspector's JSON) and the triangles and bones of the current frame from the arrays here.
-// A frame poses the skeleton being played, or places a 3DS file's meshes by its keyframer.
+// One model at a time, read from the module's own in-memory files (memfiles.cpp); the page reads
+// its description (the inspector's JSON) and the triangles and bones of the current frame from
+// the arrays here.
+// A frame poses the skeleton being played, or places a 3DS file's meshes by its keyframer. A 3DS
+// model is shaded by its smoothing groups, as vtrl3ds-view and the glTF export shade it.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "describe.h"
 #include "vtrl3ds/host.h"
 #include "vtrl3ds/keyframer.h"
+#include "vtrl3ds/normals.h"
 #include "vtrl3ds/private/materialruns.h"
 
 using namespace vtrl3ds_internal;
@@ -28,6 +31,7 @@ std::vector<float> gBones;                  // parent joint and joint, per bone 
 TKeyframer gKeyframer;                      // a 3DS file's keyframer (empty for other files)
 float gKfFrame = 0;                         // the keyframer frame shown
 std::vector<T3dpoint> gPosed;               // a placed mesh's vertices
+std::vector<std::vector<T3dpoint>> gSmooth;  // a 3DS model's corner normals per mesh, once drawn
 
 // The keyframer plays when its segment spans frames and some track changes over time.
 bool keyframerPlays() {
@@ -62,14 +66,24 @@ T3dpoint placedNormal(const TKfMatrix& M, const T3dpoint& n) {
     return length > 0 && std::isfinite(length) ? T3dpoint{r.X / length, r.Y / length, r.Z / length} : n;
 }
 
-// The triangles of a mesh as the renderer draws them: loaded vertices with face normals, the
-// posed vertices with their normals when skinned, or the vertices moved by a keyframer placement.
-// Corners are reversed to run counter-clockwise.
-void addMesh(const TGL3dsMesh& mesh, const TKfMatrix* placement = nullptr) {
+// The normals mesh `index` of a 3DS model has at its corners (SmoothingGroupNormals, made once per
+// open file); null for other models, whose meshes are drawn with their face normals.
+const std::vector<T3dpoint>* smoothNormals(const TGL3dsMesh& mesh, size_t index) {
+    if (gModel->FType != Mesh3DS || index >= gSmooth.size()) return nullptr;
+    if (gSmooth[index].empty()) gSmooth[index] = SmoothingGroupNormals(mesh);
+    return &gSmooth[index];
+}
+
+// The triangles of mesh `index` as the viewer draws them: loaded vertices with their normals (a
+// 3DS model's by smoothing groups, else the face's), the posed vertices with their normals when
+// skinned, or the vertices and normals moved by a keyframer placement. Corners are reversed to
+// run counter-clockwise.
+void addMesh(const TGL3dsMesh& mesh, size_t index, const TKfMatrix* placement = nullptr) {
     const bool skinned = !mesh.FSkinVertex.empty() && !placement;
     if (placement) PoseVertices(mesh, *placement, gPosed);
     const size_t vertices =
         skinned ? std::min({vertexCount(mesh), mesh.FSkinVertex.size(), mesh.FSkinNormal.size()}) : vertexCount(mesh);
+    const std::vector<T3dpoint>* smooth = skinned ? nullptr : smoothNormals(mesh, index);
     auto close = [] {
         if (!gRuns.empty()) gRuns[gRuns.size() - 2] = static_cast<int32_t>(gPositions.size() / 3) - gRuns[gRuns.size() - 3];
     };
@@ -81,16 +95,17 @@ void addMesh(const TGL3dsMesh& mesh, const TKfMatrix* placement = nullptr) {
     walkMaterialRuns(
         mesh, vertices, [&](size_t id) { open(static_cast<int32_t>(id)); },
         [&](size_t f) {
-            const T3dpoint face = placement ? placedNormal(*placement, drawnFaceNormal(mesh, f)) : drawnFaceNormal(mesh, f);
+            const T3dpoint face = drawnFaceNormal(mesh, f);
             for (size_t k : {0, 2, 1}) {
                 const uint16_t v = mesh.FIndices[f + k];
                 const TGLMap map = v < mesh.FMapping.size() ? mesh.FMapping[v] : TGLMap{0, 0};
+                const T3dpoint n = smooth && f + k < smooth->size() ? (*smooth)[f + k] : face;
                 if (skinned)
                     addCorner(mesh.FSkinVertex[v], mesh.FSkinNormal[v], map);
                 else if (placement)
-                    addCorner(gPosed[v], face, map);
+                    addCorner(gPosed[v], placedNormal(*placement, n), map);
                 else
-                    addCorner(mesh.FVertex[v], face, map);
+                    addCorner(mesh.FVertex[v], n, map);
             }
         });
     close();
@@ -107,10 +122,10 @@ void collectPlaced() {
     for (const TKfPlacement& p : PlaceMeshes(gKeyframer, *gModel, gKfFrame)) {
         const TGL3dsMesh* mesh = gModel->FMesh[static_cast<size_t>(p.Mesh)];
         placed[static_cast<size_t>(p.Mesh)] = true;
-        if (mesh && !p.Hidden) addMesh(*mesh, &p.Matrix);
+        if (mesh && !p.Hidden) addMesh(*mesh, static_cast<size_t>(p.Mesh), &p.Matrix);
     }
     for (size_t i = 0; i < placed.size(); ++i)
-        if (!placed[i] && gModel->FMesh[i]) addMesh(*gModel->FMesh[i]);
+        if (!placed[i] && gModel->FMesh[i]) addMesh(*gModel->FMesh[i], i);
 }
 
 void collectFrame() {
@@ -120,7 +135,8 @@ void collectFrame() {
         collectPlaced();
     else
         for (size_t i = 0; i < n; ++i)
-            if (const TGL3dsMesh* mesh = meshInRenderOrder(*gModel, i)) addMesh(*mesh);
+            if (const TGL3dsMesh* mesh = meshInRenderOrder(*gModel, i))
+                addMesh(*mesh, static_cast<size_t>(gModel->FRenderOrder[i]));
     if (const TGLSkeleton* skeleton = CurrentSkeleton(*gModel))
         for (const TGL3dsBone* bone : skeleton->FBone)
             if (bone && bone->FParent) {
@@ -189,17 +205,19 @@ const char* hand(const ModelJson& json) {
 
 extern "C" {
 
-// Loads Path (a file of the in-memory file system); "" when it loaded, else the reason.
+// Loads Path (one of the module's in-memory files, vw_put); "" when it loaded, else the reason.
 EMSCRIPTEN_KEEPALIVE const char* vw_open(const char* Path) {
     gModel = std::make_unique<TGLAll3dsMesh>(nullptr);
     try {
         LoadModelOrMotion(*gModel, Path);
         gKeyframer = ReadKeyframerOf(*gModel);
         gKfFrame = static_cast<float>(gKeyframer.SegmentStart);
+        gSmooth.assign(meshCount(*gModel), {});
         gText.clear();
     } catch (const std::exception& e) {
         gModel.reset();
         gKeyframer = {};
+        gSmooth.clear();
         gText = Cp1252ToUtf8(e.what());
     }
     return gText.c_str();

@@ -46,8 +46,7 @@ async function openFiles(files) {
   try {
     const M = await modulePromise;
     const dir = `/files/${++folder}`;
-    M.FS.mkdirTree(dir);
-    for (const f of files) M.FS.writeFile(`${dir}/${f.name}`, f.bytes);
+    putFiles(M, dir, files);
     const error = M.ccall('vw_open', 'string', ['string'], [`${dir}/${model.name}`]);
     if (error) return fail(`${model.name} could not be opened: ${reason(error)}.`);
     const info = JSON.parse(M.ccall('vw_describe', 'string', [], []));
@@ -60,7 +59,10 @@ async function openFiles(files) {
 }
 
 async function show(M, info, name) {
-  const maps = await Promise.all(info.textures.map(path => path ? textureFromBytes(path, M.FS.readFile(path)) : null));
+  const maps = await Promise.all(info.textures.map(path => {
+    const bytes = path && readFile(M, path);
+    return bytes ? textureFromBytes(path, bytes) : null;
+  }));
   $('file-name').textContent = name;
   $('counts').textContent = JSON.stringify(info.description.counts, null, 2);
   $('description').textContent = JSON.stringify(info.description, null, 2);
@@ -121,10 +123,7 @@ $('download').addEventListener('click', async () => {
   let size = -1, text, M;
   try {
     M = await converterPromise;
-    if (!M.FS.analyzePath(opened.dir).exists) {
-      M.FS.mkdirTree(opened.dir);
-      for (const f of opened.files) M.FS.writeFile(`${opened.dir}/${f.name}`, f.bytes);
-    }
+    if (!M.ccall('vw_file', 'number', ['string'], [opened.path])) putFiles(M, opened.dir, opened.files);
     size = M.ccall('vw_glb', 'number', ['string'], [opened.path]);
     text = M.UTF8ToString(M._vw_glb_text()).trim();
   } catch (e) {  // the module itself failed (out of memory, say)
@@ -175,23 +174,46 @@ async function openServed(name) {
     return fail(`${file} could not be fetched: ${reason(e.message)}.`);
   }
   const files = [{ name: file, bytes }];
-  const M = await modulePromise;
-  if (MODEL_NAME.test(file) && !M.ccall('vw_open', 'string', ['string'], [writeAlone(M, file, bytes)])) {
-    const described = JSON.parse(M.ccall('vw_describe', 'string', [], []));
-    for (const m of described.description.materials) {
-      const map = m.texture_map?.split(/[\\/]/).pop();
-      if (!map || files.some(f => f.name.toLowerCase() === map.toLowerCase())) continue;
-      try { files.push({ name: map, bytes: await fetchBytes(new URL(map, base)) }); } catch { /* drawn untextured */ }
-    }
+  for (const map of await namedMaps(file, bytes)) {
+    if (files.some(f => f.name.toLowerCase() === map.toLowerCase())) continue;
+    try { files.push({ name: map, bytes: await fetchBytes(new URL(map, base)) }); } catch { /* drawn untextured */ }
   }
   await openFiles(files);
 }
 
-function writeAlone(M, name, bytes) {
-  const dir = `/files/${++folder}`;
-  M.FS.mkdirTree(dir);
-  M.FS.writeFile(`${dir}/${name}`, bytes);
-  return `${dir}/${name}`;
+// The bare names of the texture maps a model file names; none when it does not load (openFiles
+// then says why).
+async function namedMaps(name, bytes) {
+  if (!MODEL_NAME.test(name)) return [];
+  try {
+    const M = await modulePromise;
+    const dir = `/files/${++folder}`;
+    putFiles(M, dir, [{ name, bytes }]);
+    if (M.ccall('vw_open', 'string', ['string'], [`${dir}/${name}`])) return [];
+    const described = JSON.parse(M.ccall('vw_describe', 'string', [], []));
+    return described.description.materials.map(m => m.texture_map?.split(/[\\/]/).pop()).filter(Boolean);
+  } catch {
+    return [];
+  }
+}
+
+// A module's files (held by the module itself, web/memfiles.cpp): the set given, in folder dir;
+// the files given before are dropped.
+function putFiles(M, dir, files) {
+  M._vw_forget();
+  for (const f of files) {
+    const at = M.ccall('vw_put', 'number', ['string', 'number'], [`${dir}/${f.name}`, f.bytes.length]);
+    if (!at) throw new Error(`${f.name} does not fit in the page's memory`);
+    M.HEAPU8.set(f.bytes, at);  // the heap as it is after vw_put, which may have grown it
+  }
+}
+
+// A copy of the bytes of a module's file, or null when it has none at path.
+function readFile(M, path) {
+  const where = M.ccall('vw_file', 'number', ['string'], [path]);
+  if (!where) return null;
+  const [at, size] = M.HEAPU32.subarray(where / 4, where / 4 + 2);
+  return M.HEAPU8.slice(at, at + size);
 }
 
 const served = new URLSearchParams(location.search).get('file');

@@ -1,7 +1,9 @@
 // The web page in headless Chromium, served from 127.0.0.1: every real model and motion file
 // shows the native inspector's counts; a malformed file shows its error sentence; two models
 // drawn from the viewer's camera cover vtrl3ds-view's silhouette; a motion and a 3DS keyframer
-// scene move between frames; "Download .glb" gives vtrl3ds-convert's bytes for the same files.
+// scene move between frames; "Download .glb" gives vtrl3ds-convert's bytes for the same files;
+// a 3DS model's normals are those vtrl3ds-convert writes (its smoothing groups); the viewer's
+// module finds its files, and refuses missing ones, as the loaders do on disk.
 // Usage: node page_test.mjs WEBDIR NPMDIR INSPECTOR VIEWER CONVERTER OUTDIR DATADIR...
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -145,6 +147,89 @@ async function download(page, base, names) {
     `${path.basename(files[0])}: the page's .glb (${file.suggestedFilename()}) is not the converter's`);
 }
 
+// The viewer's module under node, and a file put among its files.
+const viewerModule = () => createRequire(import.meta.url)(path.resolve(webDir, 'vtrl3ds_web.js'))(
+  { wasmBinary: fs.readFileSync(path.join(webDir, 'vtrl3ds_web.wasm')) });
+function put(M, name, bytes) {
+  const at = M.ccall('vw_put', 'number', ['string', 'number'], [name, bytes.length]);
+  M.HEAPU8.set(bytes, at);  // the heap as vw_put left it
+}
+
+// The module's own files as the loaders and the texture lookup meet them: each row puts its
+// files (the others dropped), opens a path and expects the loader's answer and the map it finds.
+async function moduleFiles() {
+  const M = await viewerModule();
+  const model = fs.readFileSync(path.join(dataDirs[0], '3ds/cube_lib3ds.3ds')), map = Uint8Array.of(1, 2, 3);
+  const rows = [
+    [{ '/m/cube.3ds': model }, '/m/absent.3ds', /^TFileStream: '\/m\/absent\.3ds': cannot open: No such file/],
+    [{ '/m/d.3ds/x': map }, '/m/d.3ds', /not a regular file: Is a directory$/],
+    [{ '/m/cube.3ds': map }, '/m/cube.3ds/x.3ds', /cannot open/],
+    [{ '/m/cube.3ds': model, '/m/CUBE.TGA': map }, '/m/.//cube.3ds', /^$/, 'CUBE.TGA'],
+    [{}, '/m/cube.3ds', /cannot open/],
+  ];
+  check(M.ccall('vw_put', 'number', ['string', 'number'], ['/m/big.3ds', 0xC0000000]) === 0,
+    'module files: a file beyond the memory is refused');  // and the rows below still run
+  for (const [files, opened, answer, found] of rows) {
+    M._vw_forget();
+    for (const [name, bytes] of Object.entries(files)) put(M, name, bytes);
+    const said = M.ccall('vw_open', 'string', ['string'], [opened]);
+    const texture = said ? undefined : JSON.parse(M.ccall('vw_describe', 'string', [], [])).textures[0];
+    const where = texture ? M.ccall('vw_file', 'number', ['string'], [texture]) / 4 : 0;
+    const bytes = where ? M.HEAPU8.slice(M.HEAPU32[where], M.HEAPU32[where] + M.HEAPU32[where + 1]) : null;
+    check(answer.test(said) && (found ? texture.endsWith(`/${found}`) && Buffer.compare(bytes, map) === 0 : !texture),
+      `module files: ${opened} gives "${said}", map ${texture}`);
+  }
+}
+
+// Every normal of the NORMAL attributes in a .glb's buffer.
+function glbNormals(bytes) {
+  const json = JSON.parse(bytes.subarray(20, 20 + bytes.readUInt32LE(12)).toString());
+  const bin = bytes.subarray(28 + bytes.readUInt32LE(12));
+  const normals = [];
+  for (const p of json.meshes.flatMap(m => m.primitives)) {
+    const a = json.accessors[p.attributes.NORMAL], v = json.bufferViews[a.bufferView];
+    const at = (v.byteOffset ?? 0) + (a.byteOffset ?? 0), stride = v.byteStride ?? 12;
+    for (let i = 0; i < a.count; ++i) normals.push([0, 4, 8].map(o => bin.readFloatLE(at + i * stride + o)));
+  }
+  return normals;
+}
+
+// A 3DS file without its keyframer chunk: its meshes as stored, which the converter writes
+// without placing them.
+function withoutKeyframer(bytes) {
+  const kept = [bytes.subarray(0, 6)];
+  for (let at = 6; at + 6 <= bytes.length && bytes.readUInt32LE(at + 2) >= 6; at += bytes.readUInt32LE(at + 2))
+    if (bytes.readUInt16LE(at) !== 0xB000) kept.push(bytes.subarray(at, at + bytes.readUInt32LE(at + 2)));
+  const out = Buffer.concat(kept);
+  out.writeUInt32LE(out.length, 2);
+  return out;
+}
+
+// The viewer module's corner normals for a 3DS model against the converter's (its smoothing
+// groups): turned into glTF's frame (Z negated) and to unit length, each is one of the .glb's,
+// where faceted normals would not be.
+async function smoothNormals(file) {
+  const still = path.join(outDir, path.basename(file).replace(/\.\w+$/, '-still.3ds')), glb = still.replace(/3ds$/, 'glb');
+  fs.writeFileSync(still, withoutKeyframer(fs.readFileSync(file)));
+  execFileSync(converter, [still, '-o', glb], { stdio: 'ignore' });
+  const cell = n => n.map(x => Math.round(x * 100)).join();
+  const written = new Map();
+  for (const n of glbNormals(fs.readFileSync(glb))) written.set(cell(n), [...(written.get(cell(n)) ?? []), n]);
+  const M = await viewerModule();
+  put(M, '/still.3ds', fs.readFileSync(still));
+  check(M.ccall('vw_open', 'string', ['string'], ['/still.3ds']) === '', `${still} opens in the module`);
+  const corners = M._vw_frame(0), at = M._vw_normals() / 4;
+  let unmatched = 0;
+  for (let k = 0; k < corners; ++k) {
+    const [x, y, z] = M.HEAPF32.subarray(at + 3 * k, at + 3 * k + 3), length = Math.hypot(x, y, z);
+    const n = [x / length, y / length, -z / length];
+    const near = [-1, 0, 1].flatMap(i => [-1, 0, 1].flatMap(j => [-1, 0, 1].map(l => [n[0] + i / 100, n[1] + j / 100, n[2] + l / 100])));
+    unmatched += length > 0 && !near.some(c => (written.get(cell(c)) ?? []).some(w => Math.hypot(w[0] - n[0], w[1] - n[1], w[2] - n[2]) < 1e-4));
+  }
+  console.log(`normals ${path.basename(file)}: ${corners - unmatched} of ${corners} corners as the converter's`);
+  check(corners > 0 && unmatched === 0, `${path.basename(file)}: ${unmatched} corner normals are not the converter's`);
+}
+
 fs.mkdirSync(outDir, { recursive: true });
 const server = await serve();
 const base = `http://127.0.0.1:${server.address().port}`;
@@ -161,6 +246,8 @@ try {
   await counts(page, base, files);
   await malformed(page, base);
   await silhouette(page, base, 'data/0/3ds/allemagne.3ds', path.join(dataDirs[0], '3ds/allemagne.3ds'));
+  await smoothNormals(path.join(dataDirs[0], '3ds/indochine.3ds'));
+  await moduleFiles();
   await silhouette(page, base, 'data/0/ms3d_ascii/orbital_note.txt', path.join(dataDirs[0], 'ms3d_ascii/orbital_note.txt'));
   await playback(page, base, 'data/0/bvh/cmu_12_01_walk.bvh', 200);
   await playback(page, base, 'data/0/3ds/CameraRollAnimWithChildObject.3ds', 50);

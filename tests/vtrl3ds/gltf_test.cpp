@@ -201,8 +201,13 @@ TEST(SmoothingGroupNormals, corner_angles_weigh_alike_four_at_a_time_and_face_by
         const float a = r[0] * 3.14159265f / 180, b = r[1] * 3.14159265f / 180;
         TGLAll3dsMesh model;
         TGL3dsMesh* m = addMesh(model,
-                                {{0, 0, 0}, {1, 0, 0}, {std::cos(a), std::sin(a), 0}, {std::cos(b), 0, std::sin(b)},
-                                 {5, 5, 5}, {6, 5, 5}, {5, 6, 5}},
+                                {{0, 0, 0},
+                                 {1, 0, 0},
+                                 {std::cos(a), std::sin(a), 0},
+                                 {std::cos(b), 0, std::sin(b)},
+                                 {5, 5, 5},
+                                 {6, 5, 5},
+                                 {5, 6, 5}},
                                 {0, 1, 2, 0, 3, 1, 4, 5, 6, 4, 6, 5});
         m->FSmoothingGroup = {1, 1, 2, 2};
         const std::vector<T3dpoint> four = SmoothingGroupNormals(*m);
@@ -211,7 +216,8 @@ TEST(SmoothingGroupNormals, corner_angles_weigh_alike_four_at_a_time_and_face_by
         m->FNumIndices += 3;
         m->FSmoothingGroup.push_back(1);
         const std::vector<T3dpoint> single = SmoothingGroupNormals(*m);
-        EXPECT_EQ(std::memcmp(four.data(), single.data(), four.size() * sizeof(T3dpoint)), 0) << r[0] << " " << r[1];
+        EXPECT_EQ(std::memcmp(four.data(), single.data(), four.size() * sizeof(T3dpoint)), 0)
+            << r[0] << " " << r[1];
     }
 }
 

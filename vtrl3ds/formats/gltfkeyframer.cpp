@@ -73,11 +73,13 @@ std::vector<float> sampleTimes(int64_t frames, float fps) {
 
 // One node's changing tracks at every sampled frame; rotations kept on the hemisphere of the key
 // before, so that every reader turns the short way.
-void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first, const std::vector<float>& times) {
+void sampleNode(TGltfAnimation& a, const TKfNode& n, int32_t node, int32_t first,
+                const std::vector<float>& times) {
     const std::array<bool, 3> moving = movingTracks(n);
     if (!moving[0] && !moving[1] && !moving[2]) return;
     using Path = TGltfChannel::TPath;
-    TGltfChannel t{node, Path::Translation, {}, {}}, r{node, Path::Rotation, {}, {}}, s{node, Path::Scale, {}, {}};
+    TGltfChannel t{node, Path::Translation, {}, {}}, r{node, Path::Rotation, {}, {}},
+        s{node, Path::Scale, {}, {}};
     std::array<float, 4> last{0, 0, 0, 1};
     for (size_t f = 0; f < times.size(); ++f) {
         TGltfNode at;

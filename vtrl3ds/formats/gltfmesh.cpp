@@ -1,12 +1,12 @@
 // glTF export, geometry and materials: each library mesh becomes one glTF mesh in the Y-up frame
-// with one primitive per material it uses, vertices split where their normals differ, and the
-// materials with their texture images. Reports problems with texture maps through the options'
-// Warn; nothing here raises.
+// with one primitive per material it uses, vertices split where their normals differ (the meshes
+// of a large model made side by side over the cores), and the materials with their texture
+// images. Reports problems with texture maps through the options' Warn; nothing here raises.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -170,7 +170,8 @@ void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkelet
     Frame f = frame;
     f.affine = Affine;
     for (size_t i = 0; i < in.size(); ++i) {
-        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, in[i].vertex) : source.FVertex[in[i].vertex]);
+        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, in[i].vertex)
+                                               : source.FVertex[in[i].vertex]);
         out.Normals[i] = unit(f.normal(in[i].normal));
     }
 }
@@ -295,13 +296,10 @@ int32_t SceneBuilder::material(size_t id) {
 
 // ---- Meshes ----------------------------------------------------------------------------------
 
-// The geometry of library mesh `source` placed by `frame`: corners grouped by material key (the
-// model's material id, SIZE_MAX for one naming none) in order of first use, vertices split where
-// normals differ, each triangle counter-clockwise. Reads the model and changes nothing, so that
-// meshes can be made side by side.
 // Where the file places the mesh, or (local) its own frame under the keyframer's node.
 static Frame frameFor(const SceneBuilder& b, const TGL3dsMesh& source, bool local) {
-    return local ? localFrame(meshToLocal(source, masterScaleOf(b.model))) : frameOf(b.model, source, b.options.Scale);
+    return local ? localFrame(meshToLocal(source, masterScaleOf(b.model)))
+                 : frameOf(b.model, source, b.options.Scale);
 }
 
 // The corners of a mesh's faces as output vertex indices, run by run: each corner's normal found
@@ -368,7 +366,9 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
     // The library's triangles are clockwise; where the frame does not mirror them, turned round.
     CornerWalk walk(source, b.model.FType == Mesh3DS, !frame.zUp);
     std::map<size_t, size_t> primitiveOf;
-    const auto idOf = [&](size_t f) { return f < source.FMatID.size() ? size_t{source.FMatID[f]} : SIZE_MAX; };
+    const auto idOf = [&](size_t f) {
+        return f < source.FMatID.size() ? size_t{source.FMatID[f]} : SIZE_MAX;
+    };
     for (size_t f = 0, end; f < faces; f = end) {
         const size_t id = idOf(f);
         for (end = f + 1; end < faces && idOf(end) == id;) ++end;
@@ -382,7 +382,8 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
     // A run whose faces all name missing vertices adds nothing.
     for (size_t p = out.Primitives.size(); p-- > 0;)
         if (out.Primitives[p].Indices.empty())
-            out.Primitives.erase(out.Primitives.begin() + ptrdiff_t(p)), g.Keys.erase(g.Keys.begin() + ptrdiff_t(p));
+            out.Primitives.erase(out.Primitives.begin() + ptrdiff_t(p)),
+                g.Keys.erase(g.Keys.begin() + ptrdiff_t(p));
     for (size_t p = 0; p < out.Primitives.size(); ++p) out.Primitives[p].Material = int32_t(p);
     vertexArrays(b, source, frame, walk.vertices(), out);
     return g;
@@ -416,8 +417,9 @@ void SceneBuilder::prepare(const std::vector<bool>& placedByKeyframer) {
 // its materials made in order of first use.
 int32_t SceneBuilder::mesh(const TGL3dsMesh& source, bool local) {
     const auto made = prepared.find(&source);
-    Geometry g = made != prepared.end() && made->second.Local == local ? std::move(made->second)
-                                                                      : geometry(*this, source, frameFor(*this, source, local));
+    Geometry g = made != prepared.end() && made->second.Local == local
+                     ? std::move(made->second)
+                     : geometry(*this, source, frameFor(*this, source, local));
     if (made != prepared.end()) prepared.erase(made);
     bool textured = false;
     for (TGltfPrimitive& p : g.Mesh.Primitives) {

@@ -32,7 +32,8 @@ inline float angleOf(float y, float x) {
     const bool reduced = small > tanEighthPi * large;
     const float num = reduced ? small - large : small, den = reduced ? small + large : large;
     const float u = num / (den > 1e-30f ? den : 1e-30f), z = u * u;
-    float r = (((8.05374449538e-2f * z - 1.38776856032e-1f) * z + 1.99777106478e-1f) * z - 3.33329491539e-1f) * z;
+    float r =
+        (((8.05374449538e-2f * z - 1.38776856032e-1f) * z + 1.99777106478e-1f) * z - 3.33329491539e-1f) * z;
     r = r * u + u + (reduced ? quarterPi : 0.0f);
     if (y > ax) r = halfPi - r;
     if (x < 0) r = pi - r;
@@ -43,7 +44,8 @@ inline float angleOf(float y, float x) {
 inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c, float out[3]) {
     const T3dpoint ab{b.X - a.X, b.Y - a.Y, b.Z - a.Z}, ac{c.X - a.X, c.Y - a.Y, c.Z - a.Z},
         bc{c.X - b.X, c.Y - b.Y, c.Z - b.Z};
-    const float cx = ab.Y * ac.Z - ab.Z * ac.Y, cy = ab.Z * ac.X - ab.X * ac.Z, cz = ab.X * ac.Y - ab.Y * ac.X;
+    const float cx = ab.Y * ac.Z - ab.Z * ac.Y, cy = ab.Z * ac.X - ab.X * ac.Z,
+                cz = ab.X * ac.Y - ab.Y * ac.X;
     const float area = std::sqrt(cx * cx + cy * cy + cz * cz);  // twice the area, the same at every corner
     out[0] = angleOf(area, ab.X * ac.X + ab.Y * ac.Y + ab.Z * ac.Z);
     out[1] = angleOf(area, -(ab.X * bc.X + ab.Y * bc.Y + ab.Z * bc.Z));
@@ -93,7 +95,8 @@ inline bool fourFaceAngles(const uint16_t* index, const float* points, size_t fa
                      minus(_mm_mul_ps(ab.z, ac.x), _mm_mul_ps(ab.x, ac.z)),
                      minus(_mm_mul_ps(ab.x, ac.y), _mm_mul_ps(ab.y, ac.x))};
     const __m128 area = _mm_sqrt_ps(dot(cross, cross));
-    const __m128 atA = angleOf(area, dot(ab, ac)), atB = angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f)));
+    const __m128 atA = angleOf(area, dot(ab, ac)),
+                 atB = angleOf(area, _mm_xor_ps(dot(ab, bc), _mm_set1_ps(-0.0f)));
     const __m128 rest = _mm_sub_ps(_mm_sub_ps(_mm_set1_ps(pi), atA), atB);
     angle[0] = atA, angle[1] = atB, angle[2] = _mm_and_ps(_mm_cmpgt_ps(rest, _mm_setzero_ps()), rest);
     return _mm_movemask_ps(_mm_cmpeq_ps(area, _mm_setzero_ps())) != 0;
@@ -143,7 +146,8 @@ struct Sums {
     void add(const uint16_t* c, size_t f, __m128 a, __m128 b, __m128 d, __m128 n, uint32_t g) {
         groups(c, 3 * f, g);
         constexpr int lane = I * 0x55;
-        const __m128 w[3] = {_mm_shuffle_ps(a, a, lane), _mm_shuffle_ps(b, b, lane), _mm_shuffle_ps(d, d, lane)};
+        const __m128 w[3] = {_mm_shuffle_ps(a, a, lane), _mm_shuffle_ps(b, b, lane),
+                             _mm_shuffle_ps(d, d, lane)};
         for (size_t k = 0; k < 3; ++k) {
             float* t = sum + 4 * size_t{c[k]};
             _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), _mm_mul_ps(w[k], n)));
@@ -159,7 +163,8 @@ template <int I>
 inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, const T3dpoint* normal, size_t f,
                     size_t faces, const __m128 (&a)[3]) {
     if (groups[f + I] == 0) return;
-    const __m128 n = _mm_and_ps(loadPoint(normal, f + I, faces), _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)));
+    const __m128 n =
+        _mm_and_ps(loadPoint(normal, f + I, faces), _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)));
     s.add<I>(index + 3 * (f + I), f + I, a[0], a[1], a[2], n, groups[f + I]);
 }
 
@@ -177,8 +182,10 @@ size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3d
     for (; f + 4 <= end; f += 4) {
         __m128 a[3];
         if (!fourFaceAngles(index, points.data(), f, a)) {
-            addFace<0>(s, index, groups, normal, f, faces, a), addFace<1>(s, index, groups, normal, f, faces, a);
-            addFace<2>(s, index, groups, normal, f, faces, a), addFace<3>(s, index, groups, normal, f, faces, a);
+            addFace<0>(s, index, groups, normal, f, faces, a);
+            addFace<1>(s, index, groups, normal, f, faces, a);
+            addFace<2>(s, index, groups, normal, f, faces, a);
+            addFace<3>(s, index, groups, normal, f, faces, a);
             continue;
         }
         float w[12];
@@ -199,7 +206,9 @@ void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
     for (; v + 4 <= out.size(); v += 4) {
         const float* t = &sum[4 * v];
         __m128 r[4];
-        points(normalized(axes(_mm_loadu_ps(t), _mm_loadu_ps(t + 4), _mm_loadu_ps(t + 8), _mm_loadu_ps(t + 12))), r);
+        points(
+            normalized(axes(_mm_loadu_ps(t), _mm_loadu_ps(t + 4), _mm_loadu_ps(t + 8), _mm_loadu_ps(t + 12))),
+            r);
         storeFour(&out[v], r, v + 4 >= out.size());
     }
     for (; v < out.size(); ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
@@ -208,7 +217,8 @@ void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
 #else
 
 void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
-    for (size_t v = 0; v < out.size(); ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
+    for (size_t v = 0; v < out.size(); ++v)
+        out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
 }
 
 #endif
@@ -218,7 +228,10 @@ void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
 namespace vtrl3ds_internal {
 
 SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
-    : FMesh(mesh), FVertices(vertexCount(mesh)), FFaces(cornerCount(mesh) / 3), FFaceNormal(mesh.FaceNormal.data()),
+    : FMesh(mesh),
+      FVertices(vertexCount(mesh)),
+      FFaces(cornerCount(mesh) / 3),
+      FFaceNormal(mesh.FaceNormal.data()),
       FMixed(FVertices, 0) {
     const uint16_t* index = mesh.FIndices.data();
     const auto valid = [&](size_t f) { return faceIsValid(mesh, 3 * f, FVertices); };
@@ -242,7 +255,8 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
     for (; f < std::min(FFaces, groups.size()); ++f) {
         if (groups[f] == 0 || !valid(f)) continue;
         float w[3];
-        triangleAngles(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]], mesh.FVertex[index[3 * f + 2]], w);
+        triangleAngles(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]],
+                       mesh.FVertex[index[3 * f + 2]], w);
         cornerWeights(index + 3 * f, w);
         s.add(index + 3 * f, f, w, FFaceNormal[f], groups[f]);
     }

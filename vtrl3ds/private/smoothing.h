@@ -18,7 +18,9 @@ class SmoothNormals {
     explicit SmoothNormals(const TGL3dsMesh& mesh);
 
     // The smoothing groups of face f (0 for a face without an entry).
-    uint32_t groupsOf(size_t f) const { return f < FMesh.FSmoothingGroup.size() ? FMesh.FSmoothingGroup[f] : 0u; }
+    uint32_t groupsOf(size_t f) const {
+        return f < FMesh.FSmoothingGroup.size() ? FMesh.FSmoothingGroup[f] : 0u;
+    }
     // The normal of face f, the normal at every corner of a face without groups.
     const T3dpoint& face(size_t f) const { return FFaceNormal[f]; }
     // Vertex v's faces with groups all have the same groups: its normal is plain(v) at each of them.
@@ -36,17 +38,16 @@ class SmoothNormals {
     }
 
   private:
-
     const TGL3dsMesh& FMesh;
     size_t FVertices, FFaces;
     const T3dpoint* FFaceNormal;
-    std::vector<T3dpoint> FComputed;           // face normals where the mesh holds none per face
-    std::vector<T3dpoint> FPlain;              // each vertex's sum over its faces with groups, normalised
-    std::vector<char> FMixed;                  // the vertex's faces with groups differ in groups
-    std::vector<int32_t> FHead;                // corners with groups at vertex v: FHead[v], FNext[it] ..., -1 ends
+    std::vector<T3dpoint> FComputed;  // face normals where the mesh holds none per face
+    std::vector<T3dpoint> FPlain;     // each vertex's sum over its faces with groups, normalised
+    std::vector<char> FMixed;         // the vertex's faces with groups differ in groups
+    std::vector<int32_t> FHead;       // corners with groups at vertex v: FHead[v], FNext[it] ..., -1 ends
     std::unique_ptr<int32_t[]> FNext;
-    std::vector<uint32_t> FAround;             // room for the faces around one vertex
-    std::vector<uint32_t> FLastGroups;         // per mixed vertex, the groups its last normal was made for
+    std::vector<uint32_t> FAround;      // room for the faces around one vertex
+    std::vector<uint32_t> FLastGroups;  // per mixed vertex, the groups its last normal was made for
     std::vector<T3dpoint> FLastNormal;
 };
 

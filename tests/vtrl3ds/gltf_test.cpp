@@ -239,6 +239,46 @@ TEST(SmoothingGroupNormals, same_and_different_groups_sum_alike) {
 
 // A 3DS triangle stored (0,0,0), (2,0,0), (0,3,0) with Z up comes out at (x, z, -y),
 // counter-clockwise seen from its normal, which points up.
+// A mapped grid of n by n cells at height z, its rows in two smoothing-group bands with one flat
+// row between.
+void gridMesh(TGLAll3dsMesh& model, int n, float z) {
+    std::vector<T3dpoint> points;
+    std::vector<uint16_t> corners;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i) points.push_back({float(i), float(j), z + 0.01f * float((i * j) % 7)});
+    TGL3dsMesh* m = addMesh(model, points, {});
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const auto at = [&](int di, int dj) { return uint16_t((j + dj) * (n + 1) + i + di); };
+            m->FIndices.insert(m->FIndices.end(), {at(0, 0), at(1, 0), at(1, 1), at(0, 0), at(1, 1), at(0, 1)});
+            const uint32_t groups = j == n / 3 ? 0u : j < n / 2 ? 1u : 2u;
+            m->FSmoothingGroup.insert(m->FSmoothingGroup.end(), {groups, groups});
+        }
+    m->FNumIndices = int32_t(m->FIndices.size());
+    for (const T3dpoint& p : points) m->FMapping.push_back({p.X / float(n), p.Y / float(n)});
+}
+
+// A model large enough has its meshes made side by side on every core; each comes out as it does
+// made alone, on one thread.
+TEST(GltfExport, meshes_made_side_by_side_equal_meshes_made_alone) {
+    TGLAll3dsMesh both;
+    both.FType = Mesh3DS;
+    gridMesh(both, 80, 0), gridMesh(both, 80, 1);  // 25,600 triangles
+    const TGltfScene s = BuildGltfScene(both, {});
+    ASSERT_EQ(s.Meshes.size(), 2u);
+    for (size_t m = 0; m < 2; ++m) {
+        TGLAll3dsMesh one;
+        one.FType = Mesh3DS;
+        gridMesh(one, 80, float(m));
+        const TGltfScene alone = BuildGltfScene(one, {});
+        ASSERT_EQ(alone.Meshes.size(), 1u);
+        EXPECT_EQ(alone.Meshes[0].Positions, s.Meshes[m].Positions) << m;
+        EXPECT_EQ(alone.Meshes[0].Normals, s.Meshes[m].Normals) << m;
+        EXPECT_EQ(alone.Meshes[0].Primitives[0].Indices, s.Meshes[m].Primitives[0].Indices) << m;
+        EXPECT_GT(alone.Meshes[0].Positions.size(), 81u * 81u) << "the flat row and the bands split vertices";
+    }
+}
+
 TEST(GltfExport, places_3ds_vertices_turned_to_y_up) {
     TGLAll3dsMesh model;
     loadBytes(model, file3ds([](ChunkWriter& w) {

@@ -89,6 +89,7 @@ TEST_F(ConvertBvh, refusals_leave_no_file) {
         {"walk.bvh -o out.gltf --order zxy", 2, usage.c_str()},
         {"walk.bvh -o folder/ --frames 0:2", 2, usage.c_str()},
         {"walk.bvh walk.bvh -o out.bvh", 2, "vtrl3ds-convert: a .bvh output takes one input"},
+        {"walk.bvh walk.bvh -o out.glb", 2, "vtrl3ds-convert: several inputs need a folder as the output"},
         {"walk.bvh -o out.bvh --scale 2", 2,
          "vtrl3ds-convert: --scale, --no-textures and --gltf need a glTF"},
         {"walk.bvh -o out.bvh --order XXY", 2, "vtrl3ds-convert: --order needs"},

@@ -92,8 +92,13 @@ bool settleOutput(TConvertOptions& o, std::string& error) {
     std::error_code ec;
     o.ToFolder = o.Inputs.size() > 1 || std::filesystem::is_directory(o.Output, ec) || o.Output.back() == '/';
     o.ToBvh = !o.ToFolder && hasExtension(o.Output, ".bvh");
-    if (o.Inputs.size() > 1 && hasExtension(o.Output, ".bvh") && !std::filesystem::is_directory(o.Output, ec))
+    const bool folderThere = std::filesystem::is_directory(o.Output, ec);
+    if (o.Inputs.size() > 1 && hasExtension(o.Output, ".bvh") && !folderThere)
         return (error = "a .bvh output takes one input"), false;
+    // Several inputs go into a folder: one named like a glTF file is more likely a slip than a wish.
+    if (o.Inputs.size() > 1 && (hasExtension(o.Output, ".glb") || hasExtension(o.Output, ".gltf")) &&
+        !folderThere)
+        return (error = "several inputs need a folder as the output, not " + o.Output), false;
     if (!o.ToFolder && !o.ToBvh && !hasExtension(o.Output, ".glb") && !hasExtension(o.Output, ".gltf"))
         return (error = "the output " + o.Output + " is neither a .glb, .gltf or .bvh file nor a folder"),
                false;

@@ -116,45 +116,22 @@ void BM_Convert_AssimpExport(benchmark::State& state) {
         1e3 * (childCpuSeconds() - before) / double(std::max<int64_t>(state.iterations(), 1));
 }
 
+// Every benchmark here runs its work once per repetition, by the clock, in milliseconds.
+void once(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+}
+
 // The export makes its meshes on every core: its CPU time is the whole process's.
-BENCHMARK(BM_Convert_Ours)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Floor_LoadAndWriteSameBytes)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Part_BuildScene)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Part_Normals)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Part_SceneToGlb)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Convert_AssimpExport)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Convert_Ours)->Apply(once)->MeasureProcessCPUTime();
+BENCHMARK(BM_Floor_LoadAndWriteSameBytes)->Apply(once);
+BENCHMARK(BM_Part_BuildScene)->Apply(once)->MeasureProcessCPUTime();
+BENCHMARK(BM_Part_Normals)->Apply(once);
+BENCHMARK(BM_Part_SceneToGlb)->Apply(once);
+BENCHMARK(BM_Convert_AssimpExport)->Apply(once)->Repetitions(3);
 
 }  // namespace
 

@@ -120,8 +120,8 @@ void addAnimation(SceneBuilder& b, const TKeyframer& kf, const std::vector<int32
 namespace vtrl3ds_internal {
 
 std::vector<bool> keyframerPlaces(const TGLAll3dsMesh& model, const TKeyframer& kf) {
-    std::vector<bool> placed(meshCount(model), false);
     if (kf.Empty()) return {};
+    std::vector<bool> placed(meshCount(model), false);
     const std::map<std::string, int32_t> meshByName = meshesByName(model);
     for (int32_t i : kf.Order) {
         const TKfNode& n = kf.Nodes[size_t(i)];
@@ -131,8 +131,8 @@ std::vector<bool> keyframerPlaces(const TGLAll3dsMesh& model, const TKeyframer& 
     return placed;
 }
 
-std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
-    if (kf.Empty()) return {};
+void addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
+    if (kf.Empty()) return;
     for (const std::string& line : kf.Warnings) b.warn(Cp1252ToUtf8(line));
     TGltfScene& scene = b.scene;
     const int32_t root = static_cast<int32_t>(scene.Nodes.size());
@@ -170,7 +170,6 @@ std::vector<bool> addKeyframer(SceneBuilder& b, const TKeyframer& kf) {
                                {1, 1, 1}});
     }
     addAnimation(b, kf, nodeOf);
-    return keyframerPlaces(b.model, kf);
 }
 
 }  // namespace vtrl3ds_internal

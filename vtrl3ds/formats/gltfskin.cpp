@@ -228,8 +228,9 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframe
     SkeletonNodes s;
     int32_t skin = -1;
     if (skeleton) s = addSkeleton(b, *skeleton);
-    b.prepare(keyframerPlaces(Model, Keyframer));
-    const std::vector<bool> placed = addKeyframer(b, Keyframer);
+    const std::vector<bool> placed = keyframerPlaces(Model, Keyframer);
+    b.prepare(placed);
+    addKeyframer(b, Keyframer);
     for (size_t i = 0; i < meshCount(Model); ++i) {
         const TGL3dsMesh* mesh = Model.FMesh[i];
         if (!mesh || (i < placed.size() && placed[i])) continue;

@@ -24,9 +24,9 @@ struct SceneBuilder;
 // roots).
 std::vector<bool> keyframerPlaces(const TGLAll3dsMesh& model, const TKeyframer& keyframer);
 
-// Adds the keyframer's node tree and animation under one Y-up root and returns keyframerPlaces.
-// An empty keyframer adds nothing.
-std::vector<bool> addKeyframer(SceneBuilder& builder, const TKeyframer& keyframer);
+// Adds the keyframer's node tree and animation under one Y-up root, placing the meshes
+// keyframerPlaces names. An empty keyframer adds nothing.
+void addKeyframer(SceneBuilder& builder, const TKeyframer& keyframer);
 
 // Reads PNG and JPEG files as stored (the options' reader when the host gives none).
 bool defaultImageReader(const std::string& path, TGltfImage& image, std::string& error);

@@ -9,13 +9,14 @@ DATA_FILES=(sky_rocksday6.tga positive_x.bmp negative_x.bmp positive_y.bmp negat
             negative_z.bmp cristallo1.3ds)
 
 # Starts Xvfb on a free display with the given screen size (and any further Xvfb options); sets
-# DISPLAY and XVFB_PID.
+# DISPLAY and XVFB_PID. The server keeps running between programs (-noreset): by default it resets
+# when its last client leaves, and a program started during the reset finds no display.
 start_xvfb() {
     local size=$1 n
     shift
     for n in $(seq 90 140); do
         [ -e /tmp/.X${n}-lock ] && continue
-        Xvfb :$n -screen 0 ${size}x24 -nolisten tcp "$@" >/dev/null 2>&1 &
+        Xvfb :$n -screen 0 ${size}x24 -nolisten tcp -noreset "$@" >/dev/null 2>&1 &
         XVFB_PID=$!
         export DISPLAY=:$n
         for _ in $(seq 50); do

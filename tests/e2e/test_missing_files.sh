@@ -45,7 +45,7 @@ for case in "cutmodel|showroom: cristallo1.3ds: Load3DSFromStream: |needs 5120 b
             "cutrows|showroom: CheckCubeMapTex: negative_y.bmp: its |-bit pixels could not be decoded from its 1000 bytes (cut short, or stored in a way the reader does not know)"; do
     IFS='|' read -r dir start end <<<"$case"
     start_app "$PROG" "$OUT/$dir"
-    dialog=$(wait_window "Video!") || fail "$dir: no start-up dialog"
+    dialog=$(wait_window "Video!") || fail "$dir: no start-up dialog: $(cat "$OUT/$dir/showroom.log")"
     click_dialog "$dialog" no
     wait_exit 10
     [ "$APP_RC" = 1 ] || fail "$dir: exit code $APP_RC"

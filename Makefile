@@ -47,10 +47,14 @@ e2e: build
 
 # The unit tests once more under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer;
 # tests/lsan.supp lists the GL driver's own leaks, each with its reason.
+# intercept_tls_get_addr=0: GCC 12's sanitizer runtime takes a dynamic TLS block that happens to
+# start 16 bytes into a page for an old glibc header and reads the words before it, so the leak
+# checker's tracer now and then dies at exit ("Tracer caught signal 11") after a test has passed;
+# the GL driver's threads make such blocks. The unit run reports no leak with it off either.
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVTRL_SANITIZE=ON -DVTRL_BUILD_BENCH=OFF $(DEV_ARGS) $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit -j $(JOBS) --output-on-failure
 
 test: build web

@@ -3,6 +3,10 @@
 // ignoring case, as maps named on Windows need. Nothing fails: a map that gives no texture is
 // reported once per model with one warning line on standard error (however many materials name
 // it, with one summary line when there is more than that to say) and its materials draw untextured.
+#if !defined(_WIN32)
+#include <dirent.h>
+#endif
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -29,8 +33,23 @@ bool isFile(const fs::path& p) {
 fs::path entryIgnoringCase(const fs::path& dir, const std::string& name) {
     std::error_code ec;
     if (fs::exists(dir / name, ec)) return dir / name;
+#if defined(_WIN32)
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
         if (equalIgnoringAsciiCase(it->path().filename().string(), name)) return it->path();
+#else
+    // The names as the system lists them: a folder beside models can hold thousands of files,
+    // and a path made for each would cost more than the listing.
+    if (DIR* listing = opendir(dir.c_str())) {
+        fs::path found;
+        while (const dirent* entry = readdir(listing))
+            if (equalIgnoringAsciiCase(entry->d_name, name)) {
+                found = dir / entry->d_name;
+                break;
+            }
+        closedir(listing);
+        return found;
+    }
+#endif
     return {};
 }
 
@@ -97,7 +116,8 @@ std::string ResolveTextureFile(const std::string& ModelFile, const std::string& 
     fs::path dir = fs::path(ModelFile).parent_path();
     if (dir.empty()) dir = ".";
     fs::path found = relativeFile(dir, stored);
-    if (found.empty()) found = relativeFile(dir, stored.substr(stored.rfind('/') + 1));
+    const size_t slash = stored.rfind('/');
+    if (found.empty() && slash != std::string::npos) found = relativeFile(dir, stored.substr(slash + 1));
     return found.string();
 }
 

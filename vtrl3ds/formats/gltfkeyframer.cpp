@@ -54,7 +54,7 @@ int32_t localMesh(SceneBuilder& b, std::vector<int32_t>& made, int32_t m) {
     if (slot != -2) return slot;
     slot = b.mesh(*b.model.FMesh[size_t(m)], true);
     if (b.scene.Meshes[size_t(slot)].Primitives.empty()) {
-        b.scene.Meshes.pop_back();
+        b.dropLastMesh();
         slot = -1;
     }
     return slot;

@@ -35,10 +35,15 @@ float finite(float v) {
 }
 
 // n at unit length; {0, 1, 0} for a zero or unusable one. A normal already unit within single
-// precision (as the library's are) is kept as it is.
-std::array<float, 3> unit(std::array<float, 3> n) {
+// precision (as the library's are) is kept as it is; one of ordinary length is scaled in single
+// precision, a very short or long one in double.
+inline std::array<float, 3> unit(std::array<float, 3> n) {
     const float f = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
     if (f > 0.99999f && f < 1.00001f) return n;
+    if (f > 1e-30f && f < 1e30f) {
+        const float inverse = 1 / std::sqrt(f);
+        return {n[0] * inverse, n[1] * inverse, n[2] * inverse};
+    }
     const double l = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
     if (!(l > 1e-20) || !std::isfinite(l)) return {0, 1, 0};
     const double inverse = 1 / l;
@@ -58,22 +63,22 @@ struct Frame {
     T3dpoint pivot{0, 0, 0};  // already times the master scale
     float scale = 1;
     bool affine = false;
-    double local[12]{};   // column-major 3x4
-    double normals[9]{};  // column-major 3x3
+    float local[12]{};   // column-major 3x4
+    float normals[9]{};  // column-major 3x3
 
     std::array<float, 3> position(const T3dpoint& p) const {
-        if (affine) return {mapped(p, 0, true), mapped(p, 1, true), mapped(p, 2, true)};
+        if (affine) return mapped(local, p, local[9], local[10], local[11]);
         const float x = p.X + pivot.X, y = p.Y + pivot.Y, z = p.Z + pivot.Z;
         return {finite(x * scale), finite(y * scale), finite((zUp ? -z : z) * scale)};
     }
     std::array<float, 3> normal(const T3dpoint& n) const {
-        if (affine) return {mapped(n, 0, false), mapped(n, 1, false), mapped(n, 2, false)};
+        if (affine) return mapped(normals, n, 0, 0, 0);
         return {finite(n.X), finite(n.Y), finite(zUp ? -n.Z : n.Z)};
     }
-    // Row `row` of the map (a point) or of the normals' matrix (a direction) applied to p.
-    float mapped(const T3dpoint& p, int row, bool point) const {
-        const double* m = point ? local : normals;
-        return finite(float(m[row] * p.X + m[3 + row] * p.Y + m[6 + row] * p.Z + (point ? m[9 + row] : 0)));
+    // The 3x3 matrix m (column-major) applied to p, plus (x, y, z).
+    static std::array<float, 3> mapped(const float* m, const T3dpoint& p, float x, float y, float z) {
+        return {finite(m[0] * p.X + m[3] * p.Y + m[6] * p.Z + x), finite(m[1] * p.X + m[4] * p.Y + m[7] * p.Z + y),
+                finite(m[2] * p.X + m[5] * p.Y + m[8] * p.Z + z)};
     }
 };
 
@@ -93,9 +98,9 @@ Frame frameOf(const TGLAll3dsMesh& model, const TGL3dsMesh& mesh, float scale) {
 Frame localFrame(const TKfMatrix& m) {
     Frame f;
     f.affine = true;
+    double a[12];
     for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 3; ++r) f.local[3 * c + r] = m[size_t(4 * c + r)];
-    const double* a = f.local;
+        for (int r = 0; r < 3; ++r) a[3 * c + r] = m[size_t(4 * c + r)], f.local[3 * c + r] = float(a[3 * c + r]);
     // Cofactors of the 3x3 part; over the determinant they are the inverse transpose.
     const double cof[9] = {a[4] * a[8] - a[5] * a[7], a[5] * a[6] - a[3] * a[8], a[3] * a[7] - a[4] * a[6],
                            a[2] * a[7] - a[1] * a[8], a[0] * a[8] - a[2] * a[6], a[1] * a[6] - a[0] * a[7],
@@ -103,7 +108,7 @@ Frame localFrame(const TKfMatrix& m) {
     const double det = a[0] * cof[0] + a[1] * cof[1] + a[2] * cof[2];
     f.zUp = det < 0;
     const bool flat = !std::isfinite(det) || std::fabs(det) < 1e-30;
-    for (int i = 0; i < 9; ++i) f.normals[i] = flat ? (i % 4 == 0 ? 1 : 0) : cof[i] / det;
+    for (int i = 0; i < 9; ++i) f.normals[i] = flat ? (i % 4 == 0 ? 1.0f : 0.0f) : float(cof[i] / det);
     return f;
 }
 
@@ -145,7 +150,7 @@ class VertexSplitter {
         uint16_t vertex;
     };
 
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FVertices.reserve(vertices); }
+    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FVertices.reserve(vertices + vertices / 8 + 16); }
 
     // The output index of vertex v with normal n, a new one for a new pair.
     uint32_t find(uint16_t v, const T3dpoint& n) {
@@ -161,41 +166,6 @@ class VertexSplitter {
     std::vector<int32_t> FHead;
     std::vector<Vertex> FVertices;
 };
-
-// Positions and normals of the output vertices, placed by the frame (Affine: frame.affine).
-template <bool Affine>
-void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkeleton* skeleton,
-                   const std::vector<VertexSplitter::Vertex>& in, TGltfMesh& out) {
-    out.Positions.resize(in.size()), out.Normals.resize(in.size());
-    Frame f = frame;
-    f.affine = Affine;
-    for (size_t i = 0; i < in.size(); ++i) {
-        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, in[i].vertex)
-                                               : source.FVertex[in[i].vertex]);
-        out.Normals[i] = unit(f.normal(in[i].normal));
-    }
-}
-
-// The output vertices' arrays: places, normals, texture coordinates (V counted from the top) and
-// joints where the mesh has them.
-void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame,
-                  const std::vector<VertexSplitter::Vertex>& in, TGltfMesh& out) {
-    if (frame.affine)
-        placeVertices<true>(frame, source, b.skeleton, in, out);
-    else
-        placeVertices<false>(frame, source, b.skeleton, in, out);
-    if (source.FMapping.size() >= vertexCount(source)) {
-        out.TexCoords.resize(in.size());
-        for (size_t i = 0; i < in.size(); ++i) {
-            const auto& t = source.FMapping[in[i].vertex];
-            out.TexCoords[i] = {finite(t.tu), finite(1 - t.tv)};
-        }
-    }
-    if (b.meshIsSkinned(source)) {
-        out.Joints.resize(in.size());
-        for (size_t i = 0; i < in.size(); ++i) out.Joints[i] = b.jointOfVertex(source, in[i].vertex);
-    }
-}
 
 constexpr size_t facesPerThread = 20000;  // below this much work in all, one thread does it
 
@@ -304,47 +274,92 @@ static Frame frameFor(const SceneBuilder& b, const TGL3dsMesh& source, bool loca
 
 // The corners of a mesh's faces as output vertex indices, run by run: each corner's normal found
 // (a 3DS mesh's from its smoothing groups, another's its own), the pair split off where it is new.
+// A 3DS vertex whose faces with groups share their groups is one output vertex with its plain
+// normal: those come first, in the mesh's vertex order, the vertices split off after them.
 class CornerWalk {
   public:
     CornerWalk(const TGL3dsMesh& source, bool smoothed, bool turn)
         : FSource(source), FVertices(vertexCount(source)), FSplit(FVertices), FTurn(turn) {
-        if (smoothed) FSmooth.emplace(source), FShared.assign(FVertices, -1);
-        FChecked = !allCornersBelow(source.FIndices.data(), cornerCount(source), FVertices);
+        if (!smoothed) {
+            FChecked = !allCornersBelow(source.FIndices.data(), cornerCount(source), FVertices);
+            return;
+        }
+        FSmooth.emplace(source);
+        FChecked = !FSmooth->allCornersValid();
+        FShared.resize(FVertices);
+        for (size_t v = 0; v < FVertices; ++v) {
+            const bool plain = FSmooth->hasPlain(uint16_t(v));
+            FShared[v] = plain ? int32_t(FPlain.size()) : -1;
+            if (plain) FPlain.push_back(uint16_t(v));
+        }
     }
 
     // Faces first .. end - 1 onto `indices`, each counter-clockwise in the output; faces naming a
     // vertex that does not exist are left out.
-    void run(size_t first, size_t end, std::vector<uint32_t>& indices) {
+    // 16-bit indices (Index uint16_t) hold the low bits of larger ones: such a walk is taken again
+    // with 32 bits when count() comes to 65535.
+    template <typename Index>
+    void run(size_t first, size_t end, std::vector<Index>& indices) {
+        const size_t at = indices.size();
+        indices.resize(at + 3 * (end - first));
+        Index* out = indices.data() + at;
         if (FChecked)
-            faces<true>(first, end, indices);
+            out = faces<true>(first, end, out);
         else
-            faces<false>(first, end, indices);
+            out = faces<false>(first, end, out);
+        indices.resize(size_t(out - indices.data()));
     }
+
+    // The output vertices: first those with their plain normal (plainVertices(), the normal
+    // plainNormal(v)), then the ones split off (vertices()).
+    size_t count() const { return FPlain.size() + FSplit.vertices().size(); }
+    const std::vector<uint16_t>& plainVertices() const { return FPlain; }
+    const T3dpoint& plainNormal(uint16_t v) const { return FSmooth->plain(v); }
+    const std::vector<T3dpoint>& plainNormals() const { return FSmooth->plainNormals(); }
     const std::vector<VertexSplitter::Vertex>& vertices() const { return FSplit.vertices(); }
+    // The library vertex of output vertex i.
+    uint16_t sourceOf(size_t i) const {
+        return i < FPlain.size() ? FPlain[i] : FSplit.vertices()[i - FPlain.size()].vertex;
+    }
 
   private:
-    template <bool Checked>
-    void faces(size_t first, size_t end, std::vector<uint32_t>& indices) {
+    template <bool Checked, typename Index>
+    Index* faces(size_t first, size_t end, Index* out) {
         const size_t b = FTurn ? 2 : 1, c = 3 - b;
+        const uint16_t* index = FSource.FIndices.data();
+        if (!FSmooth) {
+            for (size_t f = first; f < end; ++f) {
+                if (Checked && !faceIsValid(FSource, 3 * f, FVertices)) continue;
+                for (size_t k : {size_t{0}, b, c})
+                    *out++ = Index(FSplit.find(index[3 * f + k], fileCornerNormal(FSource, 3 * f + k)));
+            }
+            return out;
+        }
+        const int32_t* shared = FShared.data();
         for (size_t f = first; f < end; ++f) {
             if (Checked && !faceIsValid(FSource, 3 * f, FVertices)) continue;
-            const uint16_t* corner = &FSource.FIndices[3 * f];
-            if (!FSmooth) {
-                for (size_t k : {size_t{0}, b, c})
-                    indices.push_back(FSplit.find(corner[k], fileCornerNormal(FSource, 3 * f + k)));
+            const uint16_t* corner = index + 3 * f;
+            const uint32_t groups = FSmooth->groupsOf(f);
+            if (groups == 0) {
+                for (size_t k : {size_t{0}, b, c}) *out++ = Index(split(corner[k], FSmooth->face(f)));
                 continue;
             }
-            const uint32_t groups = FSmooth->groupsOf(f);
-            indices.push_back(smoothCorner(f, groups, corner[0]));
-            indices.push_back(smoothCorner(f, groups, corner[b]));
-            indices.push_back(smoothCorner(f, groups, corner[c]));
+            const uint16_t v[3] = {corner[0], corner[b], corner[c]};
+            const int32_t plain[3] = {shared[v[0]], shared[v[1]], shared[v[2]]};
+            if ((plain[0] | plain[1] | plain[2]) >= 0) {
+                out[0] = Index(plain[0]), out[1] = Index(plain[1]), out[2] = Index(plain[2]);
+                out += 3;
+                continue;
+            }
+            for (size_t k = 0; k < 3; ++k)
+                *out++ = Index(plain[k] >= 0 ? uint32_t(plain[k]) : split(v[k], FSmooth->mixed(v[k], groups)));
         }
+        return out;
     }
-    uint32_t smoothCorner(size_t f, uint32_t groups, uint16_t v) {
-        if (groups == 0) return FSplit.find(v, FSmooth->face(f));
-        if (!FSmooth->plainAt(v)) return FSplit.find(v, FSmooth->mixed(v, groups));
-        if (FShared[v] < 0) FShared[v] = int32_t(FSplit.find(v, FSmooth->plain(v)));
-        return uint32_t(FShared[v]);
+    // The output vertex of vertex v with normal n: its plain one where the normals are equal.
+    uint32_t split(uint16_t v, const T3dpoint& n) {
+        if (FShared[v] >= 0 && std::memcmp(&FSmooth->plain(v), &n, sizeof n) == 0) return uint32_t(FShared[v]);
+        return uint32_t(FPlain.size()) + FSplit.find(v, n);
     }
 
     const TGL3dsMesh& FSource;
@@ -352,16 +367,139 @@ class CornerWalk {
     VertexSplitter FSplit;
     bool FTurn, FChecked = false;
     std::optional<SmoothNormals> FSmooth;
-    std::vector<int32_t> FShared;  // the output vertex of each vertex's plain normal, -1 before it has one
+    std::vector<int32_t> FShared;  // per vertex, its output vertex with the plain normal, or -1
+    std::vector<uint16_t> FPlain;  // the vertices with a plain normal, in order
 };
+
+#if defined(VTRL3DS_LANES)
+
+// finite() of each lane.
+inline __m128 finiteLanes(__m128 v) {
+    return _mm_and_ps(_mm_cmpeq_ps(_mm_sub_ps(v, v), _mm_setzero_ps()), v);
+}
+
+// Frame::mapped of four points: the 3x3 matrix m, plus (x, y, z).
+inline Axes mappedLanes(const float* m, const Axes& p, __m128 x, __m128 y, __m128 z) {
+    const auto row = [&](int r, __m128 add) {
+        const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(m[r]), p.x), _mm_mul_ps(_mm_set1_ps(m[3 + r]), p.y)),
+                                      _mm_mul_ps(_mm_set1_ps(m[6 + r]), p.z));
+        return finiteLanes(_mm_add_ps(sum, add));
+    };
+    return {row(0, x), row(1, y), row(2, z)};
+}
+
+// Four points (x, y, z and a spare lane each, in r) as 12-byte triples at out; the fourth written
+// exactly when nothing follows it.
+inline void storeTriples(float* out, const __m128 (&r)[4], bool exactLast) {
+    _mm_storeu_ps(out, r[0]), _mm_storeu_ps(out + 3, r[1]), _mm_storeu_ps(out + 6, r[2]);
+    if (!exactLast) return _mm_storeu_ps(out + 9, r[3]);
+    _mm_storel_pi(reinterpret_cast<__m64*>(out + 9), r[3]);
+    _mm_store_ss(out + 11, _mm_movehl_ps(r[3], r[3]));
+}
+
+// Positions and normals of the vertices with a plain normal, four at a time, each lane the
+// result of Frame::position and unit(Frame::normal); returns how many were placed (a lane whose
+// normal needs double precision is finished one by one).
+template <bool Affine>
+size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std::vector<T3dpoint>& normals,
+                  const std::vector<uint16_t>& vertices, TGltfMesh& out) {
+    const size_t n = vertices.size() & ~size_t{3};
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+    for (size_t i = 0; i < n; i += 4) {
+        const uint16_t* v = &vertices[i];
+        const auto load = [&](const std::vector<T3dpoint>& a) {
+            return axes(loadPoint(a.data(), v[0], a.size()), loadPoint(a.data(), v[1], a.size()),
+                        loadPoint(a.data(), v[2], a.size()), loadPoint(a.data(), v[3], a.size()));
+        };
+        const Axes p = load(places), m = load(normals);
+        Axes place, normal;
+        if (Affine) {
+            place = mappedLanes(f.local, p, _mm_set1_ps(f.local[9]), _mm_set1_ps(f.local[10]),
+                                _mm_set1_ps(f.local[11]));
+            normal = mappedLanes(f.normals, m, zero, zero, zero);
+        } else {
+            const __m128 scale = _mm_set1_ps(f.scale), flip = _mm_set1_ps(f.zUp ? -0.0f : 0.0f);
+            place = {finiteLanes(_mm_mul_ps(_mm_add_ps(p.x, _mm_set1_ps(f.pivot.X)), scale)),
+                     finiteLanes(_mm_mul_ps(_mm_add_ps(p.y, _mm_set1_ps(f.pivot.Y)), scale)),
+                     finiteLanes(_mm_mul_ps(_mm_xor_ps(_mm_add_ps(p.z, _mm_set1_ps(f.pivot.Z)), flip), scale))};
+            normal = {finiteLanes(m.x), finiteLanes(m.y), finiteLanes(_mm_xor_ps(m.z, flip))};
+        }
+        // unit(): kept where already unit, scaled in single precision where of ordinary length.
+        const __m128 length2 = dot(normal, normal);
+        const __m128 keep = _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(0.99999f)),
+                                       _mm_cmplt_ps(length2, _mm_set1_ps(1.00001f)));
+        const __m128 ordinary = _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(1e-30f)),
+                                           _mm_cmplt_ps(length2, _mm_set1_ps(1e30f)));
+        const __m128 inverse = _mm_div_ps(one, _mm_sqrt_ps(length2));
+        const Axes scaled{_mm_mul_ps(normal.x, inverse), _mm_mul_ps(normal.y, inverse),
+                          _mm_mul_ps(normal.z, inverse)};
+        __m128 r[4];
+        points(place, r);
+        storeTriples(out.Positions[i].data(), r, i + 4 >= out.Positions.size());
+        points(select(keep, normal, scaled), r);
+        storeTriples(out.Normals[i].data(), r, i + 4 >= out.Normals.size());
+        const int odd = _mm_movemask_ps(_mm_or_ps(keep, ordinary)) ^ 15;
+        for (int k = 0; k < 4; ++k)
+            if (odd & (1 << k)) out.Normals[i + size_t(k)] = unit(f.normal(normals[v[k]]));
+    }
+    return n;
+}
+
+#endif
+
+// Positions and normals of the walk's output vertices, placed by the frame (Affine: frame.affine).
+template <bool Affine>
+void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkeleton* skeleton,
+                   const CornerWalk& walk, TGltfMesh& out) {
+    out.Positions.resize(walk.count()), out.Normals.resize(walk.count());
+    Frame f = frame;
+    f.affine = Affine;
+    const auto place = [&](size_t i, uint16_t v, const T3dpoint& normal) {
+        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, v) : source.FVertex[v]);
+        out.Normals[i] = unit(f.normal(normal));
+    };
+    size_t i = 0;
+    const std::vector<uint16_t>& plain = walk.plainVertices();
+#if defined(VTRL3DS_LANES)
+    if (!skeleton) i = placeLanes<Affine>(f, source.FVertex, walk.plainNormals(), plain, out);
+#endif
+    for (; i < plain.size(); ++i) place(i, plain[i], walk.plainNormal(plain[i]));
+    for (const VertexSplitter::Vertex& s : walk.vertices()) place(i++, s.vertex, s.normal);
+}
+
+// The output vertices' arrays: places, normals, texture coordinates (V counted from the top) and
+// joints where the mesh has them.
+void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame, const CornerWalk& walk,
+                  TGltfMesh& out) {
+    if (frame.affine)
+        placeVertices<true>(frame, source, b.skeleton, walk, out);
+    else
+        placeVertices<false>(frame, source, b.skeleton, walk, out);
+    const size_t n = walk.count();
+    if (source.FMapping.size() >= vertexCount(source)) {
+        out.TexCoords.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            const auto& t = source.FMapping[walk.sourceOf(i)];
+            out.TexCoords[i] = {finite(t.tu), finite(1 - t.tv)};
+        }
+    }
+    if (b.meshIsSkinned(source)) {
+        out.Joints.resize(n);
+        for (size_t i = 0; i < n; ++i) out.Joints[i] = b.jointOfVertex(source, walk.sourceOf(i));
+    }
+}
 
 // The geometry of library mesh `source` placed by `frame`: corners grouped by material key (the
 // model's material id, SIZE_MAX for one naming none) in order of first use, vertices split where
-// normals differ. Reads the model and changes nothing, so that meshes can be made side by side.
-static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame) {
+// normals differ; for a scene made to be written (shortIndices), 16-bit indices where they fit and
+// the box of the positions. Reads the model and changes nothing, so that meshes can be made side
+// by side.
+static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame,
+                                       bool shortIndices) {
     const size_t faces = cornerCount(source) / 3;
     SceneBuilder::Geometry g;
     TGltfMesh& out = g.Mesh;
+    std::vector<std::vector<uint16_t>>& shorts = g.Extras.ShortIndices;
     out.Name = Cp1252ToUtf8(source.FName);
     // The library's triangles are clockwise; where the frame does not mirror them, turned round.
     CornerWalk walk(source, b.model.FType == Mesh3DS, !frame.zUp);
@@ -374,18 +512,36 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
         for (end = f + 1; end < faces && idOf(end) == id;) ++end;
         const size_t key = materialAt(b.model, id) ? id : SIZE_MAX;
         const auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
-        if (fresh) out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
+        if (fresh) {
+            out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
+            if (shortIndices) shorts.emplace_back();
+        }
         // Most meshes hold one run: room for the rest of the corners in the first.
-        if (fresh && out.Primitives.size() == 1) out.Primitives[0].Indices.reserve(3 * (faces - f));
-        walk.run(f, end, out.Primitives[it->second].Indices);
+        const bool first = fresh && out.Primitives.size() == 1;
+        if (shortIndices) {
+            if (first) shorts[0].reserve(3 * (faces - f));
+            walk.run(f, end, shorts[it->second]);
+        } else {
+            if (first) out.Primitives[0].Indices.reserve(3 * (faces - f));
+            walk.run(f, end, out.Primitives[it->second].Indices);
+        }
     }
+    if (shortIndices && walk.count() >= 65535) return geometry(b, source, frame, false);
     // A run whose faces all name missing vertices adds nothing.
     for (size_t p = out.Primitives.size(); p-- > 0;)
-        if (out.Primitives[p].Indices.empty())
-            out.Primitives.erase(out.Primitives.begin() + ptrdiff_t(p)),
-                g.Keys.erase(g.Keys.begin() + ptrdiff_t(p));
+        if (shortIndices ? shorts[p].empty() : out.Primitives[p].Indices.empty()) {
+            out.Primitives.erase(out.Primitives.begin() + ptrdiff_t(p));
+            g.Keys.erase(g.Keys.begin() + ptrdiff_t(p));
+            if (shortIndices) shorts.erase(shorts.begin() + ptrdiff_t(p));
+        }
     for (size_t p = 0; p < out.Primitives.size(); ++p) out.Primitives[p].Material = int32_t(p);
-    vertexArrays(b, source, frame, walk.vertices(), out);
+    vertexArrays(b, source, frame, walk, out);
+    if (b.extras) {
+        float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+        positionBox(out.Positions, lo, hi);
+        g.Extras.HasBox = true;
+        for (size_t i = 0; i < 3; ++i) g.Extras.Low[i] = lo[i], g.Extras.High[i] = hi[i];
+    }
     return g;
 }
 
@@ -408,7 +564,7 @@ void SceneBuilder::prepare(const std::vector<bool>& placedByKeyframer) {
     parallelFor(jobs.size(), [&](size_t j) {
         Geometry& g = prepared.at(jobs[j]);
         const bool local = g.Local;
-        g = geometry(*this, *jobs[j], frameFor(*this, *jobs[j], local));
+        g = geometry(*this, *jobs[j], frameFor(*this, *jobs[j], local), extras != nullptr);
         g.Local = local;
     });
 }
@@ -419,7 +575,7 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source, bool local) {
     const auto made = prepared.find(&source);
     Geometry g = made != prepared.end() && made->second.Local == local
                      ? std::move(made->second)
-                     : geometry(*this, source, frameFor(*this, source, local));
+                     : geometry(*this, source, frameFor(*this, source, local), extras != nullptr);
     if (made != prepared.end()) prepared.erase(made);
     bool textured = false;
     for (TGltfPrimitive& p : g.Mesh.Primitives) {
@@ -428,6 +584,7 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source, bool local) {
     }
     if (!textured) g.Mesh.TexCoords.clear();
     scene.Meshes.push_back(std::move(g.Mesh));
+    if (extras) extras->push_back(std::move(g.Extras));
     return static_cast<int32_t>(scene.Meshes.size() - 1);
 }
 

@@ -221,7 +221,13 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TGltfOptions& Option
 }
 
 TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer, const TGltfOptions& Options) {
+    return buildScene(Model, Keyframer, Options, nullptr);
+}
+
+TGltfScene vtrl3ds_internal::buildScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframer,
+                                        const TGltfOptions& Options, std::vector<GltfMeshExtras>* extras) {
     SceneBuilder b{Model, Options};
+    b.extras = extras;
     const TGLSkeleton* skeleton = CurrentSkeleton(Model);
     if (skeleton && boneCount(*skeleton) == 0) skeleton = nullptr;
     if (skeleton && !skeleton->FBVHMotion) b.skeleton = skeleton;
@@ -238,7 +244,7 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframe
         if (skinned && skin < 0) skin = addSkin(b, s);
         const int32_t m = b.mesh(*mesh);
         if (b.scene.Meshes[size_t(m)].Primitives.empty()) {
-            b.scene.Meshes.pop_back();
+            b.dropLastMesh();
             continue;
         }
         b.scene.Roots.push_back(static_cast<int32_t>(b.scene.Nodes.size()));

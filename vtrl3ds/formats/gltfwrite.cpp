@@ -15,8 +15,12 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/private/compat.h"
+#include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/json.h"
 
+using vtrl3ds_internal::GltfMeshExtras;
+using vtrl3ds_internal::positionBox;
+using vtrl3ds_internal::writeScene;
 using vtrl3ds_internal::JsonWriter;
 using vtrl3ds_internal::uninitialisedArray;
 
@@ -102,6 +106,20 @@ struct Layout {
     }
 };
 
+}  // namespace
+
+namespace vtrl3ds_internal {
+
+void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)[3], float (&hi)[3]) {
+    for (const auto& p : positions)
+        for (int i = 0; i < 3; ++i)
+            lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+}
+
+}  // namespace vtrl3ds_internal
+
+namespace {
+
 // Indices as 16-bit values when every one fits below 65535 (the primitive-restart value), else 32-bit.
 int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t vertices) {
     if (vertices < 65535) {
@@ -123,11 +141,12 @@ int32_t tupleView(Layout& l, const std::vector<std::array<float, N>>& v) {
     return l.view(v.data(), v.size() * sizeof v[0], arrayBuffer);
 }
 
-void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints) {
+void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints, const GltfMeshExtras* extras) {
     float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
-    for (const auto& p : mesh.Positions)
-        for (int i = 0; i < 3; ++i)
-            lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+    if (extras && extras->HasBox)
+        for (size_t i = 0; i < 3; ++i) lo[i] = extras->Low[i], hi[i] = extras->High[i];
+    else
+        positionBox(mesh.Positions, lo, hi);
     const size_t n = mesh.Positions.size();
     const int32_t position = l.accessor(tupleView(l, mesh.Positions), n, f32, "VEC3", lo, hi, 3);
     const int32_t normal = l.accessor(tupleView(l, mesh.Normals), n, f32, "VEC3");
@@ -148,8 +167,12 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
         }
     }
     meshes.beginObject().field("name", mesh.Name).key("primitives").beginArray();
-    for (const TGltfPrimitive& p : mesh.Primitives) {
-        const int32_t indices = indexAccessor(l, p.Indices, n);
+    for (size_t k = 0; k < mesh.Primitives.size(); ++k) {
+        const TGltfPrimitive& p = mesh.Primitives[k];
+        const bool short16 = extras && k < extras->ShortIndices.size() && p.Indices.empty();
+        const int32_t indices = short16 ? l.accessor(extras->ShortIndices[k], extras->ShortIndices[k].size(), u16,
+                                                     "SCALAR", elementArrayBuffer)
+                                        : indexAccessor(l, p.Indices, n);
         meshes.beginObject()
             .key("attributes")
             .beginObject()
@@ -266,12 +289,14 @@ std::string fileUri(const std::string& name) {
 
 // The JSON document; images go into the buffer (embed) or are named by URI; `binUri` names the
 // buffer's file, empty for the .glb's own binary chunk.
-std::string document(const TGltfScene& s, Layout& l, const std::string& binUri) {
+std::string document(const TGltfScene& s, Layout& l, const std::string& binUri,
+                     const std::vector<GltfMeshExtras>* extras) {
     JsonWriter meshes, materials, nodes, skins, animations, images;
     meshes.beginArray();
     size_t joints = 0;
     for (const TGltfSkin& skin : s.Skins) joints = std::max(joints, skin.Joints.size());
-    for (const TGltfMesh& m : s.Meshes) writeMesh(l, meshes, m, joints);
+    for (size_t m = 0; m < s.Meshes.size(); ++m)
+        writeMesh(l, meshes, s.Meshes[m], joints, extras && m < extras->size() ? &(*extras)[m] : nullptr);
     meshes.endArray();
     materials.beginArray();
     for (const TGltfMaterial& m : s.Materials)
@@ -366,10 +391,10 @@ struct Glb {
     Layout layout;
 };
 
-Glb glbOf(const TGltfScene& scene) {
+Glb glbOf(const TGltfScene& scene, const std::vector<GltfMeshExtras>* extras) {
     Glb out{{}, startLayout(true)};
     Layout& l = out.layout;
-    std::string json = document(scene, l, "");
+    std::string json = document(scene, l, "", extras);
     while (json.size() % 4) json += ' ';
     l.align();
     const size_t total = 12 + 8 + json.size() + (l.binSize == 0 ? 0 : 8 + l.binSize);
@@ -422,11 +447,12 @@ bool isGltfText(const std::filesystem::path& path) {
 }
 
 // A .gltf with its .bin and images beside it; what was written is removed again when a later file fails.
-void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
+void writeText(const TGltfScene& scene, const std::filesystem::path& path,
+               const std::vector<GltfMeshExtras>* extras) {
     const std::filesystem::path dir = path.parent_path();
     const std::string binName = path.stem().string() + ".bin";
     Layout l = startLayout(false);
-    const std::string json = document(scene, l, binName);
+    const std::string json = document(scene, l, binName, extras);
     std::vector<std::filesystem::path> written;
     try {
         if (l.binSize > 0) {
@@ -449,7 +475,7 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path) {
 }  // namespace
 
 std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
-    Glb glb = glbOf(Scene);
+    Glb glb = glbOf(Scene, nullptr);
     glb.head.reserve(glb.head.size() + glb.layout.binSize);
     for (const Piece& p : glb.layout.bin) {
         const auto* bytes = static_cast<const uint8_t*>(p.bytes);
@@ -458,15 +484,21 @@ std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
     return std::move(glb.head);
 }
 
-void WriteGltfScene(const TGltfScene& Scene, const std::string& Path) {
+void vtrl3ds_internal::writeScene(const TGltfScene& scene, const std::string& Path,
+                                  const std::vector<GltfMeshExtras>* extras) {
     const std::filesystem::path path(Path);
-    if (isGltfText(path)) return writeText(Scene, path);
-    const Glb glb = glbOf(Scene);
+    if (isGltfText(path)) return writeText(scene, path, extras);
+    const Glb glb = glbOf(scene, extras);
     std::vector<Piece> pieces{{glb.head.data(), glb.head.size()}};
     pieces.insert(pieces.end(), glb.layout.bin.begin(), glb.layout.bin.end());
     writeWhole(path, pieces);
 }
 
+void WriteGltfScene(const TGltfScene& Scene, const std::string& Path) {
+    writeScene(Scene, Path, nullptr);
+}
+
 void WriteGltf(const TGLAll3dsMesh& Model, const std::string& Path, const TGltfOptions& Options) {
-    WriteGltfScene(BuildGltfScene(Model, Options), Path);
+    std::vector<GltfMeshExtras> extras;
+    writeScene(buildScene(Model, ReadKeyframerOf(Model), Options, &extras), Path, &extras);
 }

@@ -81,12 +81,13 @@ inline Axes minus(const Axes& a, const Axes& b) {
     return {minus(a.x, b.x), minus(a.y, b.y), minus(a.z, b.z)};
 }
 
-// The corner angles of faces face .. face + 3 (corners `index`, points 16 bytes apart in
-// `points`): corner c of face face + i in lane i of angle[c]. Returns whether one of the four has
-// no area (a face naming a vertex twice has none).
-inline bool fourFaceAngles(const uint16_t* index, const float* points, size_t face, __m128 (&angle)[3]) {
+// The corner angles of faces face .. face + 3 (corners `index` into the `count` points): corner c
+// of face face + i in lane i of angle[c]. Returns whether one of the four has no area (a face
+// naming a vertex twice has none).
+inline bool fourFaceAngles(const uint16_t* index, const T3dpoint* points, size_t count, size_t face,
+                           __m128 (&angle)[3]) {
     const uint16_t* c = index + 3 * face;
-    const auto at = [&](int k) { return _mm_load_ps(points + 4 * size_t{c[k]}); };
+    const auto at = [&](int k) { return loadPoint(points, c[k], count); };
     const Axes a = axes(at(0), at(3), at(6), at(9)), b = axes(at(1), at(4), at(7), at(10)),
                d = axes(at(2), at(5), at(8), at(11));
     const Axes ab = minus(b, a), ac = minus(d, a), bc = minus(d, b);
@@ -172,16 +173,13 @@ inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, cons
 // fours of faces with an entry in `groups` go (a four with a face of no area, which may name a
 // vertex twice, taken face by face); returns the faces walked.
 size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3dpoint* normal, Sums s) {
-    std::vector<float> points(4 * vertices);
-    for (size_t v = 0; v < vertices; ++v)
-        _mm_store_ps(&points[4 * v], _mm_setr_ps(mesh.FVertex[v].X, mesh.FVertex[v].Y, mesh.FVertex[v].Z, 0));
     const uint16_t* index = mesh.FIndices.data();
     const uint32_t* groups = mesh.FSmoothingGroup.data();
     const size_t end = std::min(faces, mesh.FSmoothingGroup.size());
     size_t f = 0;
     for (; f + 4 <= end; f += 4) {
         __m128 a[3];
-        if (!fourFaceAngles(index, points.data(), f, a)) {
+        if (!fourFaceAngles(index, mesh.FVertex.data(), vertices, f, a)) {
             addFace<0>(s, index, groups, normal, f, faces, a);
             addFace<1>(s, index, groups, normal, f, faces, a);
             addFace<2>(s, index, groups, normal, f, faces, a);
@@ -232,7 +230,7 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
       FVertices(vertexCount(mesh)),
       FFaces(cornerCount(mesh) / 3),
       FFaceNormal(mesh.FaceNormal.data()),
-      FMixed(FVertices, 0) {
+      FKind(FVertices, noGroups) {
     const uint16_t* index = mesh.FIndices.data();
     const auto valid = [&](size_t f) { return faceIsValid(mesh, 3 * f, FVertices); };
     if (mesh.FaceNormal.size() != FFaces) {
@@ -249,8 +247,9 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
     FHead.assign(FVertices, -1), FNext = uninitialisedArray<int32_t>(3 * FFaces);
     Sums s{sum.data(), any.data(), all.data(), FHead.data(), FNext.get()};
     size_t f = 0;
+    FAllValid = allCornersBelow(index, 3 * FFaces, FVertices);
 #if defined(VTRL3DS_LANES)
-    if (allCornersBelow(index, 3 * FFaces, FVertices)) f = laneWalk(mesh, FFaces, FVertices, FFaceNormal, s);
+    if (FAllValid) f = laneWalk(mesh, FFaces, FVertices, FFaceNormal, s);
 #endif
     for (; f < std::min(FFaces, groups.size()); ++f) {
         if (groups[f] == 0 || !valid(f)) continue;
@@ -263,8 +262,12 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
     FPlain.resize(FVertices);
     normaliseSums(sum, FPlain);
     bool anyMixed = false;
-    for (size_t v = 0; v < FVertices; ++v) anyMixed |= (FMixed[v] = any[v] != all[v] && any[v] != 0);
-    if (anyMixed) FLastGroups.assign(FVertices, 0), FLastNormal.resize(FVertices);
+    for (size_t v = 0; v < FVertices; ++v) {
+        FKind[v] = any[v] == 0 ? noGroups : any[v] == all[v] ? plainVertex : mixedVertex;
+        anyMixed |= FKind[v] == mixedVertex;
+    }
+    // The last normals are read only where their groups (never 0) match.
+    if (anyMixed) FLastGroups.assign(FVertices, 0), FLastNormal = uninitialisedArray<T3dpoint>(FVertices);
 }
 
 // The angle-weighted sum of the normals of the faces around mixed vertex v that share a bit of

@@ -3,6 +3,7 @@
 // library.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -19,6 +20,24 @@ namespace vtrl3ds_internal {
 const TGL3dsBone* boneOfVertex(const TGL3dsMesh& mesh, const TGLSkeleton* skeleton, size_t v);
 
 struct SceneBuilder;
+
+// What a scene made only to be written carries beside each of its meshes, made with the mesh on
+// its core: the box of its positions, and its primitives' indices as 16-bit values where it has
+// fewer than 65535 vertices (their Indices then stay empty).
+struct GltfMeshExtras {
+    bool HasBox = false;
+    std::array<float, 3> Low{}, High{};
+    std::vector<std::vector<uint16_t>> ShortIndices;  // empty, or one per primitive
+};
+
+// BuildGltfScene, and with `extras` the scene for WriteGltf alone with those extras.
+TGltfScene buildScene(const TGLAll3dsMesh& model, const TKeyframer& keyframer, const TGltfOptions& options,
+                      std::vector<GltfMeshExtras>* extras);
+// The box of the positions, lo and hi widened component by component in order (the accessor's
+// min and max).
+void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)[3], float (&hi)[3]);
+// WriteGltfScene, taking the extras where given.
+void writeScene(const TGltfScene& scene, const std::string& path, const std::vector<GltfMeshExtras>* extras);
 
 // Per model mesh, whether a node of the keyframer places it (those meshes are not placed again as
 // roots).
@@ -47,9 +66,11 @@ struct SceneBuilder {
     // (a model material id, SIZE_MAX for one naming none); Local: made in the mesh's own frame.
     struct Geometry {
         TGltfMesh Mesh;
+        GltfMeshExtras Extras;
         std::vector<size_t> Keys;
         bool Local = false;
     };
+    std::vector<GltfMeshExtras>* extras = nullptr;  // the scene is made to be written: its extras
     std::unordered_map<const TGL3dsMesh*, Geometry> prepared;  // made ahead, side by side
 
     // The geometry of every mesh that is not skinned made ahead over the machine's cores (those
@@ -58,6 +79,11 @@ struct SceneBuilder {
     // A glTF mesh of the library's mesh, where the file places it or (local) in its own frame
     // under a keyframer node.
     int32_t mesh(const TGL3dsMesh& source, bool local = false);
+    // Takes back the mesh mesh() made last.
+    void dropLastMesh() {
+        scene.Meshes.pop_back();
+        if (extras) extras->pop_back();
+    }
     int32_t material(size_t id);
     int32_t image(const TGL3dsMaterial& material);
     std::string uniqueImageName(const std::string& name);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vtrl3ds_internal {
 
@@ -13,7 +14,7 @@ inline char upperAscii(char c) {
 }
 
 // Names compared the way the files' authors typed them: ASCII letters ignoring case.
-inline bool equalIgnoringAsciiCase(const std::string& a, const std::string& b) {
+inline bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (upperAscii(a[i]) != upperAscii(b[i])) return false;

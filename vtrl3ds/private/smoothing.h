@@ -24,8 +24,11 @@ class SmoothNormals {
     // The normal of face f, the normal at every corner of a face without groups.
     const T3dpoint& face(size_t f) const { return FFaceNormal[f]; }
     // Vertex v's faces with groups all have the same groups: its normal is plain(v) at each of them.
-    bool plainAt(uint16_t v) const { return !FMixed[v]; }
+    bool plainAt(uint16_t v) const { return FKind[v] != mixedVertex; }
+    // The same, and v has faces with groups.
+    bool hasPlain(uint16_t v) const { return FKind[v] == plainVertex; }
     const T3dpoint& plain(uint16_t v) const { return FPlain[v]; }
+    const std::vector<T3dpoint>& plainNormals() const { return FPlain; }
     // The normal at vertex v of a face with groups g, where v's faces differ in groups.
     const T3dpoint& mixed(uint16_t v, uint32_t g);
 
@@ -37,18 +40,23 @@ class SmoothNormals {
         return plainAt(v) ? plain(v) : mixed(v, g);
     }
 
+    // Every corner names a vertex of the mesh.
+    bool allCornersValid() const { return FAllValid; }
+
   private:
     const TGL3dsMesh& FMesh;
     size_t FVertices, FFaces;
+    bool FAllValid = false;
     const T3dpoint* FFaceNormal;
     std::vector<T3dpoint> FComputed;  // face normals where the mesh holds none per face
     std::vector<T3dpoint> FPlain;     // each vertex's sum over its faces with groups, normalised
-    std::vector<char> FMixed;         // the vertex's faces with groups differ in groups
+    enum : char { noGroups, plainVertex, mixedVertex };
+    std::vector<char> FKind;          // per vertex: no faces with groups, all the same groups, or not
     std::vector<int32_t> FHead;       // corners with groups at vertex v: FHead[v], FNext[it] ..., -1 ends
     std::unique_ptr<int32_t[]> FNext;
     std::vector<uint32_t> FAround;      // room for the faces around one vertex
     std::vector<uint32_t> FLastGroups;  // per mixed vertex, the groups its last normal was made for
-    std::vector<T3dpoint> FLastNormal;
+    std::unique_ptr<T3dpoint[]> FLastNormal;
 };
 
 }  // namespace vtrl3ds_internal

@@ -197,7 +197,9 @@ bool defaultImageReader(const std::string& path, TGltfImage& image, std::string&
 // The image of a texture map, read once per file; -1 (after one warning per map name) when the
 // map resolves to no file or the reader refuses it.
 int32_t SceneBuilder::image(const TGL3dsMaterial& material) {
-    const std::string path = ResolveTextureFile(model.FName, material.FFileName);
+    const auto found = mapFiles.find(material.FFileName);
+    const std::string path =
+        found != mapFiles.end() ? found->second : ResolveTextureFile(model.FName, material.FFileName);
     const auto known = imageByPath.find(path.empty() ? "\n" + material.FFileName : path);
     if (known != imageByPath.end()) return known->second;
     int32_t& slot = imageByPath[path.empty() ? "\n" + material.FFileName : path];
@@ -489,6 +491,22 @@ void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& 
     }
 }
 
+// The end of the run of equal ids starting at `first`, at most `end`.
+static size_t runEnd(const std::vector<uint16_t>& ids, size_t first, size_t end) {
+    const uint16_t id = ids[first];
+    size_t f = first + 1;
+#if defined(VTRL3DS_LANES)
+    const __m128i same = _mm_set1_epi16(static_cast<short>(id));
+    for (; f + 8 <= end; f += 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&ids[f]));
+        const int equal = _mm_movemask_epi8(_mm_cmpeq_epi16(eight, same));
+        if (equal != 0xFFFF) return f + size_t(__builtin_ctz(unsigned(~equal))) / 2;
+    }
+#endif
+    while (f < end && ids[f] == id) ++f;
+    return f;
+}
+
 // The geometry of library mesh `source` placed by `frame`: corners grouped by material key (the
 // model's material id, SIZE_MAX for one naming none) in order of first use, vertices split where
 // normals differ; for a scene made to be written (shortIndices), 16-bit indices where they fit and
@@ -509,7 +527,7 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
     };
     for (size_t f = 0, end; f < faces; f = end) {
         const size_t id = idOf(f);
-        for (end = f + 1; end < faces && idOf(end) == id;) ++end;
+        end = id == SIZE_MAX ? faces : runEnd(source.FMatID, f, std::min(faces, source.FMatID.size()));
         const size_t key = materialAt(b.model, id) ? id : SIZE_MAX;
         const auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
         if (fresh) {
@@ -561,7 +579,16 @@ void SceneBuilder::prepare(const std::vector<bool>& placedByKeyframer) {
         return;
     }
     std::sort(jobs.begin(), jobs.end(), [](auto a, auto b) { return cornerCount(*a) > cornerCount(*b); });
-    parallelFor(jobs.size(), [&](size_t j) {
+    // The first task looks for the texture maps' files (a folder can be long to list).
+    parallelFor(jobs.size() + 1, [&](size_t task) {
+        if (task == 0) {
+            if (options.Textures)
+                for (const TGL3dsMaterial* m : model.FMaterial)
+                    if (m && m->FHasTextureMap && !m->FFileName.empty() && !mapFiles.count(m->FFileName))
+                        mapFiles[m->FFileName] = ResolveTextureFile(model.FName, m->FFileName);
+            return;
+        }
+        const size_t j = task - 1;
         Geometry& g = prepared.at(jobs[j]);
         const bool local = g.Local;
         g = geometry(*this, *jobs[j], frameFor(*this, *jobs[j], local), extras != nullptr);

@@ -17,6 +17,7 @@
 #include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/json.h"
+#include "vtrl3ds/private/lanes.h"
 
 using vtrl3ds_internal::GltfMeshExtras;
 using vtrl3ds_internal::positionBox;
@@ -111,9 +112,23 @@ struct Layout {
 namespace vtrl3ds_internal {
 
 void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)[3], float (&hi)[3]) {
-    for (const auto& p : positions)
-        for (int i = 0; i < 3; ++i)
-            lo[i] = std::min(lo[i], p[size_t(i)]), hi[i] = std::max(hi[i], p[size_t(i)]);
+    size_t i = 0;
+#if defined(VTRL3DS_LANES)
+    // minps and maxps keep their second operand unless the first is smaller (larger): std::min and
+    // std::max with the arguments turned round, point by point in order.
+    if (positions.size() > 1) {
+        __m128 low = _mm_setr_ps(lo[0], lo[1], lo[2], 0), high = _mm_setr_ps(hi[0], hi[1], hi[2], 0);
+        for (; i + 1 < positions.size(); ++i) {
+            const __m128 p = _mm_loadu_ps(positions[i].data());  // the fourth lane is the next X
+            low = _mm_min_ps(p, low), high = _mm_max_ps(p, high);
+        }
+        float l[4], h[4];
+        _mm_storeu_ps(l, low), _mm_storeu_ps(h, high);
+        for (size_t k = 0; k < 3; ++k) lo[k] = l[k], hi[k] = h[k];
+    }
+#endif
+    for (; i < positions.size(); ++i)
+        for (size_t k = 0; k < 3; ++k) lo[k] = std::min(lo[k], positions[i][k]), hi[k] = std::max(hi[k], positions[i][k]);
 }
 
 }  // namespace vtrl3ds_internal

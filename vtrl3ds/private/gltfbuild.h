@@ -59,6 +59,7 @@ struct SceneBuilder {
     TGltfScene scene;
     std::map<size_t, int32_t> materialById;      // model material (SIZE_MAX: none) -> scene material
     std::map<std::string, int32_t> imageByPath;  // resolved map file -> scene image (-1: failed)
+    std::map<std::string, std::string> mapFiles;  // map name -> ResolveTextureFile, found ahead
     std::vector<int32_t> jointOfBone;            // skin joint index of each bone
     int32_t restJoint = 0;                       // the joint of vertices no bone moves
 

@@ -288,12 +288,15 @@ class CornerWalk {
         }
         FSmooth.emplace(source);
         FChecked = !FSmooth->allCornersValid();
-        FShared.resize(FVertices);
+        FShared.resize(FVertices), FPlain.resize(FVertices);
+        size_t plain = 0;
         for (size_t v = 0; v < FVertices; ++v) {
-            const bool plain = FSmooth->hasPlain(uint16_t(v));
-            FShared[v] = plain ? int32_t(FPlain.size()) : -1;
-            if (plain) FPlain.push_back(uint16_t(v));
+            const bool has = FSmooth->hasPlain(uint16_t(v));
+            FShared[v] = has ? int32_t(plain) : -1;
+            FPlain[plain] = uint16_t(v);
+            plain += has;
         }
+        FPlain.resize(plain);
     }
 
     // Faces first .. end - 1 onto `indices`, each counter-clockwise in the output; faces naming a
@@ -480,10 +483,13 @@ void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& 
     const size_t n = walk.count();
     if (source.FMapping.size() >= vertexCount(source)) {
         out.TexCoords.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            const auto& t = source.FMapping[walk.sourceOf(i)];
-            out.TexCoords[i] = {finite(t.tu), finite(1 - t.tv)};
-        }
+        const auto mapped = [&](uint16_t v) {
+            const auto& t = source.FMapping[v];
+            return std::array<float, 2>{finite(t.tu), finite(1 - t.tv)};
+        };
+        size_t i = 0;
+        for (uint16_t v : walk.plainVertices()) out.TexCoords[i++] = mapped(v);
+        for (const VertexSplitter::Vertex& s : walk.vertices()) out.TexCoords[i++] = mapped(s.vertex);
     }
     if (b.meshIsSkinned(source)) {
         out.Joints.resize(n);

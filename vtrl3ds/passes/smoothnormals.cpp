@@ -55,14 +55,14 @@ inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint&
 
 #if defined(VTRL3DS_LANES)
 
+// minps(a, b) is a < b ? a : b and maxps(a, b) a > b ? a : b, the scalar version's choices.
 inline __m128 angleOf(__m128 y, __m128 x) {
     const __m128 ax = _mm_andnot_ps(_mm_set1_ps(-0.0f), x);
-    const __m128 yBelow = _mm_cmplt_ps(y, ax);
-    const __m128 small = select(yBelow, y, ax), large = select(yBelow, ax, y);
+    const __m128 small = _mm_min_ps(y, ax), large = _mm_max_ps(ax, y);
     const __m128 reduced = _mm_cmpgt_ps(small, _mm_mul_ps(_mm_set1_ps(tanEighthPi), large));
     const __m128 num = select(reduced, _mm_sub_ps(small, large), small);
-    const __m128 den = select(reduced, _mm_add_ps(small, large), large), floor = _mm_set1_ps(1e-30f);
-    const __m128 u = _mm_div_ps(num, select(_mm_cmpgt_ps(den, floor), den, floor));
+    const __m128 den = select(reduced, _mm_add_ps(small, large), large);
+    const __m128 u = _mm_div_ps(num, _mm_max_ps(den, _mm_set1_ps(1e-30f)));
     const __m128 z = _mm_mul_ps(u, u);
     __m128 r = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(8.05374449538e-2f), z), _mm_set1_ps(1.38776856032e-1f));
     r = _mm_add_ps(_mm_mul_ps(r, z), _mm_set1_ps(1.99777106478e-1f));

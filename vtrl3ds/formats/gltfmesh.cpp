@@ -13,6 +13,7 @@
 #include "vtrl3ds/errors.h"
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/private/checked.h"
+#include "vtrl3ds/private/compat.h"
 #include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/keyframing.h"
 #include "vtrl3ds/private/lanes.h"
@@ -376,6 +377,14 @@ class CornerWalk {
     std::vector<uint16_t> FPlain;  // the vertices with a plain normal, in order
 };
 
+// Where the output vertices' positions, normals and texture coordinates go (x, y, z and u, v).
+struct VertexOut {
+    float *positions, *normals, *texCoords;
+    size_t count;
+    void position(size_t i, const std::array<float, 3>& p) const { std::memcpy(positions + 3 * i, p.data(), 12); }
+    void normal(size_t i, const std::array<float, 3>& n) const { std::memcpy(normals + 3 * i, n.data(), 12); }
+};
+
 #if defined(VTRL3DS_LANES)
 
 // finite() of each lane.
@@ -407,7 +416,7 @@ inline void storeTriples(float* out, const __m128 (&r)[4], bool exactLast) {
 // normal needs double precision is finished one by one).
 template <bool Affine>
 size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std::vector<T3dpoint>& normals,
-                  const std::vector<uint16_t>& vertices, TGltfMesh& out) {
+                  const std::vector<uint16_t>& vertices, const VertexOut& out) {
     const size_t n = vertices.size() & ~size_t{3};
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
     for (size_t i = 0; i < n; i += 4) {
@@ -440,12 +449,12 @@ size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std
                           _mm_mul_ps(normal.z, inverse)};
         __m128 r[4];
         points(place, r);
-        storeTriples(out.Positions[i].data(), r, i + 4 >= out.Positions.size());
+        storeTriples(out.positions + 3 * i, r, i + 4 >= out.count);
         points(select(keep, normal, scaled), r);
-        storeTriples(out.Normals[i].data(), r, i + 4 >= out.Normals.size());
+        storeTriples(out.normals + 3 * i, r, i + 4 >= out.count);
         const int odd = _mm_movemask_ps(_mm_or_ps(keep, ordinary)) ^ 15;
         for (int k = 0; k < 4; ++k)
-            if (odd & (1 << k)) out.Normals[i + size_t(k)] = unit(f.normal(normals[v[k]]));
+            if (odd & (1 << k)) out.normal(i + size_t(k), unit(f.normal(normals[v[k]])));
     }
     return n;
 }
@@ -455,13 +464,12 @@ size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std
 // Positions and normals of the walk's output vertices, placed by the frame (Affine: frame.affine).
 template <bool Affine>
 void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkeleton* skeleton,
-                   const CornerWalk& walk, TGltfMesh& out) {
-    out.Positions.resize(walk.count()), out.Normals.resize(walk.count());
+                   const CornerWalk& walk, const VertexOut& out) {
     Frame f = frame;
     f.affine = Affine;
     const auto place = [&](size_t i, uint16_t v, const T3dpoint& normal) {
-        out.Positions[i] = f.position(skeleton ? bindPosition(source, skeleton, v) : source.FVertex[v]);
-        out.Normals[i] = unit(f.normal(normal));
+        out.position(i, f.position(skeleton ? bindPosition(source, skeleton, v) : source.FVertex[v]));
+        out.normal(i, unit(f.normal(normal)));
     };
     size_t i = 0;
     const std::vector<uint16_t>& plain = walk.plainVertices();
@@ -473,27 +481,47 @@ void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkelet
 }
 
 // The output vertices' arrays: places, normals, texture coordinates (V counted from the top) and
-// joints where the mesh has them.
+// joints where the mesh has them; for a scene made to be written, the first three in the extras'
+// array (made without being cleared first) with the box of the positions.
 void vertexArrays(const SceneBuilder& b, const TGL3dsMesh& source, const Frame& frame, const CornerWalk& walk,
-                  TGltfMesh& out) {
-    if (frame.affine)
-        placeVertices<true>(frame, source, b.skeleton, walk, out);
-    else
-        placeVertices<false>(frame, source, b.skeleton, walk, out);
+                  TGltfMesh& out, GltfMeshExtras& extras) {
     const size_t n = walk.count();
-    if (source.FMapping.size() >= vertexCount(source)) {
-        out.TexCoords.resize(n);
-        const auto mapped = [&](uint16_t v) {
-            const auto& t = source.FMapping[v];
-            return std::array<float, 2>{finite(t.tu), finite(1 - t.tv)};
+    const bool mapped = source.FMapping.size() >= vertexCount(source);
+    VertexOut to{nullptr, nullptr, nullptr, n};
+    if (b.extras) {
+        extras.Count = n, extras.HasTexCoords = mapped;
+        extras.Vertices = uninitialisedArray<float>(n * (mapped ? 8 : 6));
+        to.positions = extras.Vertices.get(), to.normals = to.positions + 3 * n;
+        if (mapped) to.texCoords = to.normals + 3 * n;
+    } else {
+        out.Positions.resize(n), out.Normals.resize(n);
+        if (mapped) out.TexCoords.resize(n);
+        to.positions = reinterpret_cast<float*>(out.Positions.data());
+        to.normals = reinterpret_cast<float*>(out.Normals.data());
+        to.texCoords = mapped ? reinterpret_cast<float*>(out.TexCoords.data()) : nullptr;
+    }
+    if (frame.affine)
+        placeVertices<true>(frame, source, b.skeleton, walk, to);
+    else
+        placeVertices<false>(frame, source, b.skeleton, walk, to);
+    if (mapped) {
+        float* t = to.texCoords;
+        const auto put = [&](uint16_t v) {
+            const auto& m = source.FMapping[v];
+            *t++ = finite(m.tu), *t++ = finite(1 - m.tv);
         };
-        size_t i = 0;
-        for (uint16_t v : walk.plainVertices()) out.TexCoords[i++] = mapped(v);
-        for (const VertexSplitter::Vertex& s : walk.vertices()) out.TexCoords[i++] = mapped(s.vertex);
+        for (uint16_t v : walk.plainVertices()) put(v);
+        for (const VertexSplitter::Vertex& s : walk.vertices()) put(s.vertex);
     }
     if (b.meshIsSkinned(source)) {
         out.Joints.resize(n);
         for (size_t i = 0; i < n; ++i) out.Joints[i] = b.jointOfVertex(source, walk.sourceOf(i));
+    }
+    if (b.extras) {
+        float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+        positionBox(to.positions, n, lo, hi);
+        extras.HasBox = true;
+        for (size_t i = 0; i < 3; ++i) extras.Low[i] = lo[i], extras.High[i] = hi[i];
     }
 }
 
@@ -559,13 +587,7 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
             if (shortIndices) shorts.erase(shorts.begin() + ptrdiff_t(p));
         }
     for (size_t p = 0; p < out.Primitives.size(); ++p) out.Primitives[p].Material = int32_t(p);
-    vertexArrays(b, source, frame, walk, out);
-    if (b.extras) {
-        float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
-        positionBox(out.Positions, lo, hi);
-        g.Extras.HasBox = true;
-        for (size_t i = 0; i < 3; ++i) g.Extras.Low[i] = lo[i], g.Extras.High[i] = hi[i];
-    }
+    vertexArrays(b, source, frame, walk, out, g.Extras);
     return g;
 }
 
@@ -615,7 +637,7 @@ int32_t SceneBuilder::mesh(const TGL3dsMesh& source, bool local) {
         p.Material = material(g.Keys[size_t(p.Material)]);
         textured |= scene.Materials[size_t(p.Material)].Image >= 0;
     }
-    if (!textured) g.Mesh.TexCoords.clear();
+    if (!textured) g.Mesh.TexCoords.clear(), g.Extras.HasTexCoords = false;
     scene.Meshes.push_back(std::move(g.Mesh));
     if (extras) extras->push_back(std::move(g.Extras));
     return static_cast<int32_t>(scene.Meshes.size() - 1);

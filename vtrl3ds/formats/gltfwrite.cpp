@@ -111,15 +111,15 @@ struct Layout {
 
 namespace vtrl3ds_internal {
 
-void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)[3], float (&hi)[3]) {
+void positionBox(const float* positions, size_t count, float (&lo)[3], float (&hi)[3]) {
     size_t i = 0;
 #if defined(VTRL3DS_LANES)
     // minps and maxps keep their second operand unless the first is smaller (larger): std::min and
     // std::max with the arguments turned round, point by point in order.
-    if (positions.size() > 1) {
+    if (count > 1) {
         __m128 low = _mm_setr_ps(lo[0], lo[1], lo[2], 0), high = _mm_setr_ps(hi[0], hi[1], hi[2], 0);
-        for (; i + 1 < positions.size(); ++i) {
-            const __m128 p = _mm_loadu_ps(positions[i].data());  // the fourth lane is the next X
+        for (; i + 1 < count; ++i) {
+            const __m128 p = _mm_loadu_ps(positions + 3 * i);  // the fourth lane is the next X
             low = _mm_min_ps(p, low), high = _mm_max_ps(p, high);
         }
         float l[4], h[4];
@@ -127,8 +127,9 @@ void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)
         for (size_t k = 0; k < 3; ++k) lo[k] = l[k], hi[k] = h[k];
     }
 #endif
-    for (; i < positions.size(); ++i)
-        for (size_t k = 0; k < 3; ++k) lo[k] = std::min(lo[k], positions[i][k]), hi[k] = std::max(hi[k], positions[i][k]);
+    for (; i < count; ++i)
+        for (size_t k = 0; k < 3; ++k)
+            lo[k] = std::min(lo[k], positions[3 * i + k]), hi[k] = std::max(hi[k], positions[3 * i + k]);
 }
 
 }  // namespace vtrl3ds_internal
@@ -149,23 +150,25 @@ int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t ve
     return l.accessor(indices, indices.size(), u32, "SCALAR", elementArrayBuffer);
 }
 
-// A view holding an array of fixed-size float tuples as they lie in memory.
-template <size_t N>
-int32_t tupleView(Layout& l, const std::vector<std::array<float, N>>& v) {
-    static_assert(sizeof(std::array<float, N>) == N * sizeof(float));
-    return l.view(v.data(), v.size() * sizeof v[0], arrayBuffer);
-}
+// The scene's vertex arrays are read as plain floats.
+static_assert(sizeof(std::array<float, 3>) == 12 && sizeof(std::array<float, 2>) == 8);
 
 void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints, const GltfMeshExtras* extras) {
     float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     if (extras && extras->HasBox)
         for (size_t i = 0; i < 3; ++i) lo[i] = extras->Low[i], hi[i] = extras->High[i];
     else
-        positionBox(mesh.Positions, lo, hi);
-    const size_t n = mesh.Positions.size();
-    const int32_t position = l.accessor(tupleView(l, mesh.Positions), n, f32, "VEC3", lo, hi, 3);
-    const int32_t normal = l.accessor(tupleView(l, mesh.Normals), n, f32, "VEC3");
-    const int32_t uv = mesh.TexCoords.empty() ? -1 : l.accessor(tupleView(l, mesh.TexCoords), n, f32, "VEC2");
+        positionBox(reinterpret_cast<const float*>(mesh.Positions.data()), mesh.Positions.size(), lo, hi);
+    // The vertices where they are: the mesh's arrays, or the extras' one.
+    const bool packed = extras && extras->Vertices;
+    const size_t n = packed ? extras->Count : mesh.Positions.size();
+    const float* positions = packed ? extras->Vertices.get() : reinterpret_cast<const float*>(mesh.Positions.data());
+    const float* normals = packed ? positions + 3 * n : reinterpret_cast<const float*>(mesh.Normals.data());
+    const bool mapped = packed ? extras->HasTexCoords : !mesh.TexCoords.empty();
+    const float* texCoords = packed ? normals + 3 * n : reinterpret_cast<const float*>(mesh.TexCoords.data());
+    const int32_t position = l.accessor(l.view(positions, 12 * n, arrayBuffer), n, f32, "VEC3", lo, hi, 3);
+    const int32_t normal = l.accessor(l.view(normals, 12 * n, arrayBuffer), n, f32, "VEC3");
+    const int32_t uv = mapped ? l.accessor(l.view(texCoords, 8 * n, arrayBuffer), n, f32, "VEC2") : -1;
     int32_t joint = -1, weight = -1;
     if (!mesh.Joints.empty()) {
         std::vector<float> weights(n * 4, 0);

@@ -41,14 +41,16 @@ inline float angleOf(float y, float x) {
 }
 
 // The angles at the corners a, b, c of one triangle, the same operations as the lanes below.
-inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c, float out[3]) {
+// The angle at corner k (0, 1 or 2) of the triangle a, b, c; all three (k = 3) into out[0..2].
+inline void triangleAngles(const T3dpoint& a, const T3dpoint& b, const T3dpoint& c, float out[3], int k = 3) {
     const T3dpoint ab{b.X - a.X, b.Y - a.Y, b.Z - a.Z}, ac{c.X - a.X, c.Y - a.Y, c.Z - a.Z},
         bc{c.X - b.X, c.Y - b.Y, c.Z - b.Z};
     const float cx = ab.Y * ac.Z - ab.Z * ac.Y, cy = ab.Z * ac.X - ab.X * ac.Z,
                 cz = ab.X * ac.Y - ab.Y * ac.X;
     const float area = std::sqrt(cx * cx + cy * cy + cz * cz);  // twice the area, the same at every corner
-    out[0] = angleOf(area, ab.X * ac.X + ab.Y * ac.Y + ab.Z * ac.Z);
-    out[1] = angleOf(area, -(ab.X * bc.X + ab.Y * bc.Y + ab.Z * bc.Z));
+    if (k != 1) out[0] = angleOf(area, ab.X * ac.X + ab.Y * ac.Y + ab.Z * ac.Z);
+    if (k != 0) out[1] = angleOf(area, -(ab.X * bc.X + ab.Y * bc.Y + ab.Z * bc.Z));
+    if (k < 2) return;
     const float rest = pi - out[0] - out[1];  // the three make a half turn
     out[2] = rest > 0 ? rest : 0.0f;
 }
@@ -115,43 +117,50 @@ inline void cornerWeights(const uint16_t* c, float (&w)[3]) {
         w[2] = w[1];
 }
 
-// The running sums of the walk: x, y, z and a spare lane per vertex; the union and the common
-// bits of the groups of the faces at each vertex (they differ where the faces' groups do); and
-// the corners at each vertex as a list through `next`, last corner first (raw pointers, so that
+// The running sums of the walk: per vertex, x, y, z and a spare lane summed over the faces with
+// the groups of the first face with groups met there (`first`, 0 before one is met); the weighted
+// normal of a corner whose face has other groups goes to `other` instead (raw pointers, so that
 // nothing stored in the walk makes the compiler read them again).
 struct Sums {
     float* sum;
-    uint32_t* any;
-    uint32_t* all;
-    int32_t* head;
-    int32_t* next;
+    uint32_t* first;
+    std::vector<SmoothNormals::Corner>* other;
 
-    void groups(const uint16_t* c, size_t corner, uint32_t g) {
-        for (size_t k = 0; k < 3; ++k) {
-            any[c[k]] |= g, all[c[k]] &= g;
-            next[corner + k] = head[c[k]], head[c[k]] = int32_t(corner + k);
-        }
+    bool firstGroups(uint16_t v, uint32_t g) {
+        uint32_t& f = first[v];
+        f = f != 0 ? f : g;
+        return f == g;
     }
-    // Face normal n weighted at the corners of face f (corners c) with groups g.
-    void add(const uint16_t* c, size_t f, const float (&w)[3], const T3dpoint& n, uint32_t g) {
-        groups(c, 3 * f, g);
+    // Face normal n weighted at the corners c of a face with groups g.
+    void add(const uint16_t* c, const float (&w)[3], const T3dpoint& n, uint32_t g) {
         for (size_t k = 0; k < 3; ++k) {
+            const float x = w[k] * n.X, y = w[k] * n.Y, z = w[k] * n.Z;
+            if (!firstGroups(c[k], g)) {
+                other->push_back({{x, y, z}, g, c[k]});
+                continue;
+            }
             float* t = sum + 4 * size_t{c[k]};
-            t[0] += w[k] * n.X, t[1] += w[k] * n.Y, t[2] += w[k] * n.Z;
+            t[0] += x, t[1] += y, t[2] += z;
         }
     }
 #if defined(VTRL3DS_LANES)
     // The same for face I of four, the corner weights in lane I of a, b and c, n as x, y, z and a
-    // zero lane.
+    // spare lane.
     template <int I>
-    void add(const uint16_t* c, size_t f, __m128 a, __m128 b, __m128 d, __m128 n, uint32_t g) {
-        groups(c, 3 * f, g);
+    void add(const uint16_t* c, __m128 a, __m128 b, __m128 d, __m128 n, uint32_t g) {
         constexpr int lane = I * 0x55;
         const __m128 w[3] = {_mm_shuffle_ps(a, a, lane), _mm_shuffle_ps(b, b, lane),
                              _mm_shuffle_ps(d, d, lane)};
         for (size_t k = 0; k < 3; ++k) {
+            const __m128 x = _mm_mul_ps(w[k], n);
+            if (!firstGroups(c[k], g)) {
+                float q[4];
+                _mm_storeu_ps(q, x);
+                other->push_back({{q[0], q[1], q[2]}, g, c[k]});
+                continue;
+            }
             float* t = sum + 4 * size_t{c[k]};
-            _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), _mm_mul_ps(w[k], n)));
+            _mm_storeu_ps(t, _mm_add_ps(_mm_loadu_ps(t), x));
         }
     }
 #endif
@@ -164,9 +173,7 @@ template <int I>
 inline void addFace(Sums& s, const uint16_t* index, const uint32_t* groups, const T3dpoint* normal, size_t f,
                     size_t faces, const __m128 (&a)[3]) {
     if (groups[f + I] == 0) return;
-    const __m128 n =
-        _mm_and_ps(loadPoint(normal, f + I, faces), _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)));
-    s.add<I>(index + 3 * (f + I), f + I, a[0], a[1], a[2], n, groups[f + I]);
+    s.add<I>(index + 3 * (f + I), a[0], a[1], a[2], loadPoint(normal, f + I, faces), groups[f + I]);
 }
 
 // The walk four faces at a time over a mesh whose corners all name vertices, as far as whole
@@ -192,7 +199,7 @@ size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3d
             if (groups[f + i] == 0) continue;
             float c[3] = {w[i], w[4 + i], w[8 + i]};
             cornerWeights(index + 3 * (f + i), c);
-            s.add(index + 3 * (f + i), f + i, c, normal[f + i], groups[f + i]);
+            s.add(index + 3 * (f + i), c, normal[f + i], groups[f + i]);
         }
     }
     return f;
@@ -243,9 +250,9 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
     }
     const std::vector<uint32_t>& groups = mesh.FSmoothingGroup;
     std::vector<float> sum(4 * FVertices, 0.0f);
-    std::vector<uint32_t> any(FVertices, 0), all(FVertices, ~0u);
-    FHead.assign(FVertices, -1), FNext = uninitialisedArray<int32_t>(3 * FFaces);
-    Sums s{sum.data(), any.data(), all.data(), FHead.data(), FNext.get()};
+    std::vector<uint32_t> first(FVertices, 0);
+    std::vector<Corner> other;
+    Sums s{sum.data(), first.data(), &other};
     size_t f = 0;
     FAllValid = allCornersBelow(index, 3 * FFaces, FVertices);
 #if defined(VTRL3DS_LANES)
@@ -257,41 +264,49 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
         triangleAngles(mesh.FVertex[index[3 * f]], mesh.FVertex[index[3 * f + 1]],
                        mesh.FVertex[index[3 * f + 2]], w);
         cornerWeights(index + 3 * f, w);
-        s.add(index + 3 * f, f, w, FFaceNormal[f], groups[f]);
+        s.add(index + 3 * f, w, FFaceNormal[f], groups[f]);
     }
     FPlain.resize(FVertices);
     normaliseSums(sum, FPlain);
-    bool anyMixed = false;
-    for (size_t v = 0; v < FVertices; ++v) {
-        FKind[v] = any[v] == 0 ? noGroups : any[v] == all[v] ? plainVertex : mixedVertex;
-        anyMixed |= FKind[v] == mixedVertex;
-    }
+    for (size_t v = 0; v < FVertices; ++v) FKind[v] = first[v] == 0 ? noGroups : plainVertex;
+    if (!other.empty()) listMixed(sum, first, other);
+}
+
+// The mixed vertices (those with corners in `other`), each with its sum for its first groups and
+// its other corners in face order.
+void SmoothNormals::listMixed(const std::vector<float>& sum, const std::vector<uint32_t>& first,
+                              const std::vector<Corner>& other) {
+    FSlot.assign(FVertices, -1);
+    for (const Corner& c : other) FKind[c.Vertex] = mixedVertex;
+    size_t slots = 0;
+    for (size_t v = 0; v < FVertices; ++v)
+        if (FKind[v] == mixedVertex) {
+            FSlot[v] = int32_t(slots++);
+            FFirst.push_back({{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]}, first[v], uint16_t(v)});
+        }
+    FStart.assign(slots + 1, 0);
+    for (const Corner& c : other) ++FStart[size_t(FSlot[c.Vertex]) + 1];
+    for (size_t i = 0; i < slots; ++i) FStart[i + 1] += FStart[i];
+    FOther.resize(other.size());
+    std::vector<uint32_t> at(FStart.begin(), FStart.end() - 1);
+    for (const Corner& c : other) FOther[at[size_t(FSlot[c.Vertex])]++] = c;
     // The last normals are read only where their groups (never 0) match.
-    if (anyMixed) FLastGroups.assign(FVertices, 0), FLastNormal = uninitialisedArray<T3dpoint>(FVertices);
+    FLastGroups.assign(slots, 0);
+    FLastNormal = uninitialisedArray<T3dpoint>(slots);
 }
 
 // The angle-weighted sum of the normals of the faces around mixed vertex v that share a bit of
-// groups g, normalised; the last one made at each vertex is kept with its groups.
+// groups g, normalised: its sum for its first groups where they share one, and each other corner
+// that does; the last one made at each vertex is kept with its groups.
 const T3dpoint& SmoothNormals::mixed(uint16_t v, uint32_t g) {
-    if (FLastGroups[v] == g) return FLastNormal[v];
-    const uint16_t* index = FMesh.FIndices.data();
-    // The faces with groups at v, in face order (the list holds them last first).
-    std::vector<uint32_t>& around = FAround;
-    around.clear();
-    for (int32_t k = FHead[v]; k >= 0; k = FNext[size_t(k)]) around.push_back(uint32_t(k) / 3);
+    const size_t slot = size_t(FSlot[v]);
+    if (FLastGroups[slot] == g) return FLastNormal[slot];
     T3dpoint t{0, 0, 0};
-    for (size_t k = around.size(); k-- > 0;) {
-        const uint32_t f = around[k];
-        if ((FMesh.FSmoothingGroup[f] & g) == 0) continue;
-        const uint16_t* c = index + 3 * size_t{f};
-        float w[3];
-        triangleAngles(FMesh.FVertex[c[0]], FMesh.FVertex[c[1]], FMesh.FVertex[c[2]], w);
-        const float weight = w[c[0] == v ? 0 : c[1] == v ? 1 : 2];
-        const T3dpoint& n = FFaceNormal[f];
-        t.X += weight * n.X, t.Y += weight * n.Y, t.Z += weight * n.Z;
-    }
-    FLastGroups[v] = g;
-    return FLastNormal[v] = Normalize(t);
+    if (FFirst[slot].Groups & g) t = FFirst[slot].Normal;
+    for (size_t k = FStart[slot]; k < FStart[slot + 1]; ++k)
+        if (FOther[k].Groups & g) t.X += FOther[k].Normal.X, t.Y += FOther[k].Normal.Y, t.Z += FOther[k].Normal.Z;
+    FLastGroups[slot] = g;
+    return FLastNormal[slot] = Normalize(t);
 }
 
 }  // namespace vtrl3ds_internal

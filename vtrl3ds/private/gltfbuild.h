@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,6 +29,11 @@ struct GltfMeshExtras {
     bool HasBox = false;
     std::array<float, 3> Low{}, High{};
     std::vector<std::vector<uint16_t>> ShortIndices;  // empty, or one per primitive
+    // Count vertices in Vertices (the mesh's own arrays then empty): positions (3 floats each),
+    // normals (3) and, with HasTexCoords, texture coordinates (2).
+    size_t Count = 0;
+    bool HasTexCoords = false;
+    std::unique_ptr<float[]> Vertices;
 };
 
 // BuildGltfScene, and with `extras` the scene for WriteGltf alone with those extras.
@@ -35,7 +41,7 @@ TGltfScene buildScene(const TGLAll3dsMesh& model, const TKeyframer& keyframer, c
                       std::vector<GltfMeshExtras>* extras);
 // The box of the positions, lo and hi widened component by component in order (the accessor's
 // min and max).
-void positionBox(const std::vector<std::array<float, 3>>& positions, float (&lo)[3], float (&hi)[3]);
+void positionBox(const float* positions, size_t count, float (&lo)[3], float (&hi)[3]);
 // WriteGltfScene, taking the extras where given.
 void writeScene(const TGltfScene& scene, const std::string& path, const std::vector<GltfMeshExtras>* extras);
 

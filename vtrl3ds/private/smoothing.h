@@ -43,6 +43,13 @@ class SmoothNormals {
     // Every corner names a vertex of the mesh.
     bool allCornersValid() const { return FAllValid; }
 
+    // A corner's weighted face normal with the face's groups.
+    struct Corner {
+        T3dpoint Normal;
+        uint32_t Groups;
+        uint16_t Vertex;
+    };
+
   private:
     const TGL3dsMesh& FMesh;
     size_t FVertices, FFaces;
@@ -52,11 +59,15 @@ class SmoothNormals {
     std::vector<T3dpoint> FPlain;     // each vertex's sum over its faces with groups, normalised
     enum : char { noGroups, plainVertex, mixedVertex };
     std::vector<char> FKind;          // per vertex: no faces with groups, all the same groups, or not
-    std::vector<int32_t> FHead;       // corners with groups at vertex v: FHead[v], FNext[it] ..., -1 ends
-    std::unique_ptr<int32_t[]> FNext;
-    std::vector<uint32_t> FAround;      // room for the faces around one vertex
-    std::vector<uint32_t> FLastGroups;  // per mixed vertex, the groups its last normal was made for
+    // Per mixed vertex (its slot): its sum over the faces with its first groups, its other corners
+    // (FOther[FStart[s] .. FStart[s + 1]), in face order), and the groups its last normal was made
+    // for with that normal.
+    std::vector<int32_t> FSlot;
+    std::vector<Corner> FFirst, FOther;
+    std::vector<uint32_t> FStart, FLastGroups;
     std::unique_ptr<T3dpoint[]> FLastNormal;
+    void listMixed(const std::vector<float>& sum, const std::vector<uint32_t>& first,
+                   const std::vector<Corner>& other);
 };
 
 }  // namespace vtrl3ds_internal

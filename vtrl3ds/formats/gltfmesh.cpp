@@ -109,7 +109,17 @@ Frame localFrame(const TKfMatrix& m) {
     const double det = a[0] * cof[0] + a[1] * cof[1] + a[2] * cof[2];
     f.zUp = det < 0;
     const bool flat = !std::isfinite(det) || std::fabs(det) < 1e-30;
-    for (int i = 0; i < 9; ++i) f.normals[i] = flat ? (i % 4 == 0 ? 1.0f : 0.0f) : float(cof[i] / det);
+    double n[9];
+    for (int i = 0; i < 9; ++i) n[i] = flat ? (i % 4 == 0 ? 1 : 0) : cof[i] / det;
+    // A turn times one scale (the usual mesh frame) maps unit normals to one length: divided by
+    // it, the normals come out unit and need no scaling each.
+    const auto column = [&](int c, int d) { return n[3 * c] * n[3 * d] + n[3 * c + 1] * n[3 * d + 1] + n[3 * c + 2] * n[3 * d + 2]; };
+    const double length2 = column(0, 0);
+    const bool similar = length2 > 0 && std::isfinite(length2) && std::fabs(column(1, 1) - length2) < 1e-9 * length2 &&
+                         std::fabs(column(2, 2) - length2) < 1e-9 * length2 && std::fabs(column(0, 1)) < 1e-9 * length2 &&
+                         std::fabs(column(0, 2)) < 1e-9 * length2 && std::fabs(column(1, 2)) < 1e-9 * length2;
+    const double unitScale = similar ? 1 / std::sqrt(length2) : 1;
+    for (int i = 0; i < 9; ++i) f.normals[i] = float(n[i] * unitScale);
     return f;
 }
 
@@ -444,13 +454,15 @@ size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std
                                        _mm_cmplt_ps(length2, _mm_set1_ps(1.00001f)));
         const __m128 ordinary = _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(1e-30f)),
                                            _mm_cmplt_ps(length2, _mm_set1_ps(1e30f)));
-        const __m128 inverse = _mm_div_ps(one, _mm_sqrt_ps(length2));
-        const Axes scaled{_mm_mul_ps(normal.x, inverse), _mm_mul_ps(normal.y, inverse),
-                          _mm_mul_ps(normal.z, inverse)};
         __m128 r[4];
         points(place, r);
         storeTriples(out.positions + 3 * i, r, i + 4 >= out.count);
-        points(select(keep, normal, scaled), r);
+        if (_mm_movemask_ps(keep) != 15) {
+            const __m128 inverse = _mm_div_ps(one, _mm_sqrt_ps(length2));
+            normal = select(keep, normal,
+                            {_mm_mul_ps(normal.x, inverse), _mm_mul_ps(normal.y, inverse), _mm_mul_ps(normal.z, inverse)});
+        }
+        points(normal, r);
         storeTriples(out.normals + 3 * i, r, i + 4 >= out.count);
         const int odd = _mm_movemask_ps(_mm_or_ps(keep, ordinary)) ^ 15;
         for (int k = 0; k < 4; ++k)

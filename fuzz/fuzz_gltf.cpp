@@ -2,7 +2,8 @@
 // BVH), the rest is loaded as that file, and whatever the loader accepts is exported (a 3DS file
 // with its keyframer). The scene and the .glb are checked here: every index names a vertex, every
 // joint a joint of the skin, every number is finite, every normal and rotation unit, every key
-// time increasing, and the .glb's header and chunks add up. A failed check aborts.
+// time increasing, and the .glb's header and chunks add up; the scene made for writing alone
+// gives the same .glb. A failed check aborts.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/model.h"
+#include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/skeleton.h"
 #include "vtrl3ds/stream.h"
 
@@ -133,6 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const TGltfScene scene = BuildGltfScene(model, keyframer, options);
     checkScene(scene);
-    checkGlb(GltfSceneToGlb(scene));
+    const std::vector<uint8_t> glb = GltfSceneToGlb(scene);
+    checkGlb(glb);
+    // The scene WriteGltf makes to write alone gives the same bytes.
+    std::vector<vtrl3ds_internal::GltfMeshExtras> extras;
+    const TGltfScene packed = vtrl3ds_internal::buildScene(model, keyframer, options, &extras);
+    check(vtrl3ds_internal::glbBytes(packed, &extras) == glb);
     return 0;
 }

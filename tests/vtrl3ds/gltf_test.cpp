@@ -16,6 +16,7 @@
 #include "vtrl3ds/gltf.h"
 #include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/normals.h"
+#include "vtrl3ds/stream.h"
 #include "vtrl3ds/private/keyframing.h"
 #include "vtrl3ds/vector.h"
 #include "support/files3ds.h"
@@ -276,6 +277,53 @@ TEST(GltfExport, meshes_made_side_by_side_equal_meshes_made_alone) {
         EXPECT_EQ(alone.Meshes[0].Normals, s.Meshes[m].Normals) << m;
         EXPECT_EQ(alone.Meshes[0].Primitives[0].Indices, s.Meshes[m].Primitives[0].Indices) << m;
         EXPECT_GT(alone.Meshes[0].Positions.size(), 81u * 81u) << "the flat row and the bands split vertices";
+    }
+}
+
+// WriteGltf makes its scene only to write it (16-bit indices, the vertices in one array, each
+// mesh's box taken on its core): its .glb and .gltf hold the bytes the scene description gives.
+// Rows: bands of groups over two meshes made side by side, flat faces past 65,535 vertices (32-bit
+// indices after all), a box whose faces touch -0 and +0, a model without groups and with material
+// ids beyond its materials.
+TEST(GltfExport, written_files_hold_the_scene_descriptions_bytes) {
+    const std::vector<std::pair<const char*, std::function<void(TGLAll3dsMesh&)>>> rows = {
+        {"bands", [](TGLAll3dsMesh& m) { m.FType = Mesh3DS, gridMesh(m, 80, 0), gridMesh(m, 80, 1); }},
+        {"flat past 16 bits",
+         [](TGLAll3dsMesh& m) {
+             m.FType = Mesh3DS;
+             std::vector<T3dpoint> points;
+             std::vector<uint16_t> corners;
+             for (uint16_t i = 0; i < 60000; ++i) points.push_back({float(i % 300), float(i / 300), float(i % 7)});
+             for (uint16_t i = 0; i + 301 < 60000; i += 2) corners.insert(corners.end(), {i, uint16_t(i + 1), uint16_t(i + 301)});
+             addMesh(m, points, corners)->FSmoothingGroup.assign(corners.size() / 3, 0);
+         }},
+        {"signed zeros",
+         [](TGLAll3dsMesh& m) {
+             m.FType = Mesh3DS;
+             addMesh(m, {{-0.0f, 0, 0}, {0, -0.0f, 1}, {1, 0, -0.0f}, {0, 1, 0}}, {0, 1, 2, 0, 2, 3, 0, 3, 1})
+                 ->FSmoothingGroup = {1, 2, 3};
+         }},
+        {"no groups",
+         [](TGLAll3dsMesh& m) {
+             addMaterial(m, "one");
+             addMesh(m, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {0, 1, 2, 1, 3, 2, 2, 3, 0}, {0, 7, 0});
+         }},
+    };
+    for (const auto& [name, make] : rows) {
+        TempDir dir;
+        TGLAll3dsMesh model;
+        make(model);
+        TGltfOptions quiet;
+        quiet.Warn = [](const std::string&) {};
+        const TGltfScene scene = BuildGltfScene(model, quiet);
+        if (std::string(name) == "flat past 16 bits") {
+            ASSERT_GT(scene.Meshes.at(0).Positions.size(), 65535u);
+        }
+        WriteGltf(model, dir.file("a.glb"), quiet);
+        EXPECT_EQ(ReadFileBytes(dir.file("a.glb")), GltfSceneToGlb(scene)) << name;
+        WriteGltf(model, dir.file("b.gltf"), quiet);
+        WriteGltfScene(scene, dir.file("c.gltf"));
+        EXPECT_EQ(ReadFileBytes(dir.file("b.bin")), ReadFileBytes(dir.file("c.bin"))) << name;
     }
 }
 

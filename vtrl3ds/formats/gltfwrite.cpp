@@ -493,7 +493,11 @@ void writeText(const TGltfScene& scene, const std::filesystem::path& path,
 }  // namespace
 
 std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
-    Glb glb = glbOf(Scene, nullptr);
+    return vtrl3ds_internal::glbBytes(Scene, nullptr);
+}
+
+std::vector<uint8_t> vtrl3ds_internal::glbBytes(const TGltfScene& Scene, const std::vector<GltfMeshExtras>* extras) {
+    Glb glb = glbOf(Scene, extras);
     glb.head.reserve(glb.head.size() + glb.layout.binSize);
     for (const Piece& p : glb.layout.bin) {
         const auto* bytes = static_cast<const uint8_t*>(p.bytes);

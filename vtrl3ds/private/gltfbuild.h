@@ -42,6 +42,8 @@ TGltfScene buildScene(const TGLAll3dsMesh& model, const TKeyframer& keyframer, c
 // The box of the positions, lo and hi widened component by component in order (the accessor's
 // min and max).
 void positionBox(const float* positions, size_t count, float (&lo)[3], float (&hi)[3]);
+// GltfSceneToGlb, taking the extras where given.
+std::vector<uint8_t> glbBytes(const TGltfScene& scene, const std::vector<GltfMeshExtras>* extras);
 // WriteGltfScene, taking the extras where given.
 void writeScene(const TGltfScene& scene, const std::string& path, const std::vector<GltfMeshExtras>* extras);
 

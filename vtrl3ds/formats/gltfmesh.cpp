@@ -78,7 +78,8 @@ struct Frame {
     }
     // The 3x3 matrix m (column-major) applied to p, plus (x, y, z).
     static std::array<float, 3> mapped(const float* m, const T3dpoint& p, float x, float y, float z) {
-        return {finite(m[0] * p.X + m[3] * p.Y + m[6] * p.Z + x), finite(m[1] * p.X + m[4] * p.Y + m[7] * p.Z + y),
+        return {finite(m[0] * p.X + m[3] * p.Y + m[6] * p.Z + x),
+                finite(m[1] * p.X + m[4] * p.Y + m[7] * p.Z + y),
                 finite(m[2] * p.X + m[5] * p.Y + m[8] * p.Z + z)};
     }
 };
@@ -101,7 +102,8 @@ Frame localFrame(const TKfMatrix& m) {
     f.affine = true;
     double a[12];
     for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 3; ++r) a[3 * c + r] = m[size_t(4 * c + r)], f.local[3 * c + r] = float(a[3 * c + r]);
+        for (int r = 0; r < 3; ++r)
+            a[3 * c + r] = m[size_t(4 * c + r)], f.local[3 * c + r] = float(a[3 * c + r]);
     // Cofactors of the 3x3 part; over the determinant they are the inverse transpose.
     const double cof[9] = {a[4] * a[8] - a[5] * a[7], a[5] * a[6] - a[3] * a[8], a[3] * a[7] - a[4] * a[6],
                            a[2] * a[7] - a[1] * a[8], a[0] * a[8] - a[2] * a[6], a[1] * a[6] - a[0] * a[7],
@@ -113,11 +115,14 @@ Frame localFrame(const TKfMatrix& m) {
     for (int i = 0; i < 9; ++i) n[i] = flat ? (i % 4 == 0 ? 1 : 0) : cof[i] / det;
     // A turn times one scale (the usual mesh frame) maps unit normals to one length: divided by
     // it, the normals come out unit and need no scaling each.
-    const auto column = [&](int c, int d) { return n[3 * c] * n[3 * d] + n[3 * c + 1] * n[3 * d + 1] + n[3 * c + 2] * n[3 * d + 2]; };
+    const auto column = [&](int c, int d) {
+        return n[3 * c] * n[3 * d] + n[3 * c + 1] * n[3 * d + 1] + n[3 * c + 2] * n[3 * d + 2];
+    };
     const double length2 = column(0, 0);
-    const bool similar = length2 > 0 && std::isfinite(length2) && std::fabs(column(1, 1) - length2) < 1e-9 * length2 &&
-                         std::fabs(column(2, 2) - length2) < 1e-9 * length2 && std::fabs(column(0, 1)) < 1e-9 * length2 &&
-                         std::fabs(column(0, 2)) < 1e-9 * length2 && std::fabs(column(1, 2)) < 1e-9 * length2;
+    const bool similar =
+        length2 > 0 && std::isfinite(length2) && std::fabs(column(1, 1) - length2) < 1e-9 * length2 &&
+        std::fabs(column(2, 2) - length2) < 1e-9 * length2 && std::fabs(column(0, 1)) < 1e-9 * length2 &&
+        std::fabs(column(0, 2)) < 1e-9 * length2 && std::fabs(column(1, 2)) < 1e-9 * length2;
     const double unitScale = similar ? 1 / std::sqrt(length2) : 1;
     for (int i = 0; i < 9; ++i) f.normals[i] = float(n[i] * unitScale);
     return f;
@@ -161,7 +166,9 @@ class VertexSplitter {
         uint16_t vertex;
     };
 
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) { FVertices.reserve(vertices + vertices / 8 + 16); }
+    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) {
+        FVertices.reserve(vertices + vertices / 8 + 16);
+    }
 
     // The output index of vertex v with normal n, a new one for a new pair.
     uint32_t find(uint16_t v, const T3dpoint& n) {
@@ -368,13 +375,15 @@ class CornerWalk {
                 continue;
             }
             for (size_t k = 0; k < 3; ++k)
-                *out++ = Index(plain[k] >= 0 ? uint32_t(plain[k]) : split(v[k], FSmooth->mixed(v[k], groups)));
+                *out++ =
+                    Index(plain[k] >= 0 ? uint32_t(plain[k]) : split(v[k], FSmooth->mixed(v[k], groups)));
         }
         return out;
     }
     // The output vertex of vertex v with normal n: its plain one where the normals are equal.
     uint32_t split(uint16_t v, const T3dpoint& n) {
-        if (FShared[v] >= 0 && std::memcmp(&FSmooth->plain(v), &n, sizeof n) == 0) return uint32_t(FShared[v]);
+        if (FShared[v] >= 0 && std::memcmp(&FSmooth->plain(v), &n, sizeof n) == 0)
+            return uint32_t(FShared[v]);
         return uint32_t(FPlain.size()) + FSplit.find(v, n);
     }
 
@@ -391,7 +400,9 @@ class CornerWalk {
 struct VertexOut {
     float *positions, *normals, *texCoords;
     size_t count;
-    void position(size_t i, const std::array<float, 3>& p) const { std::memcpy(positions + 3 * i, p.data(), 12); }
+    void position(size_t i, const std::array<float, 3>& p) const {
+        std::memcpy(positions + 3 * i, p.data(), 12);
+    }
     void normal(size_t i, const std::array<float, 3>& n) const { std::memcpy(normals + 3 * i, n.data(), 12); }
 };
 
@@ -405,8 +416,9 @@ inline __m128 finiteLanes(__m128 v) {
 // Frame::mapped of four points: the 3x3 matrix m, plus (x, y, z).
 inline Axes mappedLanes(const float* m, const Axes& p, __m128 x, __m128 y, __m128 z) {
     const auto row = [&](int r, __m128 add) {
-        const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(m[r]), p.x), _mm_mul_ps(_mm_set1_ps(m[3 + r]), p.y)),
-                                      _mm_mul_ps(_mm_set1_ps(m[6 + r]), p.z));
+        const __m128 sum =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(m[r]), p.x), _mm_mul_ps(_mm_set1_ps(m[3 + r]), p.y)),
+                       _mm_mul_ps(_mm_set1_ps(m[6 + r]), p.z));
         return finiteLanes(_mm_add_ps(sum, add));
     };
     return {row(0, x), row(1, y), row(2, z)};
@@ -443,24 +455,26 @@ size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std
             normal = mappedLanes(f.normals, m, zero, zero, zero);
         } else {
             const __m128 scale = _mm_set1_ps(f.scale), flip = _mm_set1_ps(f.zUp ? -0.0f : 0.0f);
-            place = {finiteLanes(_mm_mul_ps(_mm_add_ps(p.x, _mm_set1_ps(f.pivot.X)), scale)),
-                     finiteLanes(_mm_mul_ps(_mm_add_ps(p.y, _mm_set1_ps(f.pivot.Y)), scale)),
-                     finiteLanes(_mm_mul_ps(_mm_xor_ps(_mm_add_ps(p.z, _mm_set1_ps(f.pivot.Z)), flip), scale))};
+            place = {
+                finiteLanes(_mm_mul_ps(_mm_add_ps(p.x, _mm_set1_ps(f.pivot.X)), scale)),
+                finiteLanes(_mm_mul_ps(_mm_add_ps(p.y, _mm_set1_ps(f.pivot.Y)), scale)),
+                finiteLanes(_mm_mul_ps(_mm_xor_ps(_mm_add_ps(p.z, _mm_set1_ps(f.pivot.Z)), flip), scale))};
             normal = {finiteLanes(m.x), finiteLanes(m.y), finiteLanes(_mm_xor_ps(m.z, flip))};
         }
         // unit(): kept where already unit, scaled in single precision where of ordinary length.
         const __m128 length2 = dot(normal, normal);
         const __m128 keep = _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(0.99999f)),
                                        _mm_cmplt_ps(length2, _mm_set1_ps(1.00001f)));
-        const __m128 ordinary = _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(1e-30f)),
-                                           _mm_cmplt_ps(length2, _mm_set1_ps(1e30f)));
+        const __m128 ordinary =
+            _mm_and_ps(_mm_cmpgt_ps(length2, _mm_set1_ps(1e-30f)), _mm_cmplt_ps(length2, _mm_set1_ps(1e30f)));
         __m128 r[4];
         points(place, r);
         storeTriples(out.positions + 3 * i, r, i + 4 >= out.count);
         if (_mm_movemask_ps(keep) != 15) {
             const __m128 inverse = _mm_div_ps(one, _mm_sqrt_ps(length2));
             normal = select(keep, normal,
-                            {_mm_mul_ps(normal.x, inverse), _mm_mul_ps(normal.y, inverse), _mm_mul_ps(normal.z, inverse)});
+                            {_mm_mul_ps(normal.x, inverse), _mm_mul_ps(normal.y, inverse),
+                             _mm_mul_ps(normal.z, inverse)});
         }
         points(normal, r);
         storeTriples(out.normals + 3 * i, r, i + 4 >= out.count);

@@ -20,10 +20,10 @@
 #include "vtrl3ds/private/lanes.h"
 
 using vtrl3ds_internal::GltfMeshExtras;
-using vtrl3ds_internal::positionBox;
-using vtrl3ds_internal::writeScene;
 using vtrl3ds_internal::JsonWriter;
+using vtrl3ds_internal::positionBox;
 using vtrl3ds_internal::uninitialisedArray;
+using vtrl3ds_internal::writeScene;
 
 namespace {
 
@@ -153,7 +153,8 @@ int32_t indexAccessor(Layout& l, const std::vector<uint32_t>& indices, size_t ve
 // The scene's vertex arrays are read as plain floats.
 static_assert(sizeof(std::array<float, 3>) == 12 && sizeof(std::array<float, 2>) == 8);
 
-void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints, const GltfMeshExtras* extras) {
+void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t joints,
+               const GltfMeshExtras* extras) {
     float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     if (extras && extras->HasBox)
         for (size_t i = 0; i < 3; ++i) lo[i] = extras->Low[i], hi[i] = extras->High[i];
@@ -162,7 +163,8 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
     // The vertices where they are: the mesh's arrays, or the extras' one.
     const bool packed = extras && extras->Vertices;
     const size_t n = packed ? extras->Count : mesh.Positions.size();
-    const float* positions = packed ? extras->Vertices.get() : reinterpret_cast<const float*>(mesh.Positions.data());
+    const float* positions =
+        packed ? extras->Vertices.get() : reinterpret_cast<const float*>(mesh.Positions.data());
     const float* normals = packed ? positions + 3 * n : reinterpret_cast<const float*>(mesh.Normals.data());
     const bool mapped = packed ? extras->HasTexCoords : !mesh.TexCoords.empty();
     const float* texCoords = packed ? normals + 3 * n : reinterpret_cast<const float*>(mesh.TexCoords.data());
@@ -188,8 +190,8 @@ void writeMesh(Layout& l, JsonWriter& meshes, const TGltfMesh& mesh, size_t join
     for (size_t k = 0; k < mesh.Primitives.size(); ++k) {
         const TGltfPrimitive& p = mesh.Primitives[k];
         const bool short16 = extras && k < extras->ShortIndices.size() && p.Indices.empty();
-        const int32_t indices = short16 ? l.accessor(extras->ShortIndices[k], extras->ShortIndices[k].size(), u16,
-                                                     "SCALAR", elementArrayBuffer)
+        const int32_t indices = short16 ? l.accessor(extras->ShortIndices[k], extras->ShortIndices[k].size(),
+                                                     u16, "SCALAR", elementArrayBuffer)
                                         : indexAccessor(l, p.Indices, n);
         meshes.beginObject()
             .key("attributes")
@@ -496,7 +498,8 @@ std::vector<uint8_t> GltfSceneToGlb(const TGltfScene& Scene) {
     return vtrl3ds_internal::glbBytes(Scene, nullptr);
 }
 
-std::vector<uint8_t> vtrl3ds_internal::glbBytes(const TGltfScene& Scene, const std::vector<GltfMeshExtras>* extras) {
+std::vector<uint8_t> vtrl3ds_internal::glbBytes(const TGltfScene& Scene,
+                                                const std::vector<GltfMeshExtras>* extras) {
     Glb glb = glbOf(Scene, extras);
     glb.head.reserve(glb.head.size() + glb.layout.binSize);
     for (const Piece& p : glb.layout.bin) {

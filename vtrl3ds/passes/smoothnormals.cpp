@@ -304,7 +304,8 @@ const T3dpoint& SmoothNormals::mixed(uint16_t v, uint32_t g) {
     T3dpoint t{0, 0, 0};
     if (FFirst[slot].Groups & g) t = FFirst[slot].Normal;
     for (size_t k = FStart[slot]; k < FStart[slot + 1]; ++k)
-        if (FOther[k].Groups & g) t.X += FOther[k].Normal.X, t.Y += FOther[k].Normal.Y, t.Z += FOther[k].Normal.Z;
+        if (FOther[k].Groups & g)
+            t.X += FOther[k].Normal.X, t.Y += FOther[k].Normal.Y, t.Z += FOther[k].Normal.Z;
     FLastGroups[slot] = g;
     return FLastNormal[slot] = Normalize(t);
 }

@@ -65,11 +65,11 @@ struct SceneBuilder {
     const TGltfOptions& options;
     const TGLSkeleton* skeleton = nullptr;  // the skeleton skins are made from; null for none
     TGltfScene scene;
-    std::map<size_t, int32_t> materialById;      // model material (SIZE_MAX: none) -> scene material
-    std::map<std::string, int32_t> imageByPath;  // resolved map file -> scene image (-1: failed)
+    std::map<size_t, int32_t> materialById;       // model material (SIZE_MAX: none) -> scene material
+    std::map<std::string, int32_t> imageByPath;   // resolved map file -> scene image (-1: failed)
     std::map<std::string, std::string> mapFiles;  // map name -> ResolveTextureFile, found ahead
-    std::vector<int32_t> jointOfBone;            // skin joint index of each bone
-    int32_t restJoint = 0;                       // the joint of vertices no bone moves
+    std::vector<int32_t> jointOfBone;             // skin joint index of each bone
+    int32_t restJoint = 0;                        // the joint of vertices no bone moves
 
     // A mesh's geometry before its materials are made: primitive i names material key Keys[i]
     // (a model material id, SIZE_MAX for one naming none); Local: made in the mesh's own frame.
@@ -79,7 +79,7 @@ struct SceneBuilder {
         std::vector<size_t> Keys;
         bool Local = false;
     };
-    std::vector<GltfMeshExtras>* extras = nullptr;  // the scene is made to be written: its extras
+    std::vector<GltfMeshExtras>* extras = nullptr;             // the scene is made to be written: its extras
     std::unordered_map<const TGL3dsMesh*, Geometry> prepared;  // made ahead, side by side
 
     // The geometry of every mesh that is not skinned made ahead over the machine's cores (those

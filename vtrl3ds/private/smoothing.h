@@ -58,7 +58,7 @@ class SmoothNormals {
     std::vector<T3dpoint> FComputed;  // face normals where the mesh holds none per face
     std::vector<T3dpoint> FPlain;     // each vertex's sum over its faces with groups, normalised
     enum : char { noGroups, plainVertex, mixedVertex };
-    std::vector<char> FKind;          // per vertex: no faces with groups, all the same groups, or not
+    std::vector<char> FKind;  // per vertex: no faces with groups, all the same groups, or not
     // Per mixed vertex (its slot): its sum over the faces with its first groups, its other corners
     // (FOther[FStart[s] .. FStart[s + 1]), in face order), and the groups its last normal was made
     // for with that normal.

@@ -327,9 +327,9 @@ class CornerWalk {
         indices.resize(at + 3 * (end - first));
         Index* out = indices.data() + at;
         if (FChecked)
-            out = faces<true>(first, end, out);
+            out = FTurn ? faces<true, true>(first, end, out) : faces<true, false>(first, end, out);
         else
-            out = faces<false>(first, end, out);
+            out = FTurn ? faces<false, true>(first, end, out) : faces<false, false>(first, end, out);
         indices.resize(size_t(out - indices.data()));
     }
 
@@ -338,7 +338,7 @@ class CornerWalk {
     size_t count() const { return FPlain.size() + FSplit.vertices().size(); }
     const std::vector<uint16_t>& plainVertices() const { return FPlain; }
     const T3dpoint& plainNormal(uint16_t v) const { return FSmooth->plain(v); }
-    const std::vector<T3dpoint>& plainNormals() const { return FSmooth->plainNormals(); }
+    const T3dpoint* plainNormals() const { return FSmooth->plainNormals(); }
     const std::vector<VertexSplitter::Vertex>& vertices() const { return FSplit.vertices(); }
     // The library vertex of output vertex i.
     uint16_t sourceOf(size_t i) const {
@@ -346,9 +346,9 @@ class CornerWalk {
     }
 
   private:
-    template <bool Checked, typename Index>
+    template <bool Checked, bool Turn, typename Index>
     Index* faces(size_t first, size_t end, Index* out) {
-        const size_t b = FTurn ? 2 : 1, c = 3 - b;
+        constexpr size_t b = Turn ? 2 : 1, c = 3 - b;
         const uint16_t* index = FSource.FIndices.data();
         if (!FSmooth) {
             for (size_t f = first; f < end; ++f) {
@@ -437,17 +437,17 @@ inline void storeTriples(float* out, const __m128 (&r)[4], bool exactLast) {
 // result of Frame::position and unit(Frame::normal); returns how many were placed (a lane whose
 // normal needs double precision is finished one by one).
 template <bool Affine>
-size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const std::vector<T3dpoint>& normals,
-                  const std::vector<uint16_t>& vertices, const VertexOut& out) {
+size_t placeLanes(const Frame& f, const std::vector<T3dpoint>& places, const T3dpoint* normals,
+                  size_t normalCount, const std::vector<uint16_t>& vertices, const VertexOut& out) {
     const size_t n = vertices.size() & ~size_t{3};
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
     for (size_t i = 0; i < n; i += 4) {
         const uint16_t* v = &vertices[i];
-        const auto load = [&](const std::vector<T3dpoint>& a) {
-            return axes(loadPoint(a.data(), v[0], a.size()), loadPoint(a.data(), v[1], a.size()),
-                        loadPoint(a.data(), v[2], a.size()), loadPoint(a.data(), v[3], a.size()));
+        const auto load = [&](const T3dpoint* a, size_t count) {
+            return axes(loadPoint(a, v[0], count), loadPoint(a, v[1], count), loadPoint(a, v[2], count),
+                        loadPoint(a, v[3], count));
         };
-        const Axes p = load(places), m = load(normals);
+        const Axes p = load(places.data(), places.size()), m = load(normals, normalCount);
         Axes place, normal;
         if (Affine) {
             place = mappedLanes(f.local, p, _mm_set1_ps(f.local[9]), _mm_set1_ps(f.local[10]),
@@ -500,7 +500,8 @@ void placeVertices(const Frame& frame, const TGL3dsMesh& source, const TGLSkelet
     size_t i = 0;
     const std::vector<uint16_t>& plain = walk.plainVertices();
 #if defined(VTRL3DS_LANES)
-    if (!skeleton) i = placeLanes<Affine>(f, source.FVertex, walk.plainNormals(), plain, out);
+    if (!skeleton)
+        i = placeLanes<Affine>(f, source.FVertex, walk.plainNormals(), vertexCount(source), plain, out);
 #endif
     for (; i < plain.size(); ++i) place(i, plain[i], walk.plainNormal(plain[i]));
     for (const VertexSplitter::Vertex& s : walk.vertices()) place(i++, s.vertex, s.normal);

@@ -206,23 +206,23 @@ size_t laneWalk(const TGL3dsMesh& mesh, size_t faces, size_t vertices, const T3d
 }
 
 // Each sum normalised, four vertices at a time (Normalize's result lane by lane).
-void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
+void normaliseSums(const std::vector<float>& sum, T3dpoint* out, size_t count) {
     size_t v = 0;
-    for (; v + 4 <= out.size(); v += 4) {
+    for (; v + 4 <= count; v += 4) {
         const float* t = &sum[4 * v];
         __m128 r[4];
         points(
             normalized(axes(_mm_loadu_ps(t), _mm_loadu_ps(t + 4), _mm_loadu_ps(t + 8), _mm_loadu_ps(t + 12))),
             r);
-        storeFour(&out[v], r, v + 4 >= out.size());
+        storeFour(&out[v], r, v + 4 >= count);
     }
-    for (; v < out.size(); ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
+    for (; v < count; ++v) out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
 }
 
 #else
 
-void normaliseSums(const std::vector<float>& sum, std::vector<T3dpoint>& out) {
-    for (size_t v = 0; v < out.size(); ++v)
+void normaliseSums(const std::vector<float>& sum, T3dpoint* out, size_t count) {
+    for (size_t v = 0; v < count; ++v)
         out[v] = Normalize(T3dpoint{sum[4 * v], sum[4 * v + 1], sum[4 * v + 2]});
 }
 
@@ -266,8 +266,8 @@ SmoothNormals::SmoothNormals(const TGL3dsMesh& mesh)
         cornerWeights(index + 3 * f, w);
         s.add(index + 3 * f, w, FFaceNormal[f], groups[f]);
     }
-    FPlain.resize(FVertices);
-    normaliseSums(sum, FPlain);
+    FPlain = uninitialisedArray<T3dpoint>(FVertices);
+    normaliseSums(sum, FPlain.get(), FVertices);
     for (size_t v = 0; v < FVertices; ++v) FKind[v] = first[v] == 0 ? noGroups : plainVertex;
     if (!other.empty()) listMixed(sum, first, other);
 }

@@ -28,7 +28,7 @@ class SmoothNormals {
     // The same, and v has faces with groups.
     bool hasPlain(uint16_t v) const { return FKind[v] == plainVertex; }
     const T3dpoint& plain(uint16_t v) const { return FPlain[v]; }
-    const std::vector<T3dpoint>& plainNormals() const { return FPlain; }
+    const T3dpoint* plainNormals() const { return FPlain.get(); }  // one per vertex
     // The normal at vertex v of a face with groups g, where v's faces differ in groups.
     const T3dpoint& mixed(uint16_t v, uint32_t g);
 
@@ -55,8 +55,8 @@ class SmoothNormals {
     size_t FVertices, FFaces;
     bool FAllValid = false;
     const T3dpoint* FFaceNormal;
-    std::vector<T3dpoint> FComputed;  // face normals where the mesh holds none per face
-    std::vector<T3dpoint> FPlain;     // each vertex's sum over its faces with groups, normalised
+    std::vector<T3dpoint> FComputed;     // face normals where the mesh holds none per face
+    std::unique_ptr<T3dpoint[]> FPlain;  // each vertex's sum over its faces with groups, normalised
     enum : char { noGroups, plainVertex, mixedVertex };
     std::vector<char> FKind;  // per vertex: no faces with groups, all the same groups, or not
     // Per mixed vertex (its slot): its sum over the faces with its first groups, its other corners

@@ -3,6 +3,10 @@
 // .gltf with its .bin and images beside it. Files appear complete or not at all; a file that
 // cannot be written raises EStreamError.
 #include <unistd.h>
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+#include <fcntl.h>
+#include <sys/uio.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -435,17 +439,49 @@ Glb glbOf(const TGltfScene& scene, const std::vector<GltfMeshExtras>* extras) {
 // ---- Files -----------------------------------------------------------------------------------
 
 // Writes the pieces to Path through a temporary file beside it, renamed when complete.
+// The pieces one after the other into a new file at path; false with errno set when that fails.
+bool writePieces(const std::filesystem::path& path, const std::vector<Piece>& pieces) {
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+    std::FILE* out = std::fopen(path.string().c_str(), "wb");
+    bool written = out != nullptr;
+    for (const Piece& p : pieces)
+        if (written) written = std::fwrite(p.bytes, 1, p.size, out) == p.size;
+    if (out && std::fclose(out) != 0) written = false;
+    return written;
+#else
+    // As many pieces a call as the system takes, straight from where they lie.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    std::vector<iovec> rest;
+    for (const Piece& p : pieces)
+        if (p.size) rest.push_back({const_cast<void*>(p.bytes), p.size});
+    size_t at = 0;
+    while (at < rest.size()) {
+        const ssize_t done = ::writev(fd, &rest[at], int(std::min<size_t>(rest.size() - at, 1024)));
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return false;
+        }
+        for (size_t left = size_t(done); left > 0;) {
+            const size_t part = std::min(left, rest[at].iov_len);
+            rest[at].iov_base = static_cast<uint8_t*>(rest[at].iov_base) + part, rest[at].iov_len -= part;
+            left -= part;
+            if (rest[at].iov_len == 0) ++at;
+        }
+    }
+    return ::close(fd) == 0;
+#endif
+}
+
 void writeWhole(const std::filesystem::path& path, const std::vector<Piece>& pieces) {
     static std::atomic<uint32_t> serial{0};
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
     {
-        std::FILE* out = std::fopen(temp.string().c_str(), "wb");
-        bool written = out != nullptr;
-        for (const Piece& p : pieces)
-            if (written) written = std::fwrite(p.bytes, 1, p.size, out) == p.size;
-        if (out && std::fclose(out) != 0) written = false;
-        if (!written) {
+        if (!writePieces(temp, pieces)) {
             const std::string reason = std::strerror(errno);
             std::error_code ignored;
             std::filesystem::remove(temp, ignored);

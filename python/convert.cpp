@@ -1,7 +1,7 @@
 // The Python convert(src, dst): a model or motion written as glTF (.glb, .gltf) through the
 // library's glTF writer, or a motion (a BVH file, a MilkShape skeleton) as BVH. The library's
-// warnings become Python warnings; its errors raise as the module translates them, except that a
-// glTF file that cannot be written is an OSError too.
+// warnings become Python warnings; its errors raise as the module translates them (a file that
+// cannot be written: the OSError of the system's error number).
 #include <pybind11/stl/filesystem.h>
 
 #include <filesystem>
@@ -27,15 +27,7 @@ void convert(const std::filesystem::path& source, const std::filesystem::path& t
     TGltfOptions options;
     const py::object warn = py::module_::import("warnings").attr("warn");
     options.Warn = [&warn](const std::string& line) { warn(line); };
-    try {
-        WriteGltf(model, target.string(), options);
-    } catch (const EFileError&) {
-        throw;
-    } catch (const EStreamError& e) {
-        // The glTF writer raises this kind, without the system's number, for a file it cannot write.
-        PyErr_SetString(PyExc_OSError, e.what());
-        throw py::error_already_set();
-    }
+    WriteGltf(model, target.string(), options);
 }
 
 }  // namespace

@@ -115,7 +115,8 @@ TGltfScene BuildGltfScene(const TGLAll3dsMesh& Model, const TKeyframer& Keyframe
 
 // Writes Scene to Path: one binary .glb file, or a .gltf with its .bin and images beside it
 // (chosen by the extension, ignoring case; anything else is a .glb). Every file is written under a
-// temporary name in its folder and renamed when complete; raises EStreamError when it cannot.
+// temporary name in its folder and renamed when complete; raises EFileError (an EStreamError with
+// the system's error number) when it cannot.
 void WriteGltfScene(const TGltfScene& Scene, const std::string& Path);
 
 // The whole .glb file of Scene in memory.

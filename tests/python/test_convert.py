@@ -64,7 +64,7 @@ BROKEN = b"HIERARCHY\nROOT Hips\n{\n OFFSET 0 0\n"
     ("broken.bvh", BROKEN, "out.glb", ValueError, ""),
     ("broken.bvh", BROKEN, "out.bvh", ValueError, ""),
     ("test1.3ds", "copy", "out.bvh", ValueError, "has no skeleton"),
-    ("walk.bvh", "copy", "no/such/out.glb", OSError, "cannot write"),
+    ("walk.bvh", "copy", "no/such/out.glb", FileNotFoundError, "cannot write"),
     ("walk.bvh", "copy", "no/such/out.bvh", OSError, "cannot create"),
 ])
 def test_refused_conversions_raise_and_leave_nothing(tmp_path, source, content, target, error, message):

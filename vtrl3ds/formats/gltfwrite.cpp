@@ -1,7 +1,7 @@
 // glTF export, the files: a scene description laid out as one binary buffer (4-byte aligned views,
 // typed accessors with the bounds readers need) and a JSON document, written as one .glb or as a
 // .gltf with its .bin and images beside it. Files appear complete or not at all; a file that
-// cannot be written raises EStreamError.
+// cannot be written raises EFileError with the system's error number.
 #include <unistd.h>
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 #include <fcntl.h>
@@ -482,17 +482,18 @@ void writeWhole(const std::filesystem::path& path, const std::vector<Piece>& pie
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
     {
         if (!writePieces(temp, pieces)) {
-            const std::string reason = std::strerror(errno);
+            const int number = errno;
+            const std::string reason = std::strerror(number);
             std::error_code ignored;
             std::filesystem::remove(temp, ignored);
-            throw EStreamError("WriteGltf: cannot write " + path.string() + ": " + reason);
+            throw EFileError("WriteGltf: cannot write " + path.string() + ": " + reason, number);
         }
     }
     std::error_code error;
     std::filesystem::rename(temp, path, error);
     if (error) {
         std::filesystem::remove(temp, error);
-        throw EStreamError("WriteGltf: cannot write " + path.string() + ": " + error.message());
+        throw EFileError("WriteGltf: cannot write " + path.string() + ": " + error.message(), error.value());
     }
 }
 

@@ -4,10 +4,13 @@
 // (validator, three.js, a browser) judge the real files in tests/gltf.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <tuple>
 
 #include "build_model.h"
 #include "keyframer_files.h"
@@ -17,6 +20,7 @@
 #include "vtrl3ds/keyframer.h"
 #include "vtrl3ds/normals.h"
 #include "vtrl3ds/stream.h"
+#include "vtrl3ds/private/gltfbuild.h"
 #include "vtrl3ds/private/keyframing.h"
 #include "vtrl3ds/vector.h"
 #include "support/files3ds.h"
@@ -251,12 +255,96 @@ void gridMesh(TGLAll3dsMesh& model, int n, float z) {
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
             const auto at = [&](int di, int dj) { return uint16_t((j + dj) * (n + 1) + i + di); };
-            m->FIndices.insert(m->FIndices.end(), {at(0, 0), at(1, 0), at(1, 1), at(0, 0), at(1, 1), at(0, 1)});
+            m->FIndices.insert(m->FIndices.end(),
+                               {at(0, 0), at(1, 0), at(1, 1), at(0, 0), at(1, 1), at(0, 1)});
             const uint32_t groups = j == n / 3 ? 0u : j < n / 2 ? 1u : 2u;
             m->FSmoothingGroup.insert(m->FSmoothingGroup.end(), {groups, groups});
         }
     m->FNumIndices = int32_t(m->FIndices.size());
     for (const T3dpoint& p : points) m->FMapping.push_back({p.X / float(n), p.Y / float(n)});
+}
+
+// A random mesh of `faces` triangles over 14 vertices, some naming a vertex twice, with groups
+// drawn from a few values (0 among them) for all faces but the last three.
+TGL3dsMesh* randomMesh(TGLAll3dsMesh& model, uint32_t seed, size_t faces) {
+    uint32_t state = seed;
+    const auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
+    std::vector<T3dpoint> points;
+    for (int i = 0; i < 14; ++i)
+        points.push_back(
+            {float(next() % 1000) / 250, float(next() % 1000) / 250, float(next() % 1000) / 250});
+    std::vector<uint16_t> corners;
+    for (size_t f = 0; f < 3 * faces; ++f) corners.push_back(uint16_t(next() % 14));
+    TGL3dsMesh* m = addMesh(model, points, corners);
+    const uint32_t groups[] = {0, 1, 1, 2, 3, 4, 6, 0x80000000u};
+    for (size_t f = 0; f + 3 < faces; ++f) m->FSmoothingGroup.push_back(groups[next() % 8]);
+    return m;
+}
+
+// The corner normal as defined, in double precision: group 0 the face's normal; else the sum over
+// the faces sharing a group bit, each once per corner naming the vertex, weighted by the angle at
+// the first of those corners, normalised.
+T3dpoint referenceNormal(const TGL3dsMesh& m, size_t f, size_t k) {
+    const auto groupsOf = [&](size_t g) { return g < m.FSmoothingGroup.size() ? m.FSmoothingGroup[g] : 0u; };
+    const auto at = [&](size_t g, size_t c) { return m.FVertex[m.FIndices[3 * g + c]]; };
+    if (groupsOf(f) == 0) return CalcNormalVector(at(f, 0), at(f, 1), at(f, 2));
+    const uint16_t v = m.FIndices[3 * f + k];
+    double sum[3] = {0, 0, 0};
+    for (size_t g = 0; g < m.FIndices.size() / 3; ++g) {
+        if ((groupsOf(g) & groupsOf(f)) == 0) continue;
+        const T3dpoint n = CalcNormalVector(at(g, 0), at(g, 1), at(g, 2));
+        for (size_t c = 0; c < 3; ++c) {
+            if (m.FIndices[3 * g + c] != v) continue;
+            size_t first = 0;
+            while (m.FIndices[3 * g + first] != v) ++first;
+            const T3dpoint p = at(g, first), q = at(g, (first + 1) % 3), r = at(g, (first + 2) % 3);
+            const double u[3] = {q.X - p.X, q.Y - p.Y, q.Z - p.Z}, w[3] = {r.X - p.X, r.Y - p.Y, r.Z - p.Z};
+            const double cx = u[1] * w[2] - u[2] * w[1], cy = u[2] * w[0] - u[0] * w[2],
+                         cz = u[0] * w[1] - u[1] * w[0];
+            const double angle =
+                std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), u[0] * w[0] + u[1] * w[1] + u[2] * w[2]);
+            sum[0] += angle * n.X, sum[1] += angle * n.Y, sum[2] += angle * n.Z;
+        }
+    }
+    const double l = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
+    return l > 0 ? T3dpoint{float(sum[0] / l), float(sum[1] / l), float(sum[2] / l)} : T3dpoint{0, 0, 0};
+}
+
+// Random meshes (four faces at a time and face by face, groups shared, disjoint and mixed at one
+// vertex, vertices named twice, faces past the groups' end) against the definition; each mesh's
+// glTF vertices then carry those normals corner by corner, one vertex per vertex and normal.
+TEST(SmoothingGroupNormals, random_meshes_follow_the_definition_and_the_export_splits_by_them) {
+    for (const auto& [seed, faces] :
+         std::vector<std::pair<uint32_t, size_t>>{{1, 9}, {2, 23}, {3, 40}, {4, 61}}) {
+        TGLAll3dsMesh model;
+        model.FType = Mesh3DS;
+        const TGL3dsMesh& m = *randomMesh(model, seed, faces);
+        const std::vector<T3dpoint> normals = SmoothingGroupNormals(m);
+        std::set<std::tuple<uint16_t, uint32_t, uint32_t, uint32_t>> pairs;  // vertex and normal's bits
+        for (size_t c = 0; c < normals.size(); ++c) {
+            const T3dpoint r = referenceNormal(m, c / 3, c % 3);
+            EXPECT_NEAR(normals[c].X, r.X, 2e-5f) << seed << " corner " << c;
+            EXPECT_NEAR(normals[c].Y, r.Y, 2e-5f) << seed << " corner " << c;
+            EXPECT_NEAR(normals[c].Z, r.Z, 2e-5f) << seed << " corner " << c;
+            uint32_t bits[3];
+            std::memcpy(bits, &normals[c], sizeof bits);
+            pairs.insert({m.FIndices[c], bits[0], bits[1], bits[2]});
+        }
+        const TGltfScene s = BuildGltfScene(model, {});
+        ASSERT_EQ(s.Meshes.size(), 1u);
+        const TGltfMesh& out = s.Meshes[0];
+        const std::vector<uint32_t>& i = out.Primitives.at(0).Indices;
+        ASSERT_EQ(i.size(), normals.size());
+        std::set<uint32_t> used(i.begin(), i.end());
+        EXPECT_EQ(used.size(), out.Positions.size()) << seed;
+        for (size_t c = 0; c < i.size(); ++c) {
+            const T3dpoint& n = normals[c];
+            const bool zero = n.X == 0 && n.Y == 0 && n.Z == 0;  // a face without area: (0, 1, 0)
+            const V3 expected = zero ? V3{0, 1, 0} : V3{n.X, n.Y, -n.Z};
+            EXPECT_EQ(out.Normals[i[c]], expected) << seed << " corner " << c;
+        }
+        EXPECT_EQ(out.Positions.size(), pairs.size()) << seed << ": one vertex per vertex and normal";
+    }
 }
 
 // A model large enough has its meshes made side by side on every core; each comes out as it does
@@ -293,8 +381,10 @@ TEST(GltfExport, written_files_hold_the_scene_descriptions_bytes) {
              m.FType = Mesh3DS;
              std::vector<T3dpoint> points;
              std::vector<uint16_t> corners;
-             for (uint16_t i = 0; i < 60000; ++i) points.push_back({float(i % 300), float(i / 300), float(i % 7)});
-             for (uint16_t i = 0; i + 301 < 60000; i += 2) corners.insert(corners.end(), {i, uint16_t(i + 1), uint16_t(i + 301)});
+             for (uint16_t i = 0; i < 60000; ++i)
+                 points.push_back({float(i % 300), float(i / 300), float(i % 7)});
+             for (uint16_t i = 0; i + 301 < 60000; i += 2)
+                 corners.insert(corners.end(), {i, uint16_t(i + 1), uint16_t(i + 301)});
              addMesh(m, points, corners)->FSmoothingGroup.assign(corners.size() / 3, 0);
          }},
         {"signed zeros",
@@ -379,6 +469,59 @@ TEST(GltfExport, materials_by_primitive) {
     EXPECT_FLOAT_EQ(s.Materials[0].Roughness, 0.75f);
     EXPECT_TRUE(s.Materials[0].DoubleSided);
     EXPECT_EQ(s.Materials[1].BaseColor, (std::array<float, 4>{0.7f, 0.7f, 0.7f, 1}));
+}
+
+// Faces gather into one primitive per material in order of first use, runs read eight ids at a
+// time: runs ending inside and at the end of eights, ids naming no material (the default one),
+// fewer ids than faces (the rest naming none).
+TEST(GltfExport, material_runs_gather_by_material) {
+    const std::vector<std::pair<size_t, std::vector<uint16_t>>> rows = {
+        {20, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {17, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
+        {33,
+         {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 9, 9, 9, 9, 9, 9, 9, 9, 9}},
+        {8, {1, 1, 1, 1, 1, 1, 1, 1}},
+    };
+    for (const auto& [faces, ids] : rows) {
+        TGLAll3dsMesh model;
+        for (const char* name : {"a", "b", "c"}) addMaterial(model, name);
+        std::vector<uint16_t> corners;
+        for (size_t f = 0; f < faces; ++f) corners.insert(corners.end(), {0, 1, 2});
+        addMesh(model, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, corners, ids);
+        std::vector<std::pair<size_t, size_t>> expected;  // material key, faces
+        for (size_t f = 0; f < faces; ++f) {
+            const size_t key = f < ids.size() && ids[f] < 3 ? ids[f] : SIZE_MAX;
+            auto it =
+                std::find_if(expected.begin(), expected.end(), [&](const auto& e) { return e.first == key; });
+            if (it == expected.end()) it = expected.insert(expected.end(), {key, 0});
+            ++it->second;
+        }
+        const TGltfScene s = BuildGltfScene(model, {});
+        ASSERT_EQ(s.Meshes.at(0).Primitives.size(), expected.size()) << faces;
+        for (size_t p = 0; p < expected.size(); ++p)
+            EXPECT_EQ(s.Meshes[0].Primitives[p].Indices.size(), 3 * expected[p].second) << faces << " " << p;
+    }
+}
+
+// The accessor's min and max: each component widened point by point in order as std::min and
+// std::max do, so that of -0 and +0 the first met stays.
+TEST(GltfExport, position_box_keeps_the_first_of_equal_zeros) {
+    uint32_t state = 7;
+    const float values[] = {0.0f, -0.0f, 1.5f, -2.0f};
+    for (size_t count = 0; count < 12; ++count)
+        for (int round = 0; round < 200; ++round) {
+            std::vector<float> p(3 * count);
+            for (float& v : p) v = values[(state = state * 1664525u + 1013904223u) >> 30];
+            float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+            float wantLo[3] = {INFINITY, INFINITY, INFINITY}, wantHi[3] = {-INFINITY, -INFINITY, -INFINITY};
+            vtrl3ds_internal::positionBox(p.data(), count, lo, hi);
+            for (size_t i = 0; i < count; ++i)
+                for (size_t k = 0; k < 3; ++k)
+                    wantLo[k] = std::min(wantLo[k], p[3 * i + k]),
+                    wantHi[k] = std::max(wantHi[k], p[3 * i + k]);
+            ASSERT_EQ(std::memcmp(lo, wantLo, sizeof lo), 0) << count;
+            ASSERT_EQ(std::memcmp(hi, wantHi, sizeof hi), 0) << count;
+        }
 }
 
 // Texture maps: a PNG beside the model goes in byte for byte, found whatever the case of its

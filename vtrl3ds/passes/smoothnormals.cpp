@@ -1,9 +1,10 @@
 // Smoothing-group normals (normals.h, private/smoothing.h): one walk over the faces takes the
 // corner angles (four faces at a time where every corner names a vertex) and adds each face's
-// weighted normal to its vertices; a vertex whose faces differ in groups is summed again, per
-// corner, from the faces around it that share a group bit. Single precision throughout, each sum
-// in face order whichever way it is made. Reports nothing; triangles naming missing vertices take
-// part in nothing.
+// weighted normal to its vertex's sum when the face has the groups first met at that vertex, or
+// keeps it aside when not; a vertex with corners kept aside (its faces differ in groups) gets its
+// normal for a corner's groups from its sum and the kept corners that share a group bit. Single
+// precision throughout, the same bits four faces at a time as face by face. Reports nothing;
+// triangles naming missing vertices take part in nothing.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>

@@ -166,9 +166,8 @@ class VertexSplitter {
         uint16_t vertex;
     };
 
-    explicit VertexSplitter(size_t vertices) : FHead(vertices, -1) {
-        FVertices.reserve(vertices + vertices / 8 + 16);
-    }
+    // Room for `expected` output vertices.
+    VertexSplitter(size_t vertices, size_t expected) : FHead(vertices, -1) { FVertices.reserve(expected); }
 
     // The output index of vertex v with normal n, a new one for a new pair.
     uint32_t find(uint16_t v, const T3dpoint& n) {
@@ -299,7 +298,11 @@ static Frame frameFor(const SceneBuilder& b, const TGL3dsMesh& source, bool loca
 class CornerWalk {
   public:
     CornerWalk(const TGL3dsMesh& source, bool smoothed, bool turn)
-        : FSource(source), FVertices(vertexCount(source)), FSplit(FVertices), FTurn(turn) {
+        : FSource(source),
+          FVertices(vertexCount(source)),
+          // A 3DS mesh's vertices with one normal never reach the splitter.
+          FSplit(FVertices, smoothed ? 0 : FVertices + FVertices / 8 + 16),
+          FTurn(turn) {
         if (!smoothed) {
             FChecked = !allCornersBelow(source.FIndices.data(), cornerCount(source), FVertices);
             return;
@@ -318,9 +321,8 @@ class CornerWalk {
     }
 
     // Faces first .. end - 1 onto `indices`, each counter-clockwise in the output; faces naming a
-    // vertex that does not exist are left out.
-    // 16-bit indices (Index uint16_t) hold the low bits of larger ones: such a walk is taken again
-    // with 32 bits when count() comes to 65535.
+    // vertex that does not exist are left out. 16-bit indices (Index uint16_t) hold the low bits
+    // of larger ones. Walking faces again gives the same indices (every pair is known by then).
     template <typename Index>
     void run(size_t first, size_t end, std::vector<Index>& indices) {
         const size_t at = indices.size();
@@ -582,30 +584,35 @@ static SceneBuilder::Geometry geometry(const SceneBuilder& b, const TGL3dsMesh& 
     out.Name = Cp1252ToUtf8(source.FName);
     // The library's triangles are clockwise; where the frame does not mirror them, turned round.
     CornerWalk walk(source, b.model.FType == Mesh3DS, !frame.zUp);
-    std::map<size_t, size_t> primitiveOf;
     const auto idOf = [&](size_t f) {
         return f < source.FMatID.size() ? size_t{source.FMatID[f]} : SIZE_MAX;
     };
-    for (size_t f = 0, end; f < faces; f = end) {
-        const size_t id = idOf(f);
-        end = id == SIZE_MAX ? faces : runEnd(source.FMatID, f, std::min(faces, source.FMatID.size()));
-        const size_t key = materialAt(b.model, id) ? id : SIZE_MAX;
-        const auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
-        if (fresh) {
-            out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
-            if (shortIndices) shorts.emplace_back();
+    const auto walkRuns = [&] {
+        std::map<size_t, size_t> primitiveOf;
+        out.Primitives.clear(), g.Keys.clear(), shorts.clear();
+        for (size_t f = 0, end; f < faces; f = end) {
+            const size_t id = idOf(f);
+            end = id == SIZE_MAX ? faces : runEnd(source.FMatID, f, std::min(faces, source.FMatID.size()));
+            const size_t key = materialAt(b.model, id) ? id : SIZE_MAX;
+            const auto [it, fresh] = primitiveOf.try_emplace(key, out.Primitives.size());
+            if (fresh) {
+                out.Primitives.push_back({int32_t(g.Keys.size()), {}}), g.Keys.push_back(key);
+                if (shortIndices) shorts.emplace_back();
+            }
+            // Most meshes hold one run: room for the rest of the corners in the first.
+            const bool first = fresh && out.Primitives.size() == 1;
+            if (shortIndices) {
+                if (first) shorts[0].reserve(3 * (faces - f));
+                walk.run(f, end, shorts[it->second]);
+            } else {
+                if (first) out.Primitives[0].Indices.reserve(3 * (faces - f));
+                walk.run(f, end, out.Primitives[it->second].Indices);
+            }
         }
-        // Most meshes hold one run: room for the rest of the corners in the first.
-        const bool first = fresh && out.Primitives.size() == 1;
-        if (shortIndices) {
-            if (first) shorts[0].reserve(3 * (faces - f));
-            walk.run(f, end, shorts[it->second]);
-        } else {
-            if (first) out.Primitives[0].Indices.reserve(3 * (faces - f));
-            walk.run(f, end, out.Primitives[it->second].Indices);
-        }
-    }
-    if (shortIndices && walk.count() >= 65535) return geometry(b, source, frame, false);
+    };
+    walkRuns();
+    // 65,535 vertices or more: the faces again, with 32-bit indices.
+    if (shortIndices && walk.count() >= 65535) shortIndices = false, walkRuns();
     // A run whose faces all name missing vertices adds nothing.
     for (size_t p = out.Primitives.size(); p-- > 0;)
         if (shortIndices ? shorts[p].empty() : out.Primitives[p].Indices.empty()) {

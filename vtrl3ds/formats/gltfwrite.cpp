@@ -438,7 +438,6 @@ Glb glbOf(const TGltfScene& scene, const std::vector<GltfMeshExtras>* extras) {
 
 // ---- Files -----------------------------------------------------------------------------------
 
-// Writes the pieces to Path through a temporary file beside it, renamed when complete.
 // The pieces one after the other into a new file at path; false with errno set when that fails.
 bool writePieces(const std::filesystem::path& path, const std::vector<Piece>& pieces) {
 #if defined(_WIN32) || defined(__EMSCRIPTEN__)
@@ -476,18 +475,17 @@ bool writePieces(const std::filesystem::path& path, const std::vector<Piece>& pi
 #endif
 }
 
+// Writes the pieces to Path through a temporary file beside it, renamed when complete.
 void writeWhole(const std::filesystem::path& path, const std::vector<Piece>& pieces) {
     static std::atomic<uint32_t> serial{0};
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-    {
-        if (!writePieces(temp, pieces)) {
-            const int number = errno;
-            const std::string reason = std::strerror(number);
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            throw EFileError("WriteGltf: cannot write " + path.string() + ": " + reason, number);
-        }
+    if (!writePieces(temp, pieces)) {
+        const int number = errno;
+        const std::string reason = std::strerror(number);
+        std::error_code ignored;
+        std::filesystem::remove(temp, ignored);
+        throw EFileError("WriteGltf: cannot write " + path.string() + ": " + reason, number);
     }
     std::error_code error;
     std::filesystem::rename(temp, path, error);

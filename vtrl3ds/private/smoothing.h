@@ -56,7 +56,7 @@ class SmoothNormals {
     bool FAllValid = false;
     const T3dpoint* FFaceNormal;
     std::vector<T3dpoint> FComputed;     // face normals where the mesh holds none per face
-    std::unique_ptr<T3dpoint[]> FPlain;  // each vertex's sum over its faces with groups, normalised
+    std::unique_ptr<T3dpoint[]> FPlain;  // per vertex, its faces with its first groups summed, normalised
     enum : char { noGroups, plainVertex, mixedVertex };
     std::vector<char> FKind;  // per vertex: no faces with groups, all the same groups, or not
     // Per mixed vertex (its slot): its sum over the faces with its first groups, its other corners
